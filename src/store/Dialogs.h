@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <optional>
+
+namespace store {
+
+// Message box styles and results, with the values of the Windows API they come from.
+enum MessageStyle : int {
+    MB_OK = 0x00,
+    MB_OKCANCEL = 0x01,
+    MB_YESNOCANCEL = 0x03,
+    MB_YESNO = 0x04,
+    MB_ICONHAND = 0x10,
+    MB_ICONERROR = 0x10,
+    MB_ICONQUESTION = 0x20,
+    MB_ICONEXCLAMATION = 0x30,
+    MB_ICONINFORMATION = 0x40,
+};
+enum MessageResult : int { IDOK = 1, IDCANCEL = 2, IDYES = 6, IDNO = 7 };
+
+// Every modal interaction of the program goes through this interface. The program installs
+// the Qt implementation; tests install a scripted one that records every box and answers
+// from a queue. Nothing below the window layer shows a dialog any other way.
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+
+    // A message box. `style` is a sum of MessageStyle values; the result is a MessageResult.
+    // `ownedByApplication` is false for the few boxes that have no owner window.
+    virtual int messageBox(const QString& text, const QString& caption, int style,
+                           bool ownedByApplication = true) = 0;
+
+    // The modal date choice: the chosen date, or nothing when cancelled.
+    virtual std::optional<QDate> chooseDate(const QString& caption) = 0;
+};
+
+}  // namespace store

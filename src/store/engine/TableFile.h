@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "FieldDef.h"
+
+namespace engine {
+
+// One physical table file (with its companion files), shared by every view over it in
+// this process. Records live in numbered slots 0..slotCount()-1 in table order; a deleted
+// slot stays until the next pack (dBase) or until the file is next loaded (Paradox, whose
+// rows are removed from the file at once). Every change is written to the file at once.
+class TableFile {
+public:
+    enum class Format { DBase, Paradox };
+
+    virtual ~TableFile() = default;
+
+    const QString& path() const { return path_; }
+    bool exclusive() const { return exclusive_; }
+    bool readOnly() const { return readOnly_; }
+    virtual Format format() const = 0;
+
+    virtual const std::vector<FieldDef>& fields() const = 0;
+    // Index of a field by name ignoring case, or -1.
+    int fieldIndex(const QString& name) const;
+
+    virtual int slotCount() const = 0;
+    virtual bool isDeleted(int slot) const = 0;
+    virtual QVariant value(int slot, int field) const = 0;
+    virtual Record record(int slot) const;
+
+    // Values are converted to the field's kind; text is clipped to the field width;
+    // a number that does not fit its field is an EngineError and nothing is written.
+    virtual void writeRecord(int slot, const Record& values) = 0;
+    virtual int appendRecord(const Record& values) = 0;
+    virtual void deleteRecord(int slot) = 0;
+
+    // Removes deleted records physically and rebuilds every index. Needs exclusive use.
+    virtual void pack() = 0;
+    // Writes everything held in memory (indexes) to disk.
+    virtual void flush() = 0;
+    // Reloads the file when another process changed it since it was read. True if reloaded.
+    virtual bool reloadIfChangedOnDisk() = 0;
+
+    virtual std::vector<TagDef> tags() const { return {}; }
+    // All slots (deleted ones too) in the key order of a tag: key ascending, then slot.
+    // Throws EngineError when the table has no such tag.
+    std::vector<int> tagOrder(const QString& tagName) const;
+
+    // Bumped by every change of slots or values, so views know when to rebuild.
+    uint64_t generation() const { return generation_; }
+
+protected:
+    TableFile(QString path, bool exclusive) : path_(std::move(path)), exclusive_(exclusive) {}
+    void changed() { ++generation_; }
+
+    QString path_;
+    bool exclusive_ = false;
+    bool readOnly_ = false;
+
+private:
+    uint64_t generation_ = 1;
+};
+
+}  // namespace engine
