@@ -1,1 +1,560 @@
-// placeholder, filled in shortly
+#include "Dataset.h"
+
+#include <QDir>
+#include <algorithm>
+
+#include "EngineError.h"
+#include "PathCase.h"
+#include "TableRegistry.h"
+
+namespace engine {
+
+namespace {
+
+QString closedError() { return QStringLiteral("Невозможно выполнить операцию над закрытой таблицей"); }
+
+}  // namespace
+
+Dataset::Dataset(QString name) : name_(std::move(name)) {}
+
+Dataset::~Dataset() {
+    // Destruction closes the view without running handlers: they may belong to objects
+    // that are already gone.
+    table_.reset();
+}
+
+void Dataset::setFolder(const QString& folder) {
+    if (isOpen()) throw EngineError(QStringLiteral("Таблица %1 открыта: нельзя сменить каталог").arg(name_));
+    folder_ = folder;
+}
+
+void Dataset::setTableName(const QString& fileName) {
+    if (isOpen()) throw EngineError(QStringLiteral("Таблица %1 открыта: нельзя сменить файл").arg(name_));
+    tableName_ = fileName;
+}
+
+QString Dataset::tablePath() const { return QDir(folder_).filePath(tableName_); }
+
+void Dataset::setIndexName(const QString& tag) {
+    if (isOpen()) throw EngineError(QStringLiteral("Таблица %1 открыта: нельзя сменить индекс").arg(name_));
+    indexName_ = tag;
+}
+
+void Dataset::setExclusive(bool exclusive) {
+    if (isOpen()) throw EngineError(QStringLiteral("Таблица %1 открыта").arg(name_));
+    exclusive_ = exclusive;
+}
+
+void Dataset::setFilter(const QString& filter) {
+    FilterExpr parsed = FilterExpr::parse(filter);
+    if (!isOpen()) {
+        filterText_ = filter;
+        filter_ = parsed;
+        return;
+    }
+    checkBrowseMode();
+    std::vector<int> physical;
+    for (const QString& name : parsed.fieldNames()) {
+        const int index = table_->fieldIndex(name);
+        if (index < 0) throw EngineError(QStringLiteral("Поле \"%1\" не найдено").arg(name));
+        physical.push_back(index);
+    }
+    filterText_ = filter;
+    filter_ = parsed;
+    filterPhysical_ = std::move(physical);
+    const int slot = currentSlot();
+    rebuildRows();
+    moveToSlotOrClamp(slot, 0);
+    dataChanged(nullptr);
+}
+
+Field& Dataset::addField(const FieldSpec& spec) {
+    if (isOpen()) throw EngineError(QStringLiteral("Таблица %1 открыта: нельзя добавить поле").arg(name_));
+    if (findField(spec.name)) throw EngineError(QStringLiteral("Поле \"%1\" объявлено дважды").arg(spec.name));
+    if (!fieldsDeclared_) fields_.clear();
+    fieldsDeclared_ = true;
+    fields_.push_back(std::make_unique<Field>(*this, spec));
+    return *fields_.back();
+}
+
+TableFile::Format Dataset::tableFormat() const {
+    checkOpen();
+    return table_->format();
+}
+
+void Dataset::checkOpen() const {
+    if (!table_) throw EngineError(closedError());
+}
+
+void Dataset::bindFields() {
+    const auto& physical = table_->fields();
+    if (!fieldsDeclared_) {
+        fields_.clear();
+        for (size_t i = 0; i < physical.size(); ++i) {
+            if (!selectedFields_.isEmpty() &&
+                !selectedFields_.contains(physical[i].name, Qt::CaseInsensitive))
+                continue;
+            FieldSpec spec{physical[i].name, physical[i].kind, physical[i].width, false, {}, {}, {}};
+            fields_.push_back(std::make_unique<Field>(*this, spec));
+            fields_.back()->physical_ = static_cast<int>(i);
+        }
+        if (!selectedFields_.isEmpty()) {
+            for (const QString& want : selectedFields_)
+                if (table_->fieldIndex(want) < 0)
+                    throw EngineError(QStringLiteral("Поле \"%1\" не найдено в таблице %2").arg(want, tablePath()));
+        }
+    } else {
+        for (auto& f : fields_) {
+            if (f->isCalculated()) {
+                f->physical_ = -1;
+                continue;
+            }
+            const int index = table_->fieldIndex(f->name());
+            if (index < 0 || (!selectedFields_.isEmpty() &&
+                              !selectedFields_.contains(f->name(), Qt::CaseInsensitive)))
+                throw EngineError(QStringLiteral("Поле \"%1\" не найдено в таблице %2").arg(f->name(), tablePath()));
+            const FieldDef& def = physical[static_cast<size_t>(index)];
+            if (def.kind != f->kind())
+                throw EngineError(QStringLiteral("Несоответствие типа поля \"%1\" в таблице %2: ожидается %3, в файле %4")
+                                      .arg(f->name(), tablePath(), fieldKindName(f->kind()), fieldKindName(def.kind)));
+            if (f->spec_.size == 0) f->spec_.size = def.width;
+            f->physical_ = index;
+        }
+    }
+    for (size_t i = 0; i < fields_.size(); ++i) fields_[i]->index_ = static_cast<int>(i);
+
+    filterPhysical_.clear();
+    for (const QString& name : filter_.fieldNames()) {
+        const int index = table_->fieldIndex(name);
+        if (index < 0) throw EngineError(QStringLiteral("Поле фильтра \"%1\" не найдено в таблице %2").arg(name, tablePath()));
+        filterPhysical_.push_back(index);
+    }
+}
+
+void Dataset::open() {
+    if (isOpen()) return;
+    beforeOpen(*this);
+    const QString path = resolveIgnoringCase(folder_, tableName_);
+    std::shared_ptr<TableFile> table = TableRegistry::open(path, exclusive_);
+    table->reloadIfChangedOnDisk();
+    table_ = table;
+    try {
+        bindFields();
+        rebuildRows();
+    } catch (...) {
+        table_.reset();
+        if (!fieldsDeclared_) fields_.clear();
+        throw;
+    }
+    buffer_.assign(fields_.size(), QVariant());
+    modified_ = false;
+    pos_ = rows_.empty() ? -1 : 0;
+    bof_ = true;
+    eof_ = rows_.empty();
+    setState(State::Browse);
+    loadCurrent();
+    afterOpen(*this);
+    if (!rows_.empty()) afterScroll(*this);
+    dataChanged(nullptr);
+}
+
+void Dataset::close() {
+    if (!isOpen()) return;
+    beforeClose(*this);
+    modified_ = false;
+    rows_.clear();
+    pos_ = -1;
+    eof_ = bof_ = true;
+    buffer_.assign(fields_.size(), QVariant());
+    table_.reset();
+    if (!fieldsDeclared_) fields_.clear();
+    setState(State::Inactive);
+    afterClose(*this);
+    dataChanged(nullptr);
+}
+
+bool Dataset::slotMatches(int slot) const {
+    if (table_->isDeleted(slot)) return false;
+    if (filter_.isEmpty()) return true;
+    return filter_.matches([&](int i) {
+        return Field::textOf(table_->value(slot, filterPhysical_[static_cast<size_t>(i)]));
+    });
+}
+
+void Dataset::rebuildRows() {
+    rows_.clear();
+    if (indexName_.isEmpty()) {
+        const int n = table_->slotCount();
+        rows_.reserve(static_cast<size_t>(n));
+        for (int s = 0; s < n; ++s)
+            if (slotMatches(s)) rows_.push_back(s);
+    } else {
+        for (int s : table_->tagOrder(indexName_))
+            if (slotMatches(s)) rows_.push_back(s);
+    }
+    rowsGeneration_ = table_->generation();
+}
+
+int Dataset::currentSlot() const {
+    if (pos_ < 0 || pos_ >= static_cast<int>(rows_.size())) return -1;
+    return rows_[static_cast<size_t>(pos_)];
+}
+
+void Dataset::moveToSlotOrClamp(int slot, int fallbackPos) {
+    auto it = slot >= 0 ? std::find(rows_.begin(), rows_.end(), slot) : rows_.end();
+    if (it != rows_.end()) {
+        pos_ = static_cast<int>(it - rows_.begin());
+    } else if (rows_.empty()) {
+        pos_ = -1;
+    } else {
+        pos_ = std::clamp(fallbackPos, 0, static_cast<int>(rows_.size()) - 1);
+    }
+    eof_ = rows_.empty();
+    bof_ = rows_.empty();
+    loadCurrent();
+}
+
+void Dataset::loadCurrent() {
+    const int slot = currentSlot();
+    if (slot >= table_->slotCount()) {
+        // The table was reloaded under us (packed or changed by another program).
+        rebuildRows();
+        pos_ = rows_.empty() ? -1 : std::min(pos_, static_cast<int>(rows_.size()) - 1);
+        loadCurrent();
+        return;
+    }
+    for (auto& f : fields_) {
+        buffer_[static_cast<size_t>(f->index_)] = (slot >= 0 && f->physical_ >= 0)
+                                                      ? table_->value(slot, f->physical_)
+                                                      : QVariant();
+    }
+    calculate();
+}
+
+void Dataset::calculate() {
+    bool anyCalculated = false;
+    for (auto& f : fields_) anyCalculated = anyCalculated || f->isCalculated();
+    if (!anyCalculated || onCalcFields.empty()) return;
+    calculating_ = true;
+    try {
+        onCalcFields(*this);
+    } catch (...) {
+        calculating_ = false;
+        throw;
+    }
+    calculating_ = false;
+}
+
+void Dataset::setState(State s) {
+    if (state_ == s) return;
+    state_ = s;
+    onStateChange(*this);
+}
+
+void Dataset::dataChanged(Field* field) {
+    if (disabled_ > 0) {
+        changePending_ = true;
+        return;
+    }
+    onDataChange(*this, field);
+}
+
+void Dataset::enableControls() {
+    if (disabled_ == 0) return;
+    if (--disabled_ == 0 && changePending_) {
+        changePending_ = false;
+        onDataChange(*this, nullptr);
+    }
+}
+
+void Dataset::scrolled() {
+    loadCurrent();
+    afterScroll(*this);
+    dataChanged(nullptr);
+}
+
+void Dataset::checkBrowseMode() {
+    checkOpen();
+    if (state_ == State::Edit || state_ == State::Insert) {
+        if (modified_)
+            post();
+        else
+            cancel();
+    }
+}
+
+int Dataset::recordCount() const {
+    checkOpen();
+    return static_cast<int>(rows_.size());
+}
+
+int Dataset::recNo() const {
+    checkOpen();
+    return pos_ < 0 ? 0 : pos_ + 1;
+}
+
+void Dataset::first() {
+    checkBrowseMode();
+    beforeScroll(*this);
+    table_->reloadIfChangedOnDisk();
+    rebuildRows();
+    pos_ = rows_.empty() ? -1 : 0;
+    bof_ = true;
+    eof_ = rows_.empty();
+    scrolled();
+}
+
+void Dataset::last() {
+    checkBrowseMode();
+    beforeScroll(*this);
+    pos_ = static_cast<int>(rows_.size()) - 1;
+    eof_ = true;
+    bof_ = rows_.empty();
+    scrolled();
+}
+
+void Dataset::next() { moveBy(1); }
+void Dataset::prior() { moveBy(-1); }
+
+void Dataset::moveBy(int distance) {
+    checkBrowseMode();
+    if (distance == 0) return;
+    const int count = static_cast<int>(rows_.size());
+    if (count == 0) {
+        eof_ = bof_ = true;
+        return;
+    }
+    const int target = pos_ + distance;
+    if (distance > 0) {
+        bof_ = false;
+        if (target >= count) {
+            const bool moved = pos_ != count - 1;
+            if (moved) beforeScroll(*this);
+            pos_ = count - 1;
+            eof_ = true;
+            if (moved) scrolled();
+            return;
+        }
+        eof_ = false;
+    } else {
+        eof_ = false;
+        if (target < 0) {
+            const bool moved = pos_ != 0;
+            if (moved) beforeScroll(*this);
+            pos_ = 0;
+            bof_ = true;
+            if (moved) scrolled();
+            return;
+        }
+        bof_ = false;
+    }
+    beforeScroll(*this);
+    pos_ = target;
+    scrolled();
+}
+
+void Dataset::setRecNo(int recNo) {
+    checkBrowseMode();
+    if (rows_.empty()) return;
+    beforeScroll(*this);
+    pos_ = std::clamp(recNo - 1, 0, static_cast<int>(rows_.size()) - 1);
+    eof_ = bof_ = false;
+    scrolled();
+}
+
+void Dataset::refresh() {
+    checkBrowseMode();
+    table_->reloadIfChangedOnDisk();
+    const int slot = currentSlot();
+    rebuildRows();
+    moveToSlotOrClamp(slot, pos_);
+    dataChanged(nullptr);
+}
+
+void Dataset::edit() {
+    checkOpen();
+    if (state_ == State::Edit || state_ == State::Insert) return;
+    if (readOnly_ || table_->readOnly())
+        throw EngineError(QStringLiteral("Таблица %1 доступна только для чтения").arg(name_));
+    if (rows_.empty()) {
+        append();
+        return;
+    }
+    beforeEdit(*this);
+    loadCurrent();  // edit the record as it is in the file now
+    modified_ = false;
+    setState(State::Edit);
+    afterEdit(*this);
+    dataChanged(nullptr);
+}
+
+void Dataset::append() {
+    checkBrowseMode();
+    if (readOnly_ || table_->readOnly())
+        throw EngineError(QStringLiteral("Таблица %1 доступна только для чтения").arg(name_));
+    beforeInsert(*this);
+    buffer_.assign(fields_.size(), QVariant());
+    modified_ = false;
+    setState(State::Insert);
+    calculate();
+    onNewRecord(*this);
+    afterInsert(*this);
+    dataChanged(nullptr);
+}
+
+void Dataset::insert() { append(); }
+
+void Dataset::post() {
+    checkOpen();
+    if (state_ != State::Edit && state_ != State::Insert) return;
+    beforePost(*this);  // may throw: the record stays as typed
+    Record values;
+    if (state_ == State::Edit) values = table_->record(currentSlot());
+    else values.assign(table_->fields().size(), QVariant());
+    for (auto& f : fields_)
+        if (f->physical_ >= 0) values[static_cast<size_t>(f->physical_)] = buffer_[static_cast<size_t>(f->index_)];
+    int slot;
+    const int oldPos = std::max(pos_, 0);
+    if (state_ == State::Edit) {
+        slot = currentSlot();
+        table_->writeRecord(slot, values);
+    } else {
+        slot = table_->appendRecord(values);
+    }
+    modified_ = false;
+    setState(State::Browse);
+    rebuildRows();
+    moveToSlotOrClamp(slot, oldPos);
+    afterPost(*this);
+    dataChanged(nullptr);
+}
+
+void Dataset::cancel() {
+    checkOpen();
+    if (state_ != State::Edit && state_ != State::Insert) return;
+    beforeCancel(*this);
+    modified_ = false;
+    setState(State::Browse);
+    if (!rows_.empty() && pos_ < 0) pos_ = 0;
+    loadCurrent();
+    afterCancel(*this);
+    dataChanged(nullptr);
+}
+
+void Dataset::remove() {
+    checkOpen();
+    if (state_ == State::Insert) {
+        cancel();
+        return;
+    }
+    if (readOnly_ || table_->readOnly())
+        throw EngineError(QStringLiteral("Таблица %1 доступна только для чтения").arg(name_));
+    if (rows_.empty()) throw EngineError(QStringLiteral("Нет записи для удаления"));
+    beforeDelete(*this);
+    beforeScroll(*this);
+    const int oldPos = pos_;
+    table_->deleteRecord(currentSlot());
+    modified_ = false;
+    setState(State::Browse);
+    rebuildRows();
+    moveToSlotOrClamp(-1, oldPos);
+    afterDelete(*this);
+    afterScroll(*this);
+    dataChanged(nullptr);
+}
+
+Field* Dataset::findField(const QString& name) const {
+    for (const auto& f : fields_)
+        if (f->name().compare(name, Qt::CaseInsensitive) == 0) return f.get();
+    return nullptr;
+}
+
+Field& Dataset::fieldByName(const QString& name) const {
+    Field* f = findField(name);
+    if (!f) throw EngineError(QStringLiteral("%1: поле \"%2\" не найдено").arg(name_.isEmpty() ? tableName_ : name_, name));
+    return *f;
+}
+
+QStringList Dataset::fieldNames() const {
+    QStringList names;
+    for (const auto& f : fields_) names << f->name();
+    return names;
+}
+
+QVariant Dataset::fieldValue(const Field& f) const {
+    if (!table_) throw EngineError(closedError());
+    return buffer_[static_cast<size_t>(f.index_)];
+}
+
+void Dataset::setFieldValue(Field& f, const QVariant& value) {
+    checkOpen();
+    if (f.isCalculated()) {
+        if (!calculating_ && state_ != State::Edit && state_ != State::Insert)
+            throw EngineError(QStringLiteral("Таблица %1 не в режиме редактирования").arg(name_));
+        buffer_[static_cast<size_t>(f.index_)] = Field::convert(value, f.kind(), f.name());
+        return;
+    }
+    if (state_ != State::Edit && state_ != State::Insert)
+        throw EngineError(QStringLiteral("Таблица %1 не в режиме редактирования").arg(name_));
+    QVariant converted = Field::convert(value, f.kind(), f.name());
+    if (f.kind() == FieldKind::Text && !converted.isNull() && f.size() > 0) {
+        // The view's width limits what can be typed; the file clips to its own width.
+        QString s = converted.toString();
+        if (s.size() > f.size()) converted = s.left(f.size());
+    }
+    buffer_[static_cast<size_t>(f.index_)] = converted;
+    modified_ = true;
+    calculate();
+    dataChanged(&f);
+}
+
+bool Dataset::locate(const QString& fieldName, const QString& value) {
+    checkBrowseMode();
+    Field& f = fieldByName(fieldName);
+    if (f.physical_ < 0) throw EngineError(QStringLiteral("Поиск по вычисляемому полю \"%1\" невозможен").arg(fieldName));
+    for (size_t i = 0; i < rows_.size(); ++i) {
+        if (Field::textOf(table_->value(rows_[i], f.physical_)) == value) {
+            beforeScroll(*this);
+            pos_ = static_cast<int>(i);
+            eof_ = bof_ = false;
+            scrolled();
+            return true;
+        }
+    }
+    return false;
+}
+
+Dataset::Bookmark Dataset::bookmark() const {
+    checkOpen();
+    return Bookmark{currentSlot()};
+}
+
+bool Dataset::bookmarkValid(const Bookmark& b) const {
+    return table_ && b.slot >= 0 && std::find(rows_.begin(), rows_.end(), b.slot) != rows_.end();
+}
+
+void Dataset::gotoBookmark(const Bookmark& b) {
+    checkBrowseMode();
+    auto it = std::find(rows_.begin(), rows_.end(), b.slot);
+    if (b.slot < 0 || it == rows_.end()) throw EngineError(QStringLiteral("Запись не найдена"));
+    beforeScroll(*this);
+    pos_ = static_cast<int>(it - rows_.begin());
+    eof_ = bof_ = false;
+    scrolled();
+}
+
+void Dataset::pack() {
+    checkBrowseMode();
+    table_->pack();
+    rebuildRows();
+    pos_ = rows_.empty() ? -1 : 0;
+    eof_ = bof_ = rows_.empty();
+    scrolled();
+}
+
+void Dataset::flushTable() {
+    checkOpen();
+    table_->flush();
+}
+
+}  // namespace engine

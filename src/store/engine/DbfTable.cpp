@@ -1,1 +1,662 @@
-// placeholder, filled in shortly
+#include "DbfTable.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QDate>
+#include <QDir>
+#include <QFileInfo>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+
+#include "Codec.h"
+#include "EngineError.h"
+#include "FileLock.h"
+#include "MdxIndex.h"
+#include "PathCase.h"
+
+namespace engine {
+
+namespace {
+
+constexpr int kFileHeader = 32;
+constexpr int kDescriptor = 32;
+constexpr unsigned char kTerminator = 0x0D;
+constexpr char kEndOfFile = 0x1A;
+constexpr unsigned char kLdid1251 = 0xC9;
+
+uint16_t get16(const std::string& b, size_t at) {
+    return static_cast<uint16_t>(static_cast<unsigned char>(b[at]) |
+                                 (static_cast<unsigned char>(b[at + 1]) << 8));
+}
+uint32_t get32(const std::string& b, size_t at) {
+    return static_cast<uint32_t>(get16(b, at)) | (static_cast<uint32_t>(get16(b, at + 2)) << 16);
+}
+void put16(std::string& b, size_t at, uint32_t v) {
+    b[at] = static_cast<char>(v & 0xFF);
+    b[at + 1] = static_cast<char>((v >> 8) & 0xFF);
+}
+void put32(std::string& b, size_t at, uint32_t v) {
+    put16(b, at, v & 0xFFFF);
+    put16(b, at + 2, v >> 16);
+}
+
+std::string headerDate(const QDate& d) {
+    return std::string{static_cast<char>(d.year() - 1900), static_cast<char>(d.month()),
+                       static_cast<char>(d.day())};
+}
+
+QString damaged(const QString& path, const QString& why) {
+    return QStringLiteral("Повреждён файл таблицы: %1 (%2)").arg(path, why);
+}
+
+std::string_view trimmed(std::string_view s) {
+    size_t b = 0, e = s.size();
+    while (b < e && (s[b] == ' ' || s[b] == '\0')) ++b;
+    while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\0')) --e;
+    return s.substr(b, e - b);
+}
+
+// Reads a dBase number; '.' is the point whatever the locale, a ',' from foreign tools is
+// accepted too. Blank, overflow stars and garbage read as null.
+std::optional<double> parseNumber(std::string_view raw) {
+    std::string_view t = trimmed(raw);
+    if (t.empty() || t.front() == '*') return std::nullopt;
+    char buf[64];
+    if (t.size() >= sizeof buf) return std::nullopt;
+    size_t n = 0;
+    for (char c : t) buf[n++] = (c == ',') ? '.' : c;
+    const char* first = buf;
+    if (*first == '+') ++first;
+    double v = 0;
+    auto [end, ec] = std::from_chars(first, buf + n, v);
+    if (ec != std::errc() || end != buf + n) return std::nullopt;
+    return v;
+}
+
+FieldKind kindOf(char type, int width, int decimals) {
+    switch (type) {
+        case 'C': return FieldKind::Text;
+        case 'N': return (decimals == 0 && width <= 4) ? FieldKind::SmallInt : FieldKind::Float;
+        case 'F': return FieldKind::Float;
+        case 'D': return FieldKind::Date;
+        case 'L': return FieldKind::Boolean;
+        default: return FieldKind::Text;
+    }
+}
+
+char typeLetter(const FieldDef& f) {
+    switch (f.kind) {
+        case FieldKind::Text: return 'C';
+        case FieldKind::SmallInt: return 'N';
+        case FieldKind::Float: return f.nativeType == 'F' ? 'F' : 'N';
+        case FieldKind::Date: return 'D';
+        case FieldKind::Boolean: return 'L';
+    }
+    return 'C';
+}
+
+void writeAll(int fd, long long offset, const char* data, size_t size, const QString& path) {
+    while (size > 0) {
+        ssize_t n = pwrite(fd, data, size, offset);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            throw EngineError(QStringLiteral("Ошибка записи в файл %1: %2")
+                                  .arg(path, QString::fromLocal8Bit(strerror(errno))));
+        }
+        data += n;
+        size -= static_cast<size_t>(n);
+        offset += n;
+    }
+}
+
+std::string readWhole(int fd, const QString& path) {
+    struct stat st;
+    if (fstat(fd, &st) != 0) throw EngineError(QStringLiteral("Не могу прочитать файл %1").arg(path));
+    std::string bytes(static_cast<size_t>(st.st_size), '\0');
+    size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t n = pread(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) throw EngineError(QStringLiteral("Не могу прочитать файл %1").arg(path));
+        if (n == 0) break;  // the file shrank while being read
+        done += static_cast<size_t>(n);
+    }
+    bytes.resize(done);
+    return bytes;
+}
+
+// Writes a complete file under a temporary name beside the target and renames it over the
+// target, so that a crash leaves either the old file or the new one.
+void replaceFile(const QString& path, const std::string& bytes, mode_t mode) {
+    QFileInfo info(path);
+    const QString tmp = info.dir().filePath(QStringLiteral(".%1.tmp~").arg(info.fileName()));
+    const QByteArray tmpName = tmp.toLocal8Bit();
+    int fd = ::open(tmpName.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
+    if (fd < 0)
+        throw EngineError(QStringLiteral("Не могу создать файл %1: %2")
+                              .arg(tmp, QString::fromLocal8Bit(strerror(errno))));
+    try {
+        writeAll(fd, 0, bytes.data(), bytes.size(), tmp);
+        if (fsync(fd) != 0) throw EngineError(QStringLiteral("Ошибка записи в файл %1").arg(tmp));
+    } catch (...) {
+        ::close(fd);
+        ::unlink(tmpName.constData());
+        throw;
+    }
+    ::close(fd);
+    if (::rename(tmpName.constData(), path.toLocal8Bit().constData()) != 0) {
+        ::unlink(tmpName.constData());
+        throw EngineError(QStringLiteral("Не могу заменить файл %1").arg(path));
+    }
+}
+
+QString mdxPathFor(const QString& dbfPath) {
+    QFileInfo info(dbfPath);
+    return resolveIgnoringCase(info.path(), info.completeBaseName() + QStringLiteral(".MDX"));
+}
+
+}  // namespace
+
+std::string formatDbfNumber(double value, int width, int decimals) {
+    if (!std::isfinite(value) || width <= 0) return {};
+    // The shortest text that reads back as the same double, then decimal rounding half
+    // away from zero, so 1.005 with two decimals gives 1.01 as a person expects.
+    char buf[400];
+    auto [end, ec] = std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::fixed);
+    if (ec != std::errc()) return {};
+    std::string text(buf, end);
+    size_t point = text.find('.');
+    std::string intPart = point == std::string::npos ? text : text.substr(0, point);
+    std::string frac = point == std::string::npos ? std::string() : text.substr(point + 1);
+    std::string digits = intPart + frac;
+    const size_t keep = intPart.size() + static_cast<size_t>(decimals);
+    if (digits.size() < keep) digits.append(keep - digits.size(), '0');
+    bool roundUp = digits.size() > keep && digits[keep] >= '5';
+    digits.resize(keep);
+    if (roundUp) {
+        int i = static_cast<int>(keep) - 1;
+        for (; i >= 0; --i) {
+            if (digits[static_cast<size_t>(i)] == '9') {
+                digits[static_cast<size_t>(i)] = '0';
+            } else {
+                ++digits[static_cast<size_t>(i)];
+                break;
+            }
+        }
+        if (i < 0) digits.insert(digits.begin(), '1');
+    }
+    const size_t intDigits = digits.size() - static_cast<size_t>(decimals);
+    std::string ip = digits.substr(0, intDigits);
+    size_t nz = ip.find_first_not_of('0');
+    ip = nz == std::string::npos ? "0" : ip.substr(nz);
+    std::string out = ip;
+    if (decimals > 0) out += "." + digits.substr(intDigits);
+    bool allZero = out.find_first_not_of("0.") == std::string::npos;
+    if (value < 0 && !allZero) out.insert(out.begin(), '-');
+    if (static_cast<int>(out.size()) > width) return {};
+    return std::string(static_cast<size_t>(width) - out.size(), ' ') + out;
+}
+
+DbfTable::DbfTable(QString path, bool exclusive) : TableFile(std::move(path), exclusive) {}
+
+DbfTable::~DbfTable() {
+    try {
+        flush();
+    } catch (...) {
+        // A destructor must not throw; every record is already on disk, only the index
+        // could not be written and is rebuilt from the data at the next open anyway.
+    }
+    if (fd_ >= 0) ::close(fd_);
+}
+
+std::shared_ptr<DbfTable> DbfTable::open(const QString& path, bool exclusive) {
+    std::shared_ptr<DbfTable> t(new DbfTable(path, exclusive));
+    const QByteArray name = path.toLocal8Bit();
+    t->fd_ = ::open(name.constData(), O_RDWR | O_CLOEXEC);
+    if (t->fd_ < 0 && (errno == EACCES || errno == EROFS)) {
+        t->fd_ = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
+        t->readOnly_ = true;
+    }
+    if (t->fd_ < 0)
+        throw EngineError(QStringLiteral("Не могу открыть файл %1: %2")
+                              .arg(path, QString::fromLocal8Bit(strerror(errno))));
+    if (t->readOnly_ && exclusive)
+        throw EngineError(QStringLiteral("Файл %1 доступен только для чтения").arg(path));
+    if (!tryLockFile(t->fd_, exclusive))
+        throw EngineError(QStringLiteral("Таблица занята другой программой: %1").arg(path));
+    t->load();
+    return t;
+}
+
+void DbfTable::load() {
+    parse(readWhole(fd_, path_));
+    rememberFileState();
+    changed();
+}
+
+void DbfTable::parse(std::string bytes) {
+    const long long size = static_cast<long long>(bytes.size());
+    if (size < kFileHeader + 1) throw EngineError(damaged(path_, QStringLiteral("файл слишком короткий")));
+    const unsigned char version = static_cast<unsigned char>(bytes[0]);
+    if (version != 0x03 && version != 0x83 && version != 0x8B)
+        throw EngineError(damaged(path_, QStringLiteral("неизвестная версия 0x%1").arg(version, 2, 16, QLatin1Char('0'))));
+    if (bytes[15] != 0) throw EngineError(damaged(path_, QStringLiteral("таблица зашифрована")));
+    const int headerLength = get16(bytes, 8);
+    const int recordLength = get16(bytes, 10);
+    if (headerLength < kFileHeader + 1 || headerLength > size)
+        throw EngineError(damaged(path_, QStringLiteral("неверная длина заголовка")));
+    if (recordLength < 2) throw EngineError(damaged(path_, QStringLiteral("неверная длина записи")));
+
+    std::vector<FieldDef> fields;
+    std::vector<int> offsets;
+    int offset = 1;
+    for (int at = kFileHeader; at + kDescriptor <= headerLength; at += kDescriptor) {
+        if (static_cast<unsigned char>(bytes[static_cast<size_t>(at)]) == kTerminator) break;
+        if (fields.size() >= 255) throw EngineError(damaged(path_, QStringLiteral("слишком много полей")));
+        const char* d = bytes.data() + at;
+        size_t nameLen = 0;
+        while (nameLen < 11 && d[nameLen] != '\0') ++nameLen;
+        FieldDef f;
+        f.name = QString::fromLatin1(d, static_cast<qsizetype>(nameLen)).trimmed().toUpper();
+        const char type = static_cast<char>(std::toupper(static_cast<unsigned char>(d[11])));
+        f.width = static_cast<unsigned char>(d[16]);
+        f.decimals = static_cast<unsigned char>(d[17]);
+        if (f.name.isEmpty()) throw EngineError(damaged(path_, QStringLiteral("поле без имени")));
+        bool sound = false;
+        switch (type) {
+            case 'C': sound = f.width >= 1; f.decimals = 0; break;
+            case 'N':
+            case 'F': sound = f.width >= 1 && f.width <= 20 && f.decimals < f.width; break;
+            case 'D': sound = f.width == 8; break;
+            case 'L': sound = f.width == 1; break;
+            default:
+                throw EngineError(damaged(path_, QStringLiteral("поле %1 неподдерживаемого типа '%2'")
+                                                     .arg(f.name, QChar::fromLatin1(type))));
+        }
+        if (!sound) throw EngineError(damaged(path_, QStringLiteral("неверная длина поля %1").arg(f.name)));
+        f.kind = kindOf(type, f.width, f.decimals);
+        f.nativeType = type;
+        offsets.push_back(offset);
+        offset += f.width;
+        fields.push_back(std::move(f));
+    }
+    if (fields.empty()) throw EngineError(damaged(path_, QStringLiteral("нет полей")));
+    if (offset != recordLength)
+        throw EngineError(damaged(path_, QStringLiteral("длина записи не равна сумме длин полей")));
+
+    // Trust what is really in the file: never more records than the header says, never
+    // more than the file holds.
+    const long long physical = (size - headerLength) / recordLength;
+    const long long count = std::min<long long>(get32(bytes, 4), physical);
+    for (long long i = 0; i < count; ++i) {
+        char flag = bytes[static_cast<size_t>(headerLength + i * recordLength)];
+        if (flag != ' ' && flag != '*')
+            throw EngineError(damaged(path_, QStringLiteral("неверный признак удаления записи %1").arg(i + 1)));
+    }
+
+    std::vector<TagDef> tags;
+    QString mdxPath = mdxPathFor(path_);
+    if (bytes[28] != 0 && QFileInfo::exists(mdxPath)) {
+        // Only the tag definitions are taken from the .MDX; the order comes from the data.
+        for (const MdxIndex::TagInfo& info : MdxIndex::readTags(mdxPath))
+            tags.push_back(TagDef{info.name, info.expression});
+    }
+
+    data_ = std::move(bytes);
+    fields_ = std::move(fields);
+    offsets_ = std::move(offsets);
+    tags_ = std::move(tags);
+    mdxPath_ = mdxPath;
+    codec_ = &Codec::forLanguageDriver(static_cast<unsigned char>(data_[29]));
+    headerLength_ = headerLength;
+    recordLength_ = recordLength;
+    count_ = static_cast<int>(count);
+    indexDirty_ = false;
+}
+
+void DbfTable::rememberFileState() {
+    struct stat st;
+    if (fstat(fd_, &st) != 0) return;
+    state_.size = st.st_size;
+    state_.mtimeNs = static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
+    state_.ctimeNs = static_cast<long long>(st.st_ctim.tv_sec) * 1000000000LL + st.st_ctim.tv_nsec;
+    state_.inode = static_cast<long long>(st.st_ino);
+}
+
+bool DbfTable::reloadIfChangedOnDisk() {
+    struct stat byPath;
+    const QByteArray name = path_.toLocal8Bit();
+    if (::stat(name.constData(), &byPath) == 0 && static_cast<long long>(byPath.st_ino) != state_.inode) {
+        // Another program replaced the file (a pack writes a new file): follow the name.
+        int fd = ::open(name.constData(), readOnly_ ? O_RDONLY | O_CLOEXEC : O_RDWR | O_CLOEXEC);
+        if (fd >= 0) {
+            if (!tryLockFile(fd, exclusive_)) {
+                ::close(fd);
+                throw EngineError(QStringLiteral("Таблица занята другой программой: %1").arg(path_));
+            }
+            ::close(fd_);
+            fd_ = fd;
+            load();
+            return true;
+        }
+    }
+    struct stat st;
+    if (fstat(fd_, &st) != 0) return false;
+    const long long mtime = static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
+    const long long ctime = static_cast<long long>(st.st_ctim.tv_sec) * 1000000000LL + st.st_ctim.tv_nsec;
+    if (st.st_size == state_.size && mtime == state_.mtimeNs && ctime == state_.ctimeNs) return false;
+    if (indexDirty_) writeIndex();
+    load();
+    return true;
+}
+
+const char* DbfTable::recordPtr(int slot) const {
+    if (slot < 0 || slot >= count_)
+        throw EngineError(QStringLiteral("Нет записи %1 в таблице %2").arg(slot + 1).arg(path_));
+    return data_.data() + headerLength_ + static_cast<size_t>(slot) * static_cast<size_t>(recordLength_);
+}
+
+bool DbfTable::isDeleted(int slot) const { return *recordPtr(slot) == '*'; }
+
+std::string_view DbfTable::rawField(int slot, int field) const {
+    const FieldDef& f = fields_.at(static_cast<size_t>(field));
+    return std::string_view(recordPtr(slot) + offsets_[static_cast<size_t>(field)],
+                            static_cast<size_t>(f.width));
+}
+
+QVariant DbfTable::value(int slot, int field) const {
+    const std::string_view raw = rawField(slot, field);
+    switch (fields_[static_cast<size_t>(field)].kind) {
+        case FieldKind::Text: {
+            size_t e = raw.size();
+            while (e > 0 && (raw[e - 1] == ' ' || raw[e - 1] == '\0')) --e;
+            if (e == 0) return {};
+            return codec_->decode(raw.substr(0, e));
+        }
+        case FieldKind::SmallInt: {
+            auto v = parseNumber(raw);
+            if (!v) return {};
+            return static_cast<int>(std::lround(*v));
+        }
+        case FieldKind::Float: {
+            auto v = parseNumber(raw);
+            if (!v) return {};
+            return *v;
+        }
+        case FieldKind::Date: {
+            int y = 0, m = 0, d = 0;
+            for (int i = 0; i < 8; ++i)
+                if (raw[static_cast<size_t>(i)] < '0' || raw[static_cast<size_t>(i)] > '9') return {};
+            std::from_chars(raw.data(), raw.data() + 4, y);
+            std::from_chars(raw.data() + 4, raw.data() + 6, m);
+            std::from_chars(raw.data() + 6, raw.data() + 8, d);
+            QDate date(y, m, d);
+            if (!date.isValid()) return {};
+            return date;
+        }
+        case FieldKind::Boolean:
+            switch (raw[0]) {
+                case 'T': case 't': case 'Y': case 'y': return true;
+                case 'F': case 'f': case 'N': case 'n': return false;
+                default: return {};
+            }
+    }
+    return {};
+}
+
+std::string DbfTable::encodeRecord(const Record& values, char flag) const {
+    std::string rec(static_cast<size_t>(recordLength_), ' ');
+    rec[0] = flag;
+    for (size_t i = 0; i < fields_.size(); ++i) {
+        const FieldDef& f = fields_[i];
+        char* out = rec.data() + offsets_[i];
+        const QVariant v = i < values.size() ? values[i] : QVariant();
+        if (v.isNull()) {
+            if (f.kind == FieldKind::Boolean) *out = '?';
+            continue;
+        }
+        switch (f.kind) {
+            case FieldKind::Text: {
+                std::string t = codec_->encodeClipped(v.toString(), static_cast<size_t>(f.width));
+                std::memcpy(out, t.data(), t.size());
+                break;
+            }
+            case FieldKind::SmallInt:
+            case FieldKind::Float: {
+                bool ok = false;
+                double d = v.toDouble(&ok);
+                if (!ok)
+                    throw EngineError(QStringLiteral("\"%1\" не является числом (поле %2)")
+                                          .arg(v.toString(), f.name));
+                std::string t = formatDbfNumber(d, f.width, f.decimals);
+                if (t.empty())
+                    throw EngineError(QStringLiteral("Значение %1 не помещается в поле %2")
+                                          .arg(v.toString(), f.name));
+                std::memcpy(out, t.data(), t.size());
+                break;
+            }
+            case FieldKind::Date: {
+                QDate d = v.toDate();
+                if (!d.isValid() || d.year() < 1 || d.year() > 9999)
+                    throw EngineError(QStringLiteral("\"%1\" не является датой (поле %2)")
+                                          .arg(v.toString(), f.name));
+                std::string t = d.toString(QStringLiteral("yyyyMMdd")).toStdString();
+                std::memcpy(out, t.data(), 8);
+                break;
+            }
+            case FieldKind::Boolean: *out = v.toBool() ? 'T' : 'F'; break;
+        }
+    }
+    return rec;
+}
+
+void DbfTable::writeAt(long long offset, const std::string& bytes) {
+    if (readOnly_) throw EngineError(QStringLiteral("Файл %1 доступен только для чтения").arg(path_));
+    writeAll(fd_, offset, bytes.data(), bytes.size(), path_);
+    const size_t end = static_cast<size_t>(offset) + bytes.size();
+    if (data_.size() < end) data_.resize(end);
+    std::memcpy(data_.data() + offset, bytes.data(), bytes.size());
+}
+
+void DbfTable::writeHeaderCount() {
+    std::string head(7, '\0');
+    std::string date = headerDate(QDate::currentDate());
+    std::memcpy(head.data(), date.data(), 3);
+    put32(head, 3, static_cast<uint32_t>(count_));
+    writeAt(1, head);
+}
+
+void DbfTable::writeRecord(int slot, const Record& values) {
+    const char flag = *recordPtr(slot);
+    std::string rec = encodeRecord(values, flag);
+    writeAt(headerLength_ + static_cast<long long>(slot) * recordLength_, rec);
+    const std::string date = headerDate(QDate::currentDate());
+    if (data_.compare(1, 3, date) != 0) writeAt(1, date);
+    indexDirty_ = !tags_.empty();
+    rememberFileState();
+    changed();
+}
+
+int DbfTable::appendRecord(const Record& values) {
+    std::string rec = encodeRecord(values, ' ');
+    const long long at = headerLength_ + static_cast<long long>(count_) * recordLength_;
+    writeAt(at, rec);                    // the record first,
+    ++count_;
+    writeHeaderCount();                  // then the count,
+    writeAt(at + recordLength_, std::string(1, kEndOfFile));  // then the end mark
+    indexDirty_ = !tags_.empty();
+    rememberFileState();
+    changed();
+    return count_ - 1;
+}
+
+void DbfTable::deleteRecord(int slot) {
+    recordPtr(slot);
+    writeAt(headerLength_ + static_cast<long long>(slot) * recordLength_, std::string(1, '*'));
+    const std::string date = headerDate(QDate::currentDate());
+    if (data_.compare(1, 3, date) != 0) writeAt(1, date);
+    rememberFileState();
+    changed();
+}
+
+void DbfTable::pack() {
+    if (!exclusive_)
+        throw EngineError(QStringLiteral("Таблица %1 не открыта монопольно").arg(path_));
+    if (readOnly_) throw EngineError(QStringLiteral("Файл %1 доступен только для чтения").arg(path_));
+    std::string out = data_.substr(0, static_cast<size_t>(headerLength_));
+    int live = 0;
+    for (int i = 0; i < count_; ++i) {
+        const char* rec = recordPtr(i);
+        if (*rec == '*') continue;
+        out.append(rec, static_cast<size_t>(recordLength_));
+        ++live;
+    }
+    out.push_back(kEndOfFile);
+    std::string date = headerDate(QDate::currentDate());
+    std::memcpy(out.data() + 1, date.data(), 3);
+    put32(out, 4, static_cast<uint32_t>(live));
+
+    struct stat st;
+    mode_t mode = (fstat(fd_, &st) == 0) ? (st.st_mode & 07777) : 0644;
+    replaceFile(path_, out, mode);
+    // The new file takes the old one's place: reopen and lock it again.
+    const QByteArray name = path_.toLocal8Bit();
+    int fd = ::open(name.constData(), O_RDWR | O_CLOEXEC);
+    if (fd < 0) throw EngineError(QStringLiteral("Не могу открыть файл %1").arg(path_));
+    ::close(fd_);
+    fd_ = fd;
+    if (!tryLockFile(fd_, true))
+        throw EngineError(QStringLiteral("Таблица занята другой программой: %1").arg(path_));
+    load();
+    indexDirty_ = !tags_.empty();
+    writeIndex();
+}
+
+void DbfTable::flush() {
+    if (indexDirty_) writeIndex();
+    if (fd_ >= 0 && !readOnly_) fdatasync(fd_);
+}
+
+void DbfTable::writeIndex() {
+    if (tags_.empty() || readOnly_) {
+        indexDirty_ = false;
+        return;
+    }
+    std::vector<MdxIndex::TagData> tagData;
+    for (const TagDef& tag : tags_) {
+        const int field = fieldIndex(tag.expression);
+        if (field < 0) return;  // a key we cannot compute: leave that index file alone
+        const FieldDef& f = fields_[static_cast<size_t>(field)];
+        MdxIndex::TagData data;
+        data.info.name = tag.name;
+        data.info.expression = tag.expression;
+        switch (f.kind) {
+            case FieldKind::Text: data.info.keyType = 'C'; data.info.keyLength = std::min(f.width, 100); break;
+            case FieldKind::Date: data.info.keyType = 'D'; data.info.keyLength = 8; break;
+            case FieldKind::Boolean: return;
+            default: data.info.keyType = 'N'; data.info.keyLength = 12; break;
+        }
+        data.fieldTexts.reserve(static_cast<size_t>(count_));
+        for (int i = 0; i < count_; ++i) {
+            std::string_view raw = rawField(i, field);
+            data.fieldTexts.emplace_back(raw.substr(0, static_cast<size_t>(data.info.keyLength)));
+        }
+        tagData.push_back(std::move(data));
+    }
+    QFileInfo info(path_);
+    MdxIndex::write(mdxPath_, info.completeBaseName().toUpper(), tagData, QDate::currentDate());
+    indexDirty_ = false;
+}
+
+void DbfTable::create(const QString& path, const std::vector<FieldDef>& fields,
+                      const std::vector<TagDef>& tags) {
+    if (QFileInfo::exists(path)) throw EngineError(QStringLiteral("Файл %1 уже существует").arg(path));
+    if (fields.empty() || fields.size() > 255)
+        throw EngineError(QStringLiteral("Таблица %1: неверное число полей").arg(path));
+    int recordLength = 1;
+    std::string header(kFileHeader, '\0');
+    std::string descriptors;
+    for (const FieldDef& f : fields) {
+        const QByteArray name = f.name.toUpper().toLatin1();
+        bool nameOk = !name.isEmpty() && name.size() <= 10;
+        for (char c : name) nameOk = nameOk && (std::isalnum(static_cast<unsigned char>(c)) || c == '_');
+        if (!nameOk) throw EngineError(QStringLiteral("Недопустимое имя поля \"%1\"").arg(f.name));
+        FieldDef d = f;
+        switch (f.kind) {
+            case FieldKind::Text:
+                if (d.width < 1 || d.width > 254)
+                    throw EngineError(QStringLiteral("Поле %1: длина должна быть от 1 до 254").arg(f.name));
+                d.decimals = 0;
+                break;
+            case FieldKind::SmallInt:
+                if (d.width == 0) d.width = 4;
+                if (d.width > 4 || d.decimals != 0)
+                    throw EngineError(QStringLiteral("Поле %1: малое целое — не более 4 знаков без дробной части").arg(f.name));
+                break;
+            case FieldKind::Float:
+                if (d.width == 0) d.width = 20;
+                if (d.width > 20 || d.decimals >= d.width - 1 || (d.decimals == 0 && d.width <= 4))
+                    throw EngineError(QStringLiteral("Поле %1: неверная длина числа").arg(f.name));
+                break;
+            case FieldKind::Date: d.width = 8; d.decimals = 0; break;
+            case FieldKind::Boolean: d.width = 1; d.decimals = 0; break;
+        }
+        bool tagged = false;
+        for (const TagDef& t : tags) tagged = tagged || t.expression.compare(f.name, Qt::CaseInsensitive) == 0;
+        std::string desc(kDescriptor, '\0');
+        std::memcpy(desc.data(), name.constData(), static_cast<size_t>(name.size()));
+        desc[11] = typeLetter(d);
+        desc[16] = static_cast<char>(d.width);
+        desc[17] = static_cast<char>(d.decimals);
+        desc[31] = tagged ? 1 : 0;
+        descriptors += desc;
+        recordLength += d.width;
+    }
+    for (const TagDef& t : tags) {
+        bool known = false;
+        for (const FieldDef& f : fields) known = known || f.name.compare(t.expression, Qt::CaseInsensitive) == 0;
+        if (!known || t.name.isEmpty() || t.name.size() > 10)
+            throw EngineError(QStringLiteral("Индекс \"%1\": неверное поле \"%2\"").arg(t.name, t.expression));
+    }
+    if (recordLength > 4000) throw EngineError(QStringLiteral("Таблица %1: запись длиннее 4000 байт").arg(path));
+    header[0] = 0x03;
+    std::string date = headerDate(QDate::currentDate());
+    std::memcpy(header.data() + 1, date.data(), 3);
+    const int headerLength = kFileHeader + static_cast<int>(descriptors.size()) + 1;
+    put16(header, 8, static_cast<uint32_t>(headerLength));
+    put16(header, 10, static_cast<uint32_t>(recordLength));
+    header[28] = tags.empty() ? 0 : 1;
+    header[29] = static_cast<char>(kLdid1251);
+    std::string file = header + descriptors;
+    file.push_back(static_cast<char>(kTerminator));
+    file.push_back(kEndOfFile);
+
+    if (!tags.empty()) {
+        std::vector<MdxIndex::TagData> tagData;
+        for (const TagDef& t : tags) {
+            MdxIndex::TagData data;
+            data.info.name = t.name.toUpper();
+            data.info.expression = t.expression.toUpper();
+            for (const FieldDef& f : fields) {
+                if (f.name.compare(t.expression, Qt::CaseInsensitive) != 0) continue;
+                switch (f.kind) {
+                    case FieldKind::Text: data.info.keyType = 'C'; data.info.keyLength = std::min(f.width, 100); break;
+                    case FieldKind::Date: data.info.keyType = 'D'; data.info.keyLength = 8; break;
+                    case FieldKind::Boolean:
+                        throw EngineError(QStringLiteral("Индекс по логическому полю %1 не поддерживается").arg(f.name));
+                    default: data.info.keyType = 'N'; data.info.keyLength = 12; break;
+                }
+            }
+            tagData.push_back(std::move(data));
+        }
+        QFileInfo info(path);
+        MdxIndex::write(info.dir().filePath(info.completeBaseName() + QStringLiteral(".MDX")),
+                        info.completeBaseName().toUpper(), tagData, QDate::currentDate());
+    }
+    replaceFile(path, file, 0644);
+}
+
+}  // namespace engine

@@ -22,6 +22,7 @@ struct FieldDef {
     FieldKind kind = FieldKind::Text;
     int width = 0;     // bytes in the record; characters for text
     int decimals = 0;  // dBase N/F only
+    char nativeType = 0;  // dBase type letter ('N' or 'F' for floats); 0 = the usual one
 };
 
 // A record's values in field order. A null value is an invalid QVariant; otherwise
