@@ -201,7 +201,14 @@ int Dataset::currentSlot() const {
 }
 
 void Dataset::moveToSlotOrClamp(int slot, int fallbackPos) {
-    auto it = slot >= 0 ? std::find(rows_.begin(), rows_.end(), slot) : rows_.end();
+    const int n = static_cast<int>(rows_.size());
+    auto it = rows_.end();
+    if (slot >= 0 && fallbackPos >= 0 && fallbackPos < n && rows_[static_cast<size_t>(fallbackPos)] == slot)
+        it = rows_.begin() + fallbackPos;
+    else if (slot >= 0 && n > 0 && rows_.back() == slot)
+        it = rows_.end() - 1;
+    else if (slot >= 0)
+        it = std::find(rows_.begin(), rows_.end(), slot);
     if (it != rows_.end()) {
         pos_ = static_cast<int>(it - rows_.begin());
     } else if (rows_.empty()) {
@@ -297,7 +304,7 @@ void Dataset::first() {
     checkBrowseMode();
     beforeScroll(*this);
     table_->reloadIfChangedOnDisk();
-    rebuildRows();
+    if (rowsGeneration_ != table_->generation()) rebuildRows();
     pos_ = rows_.empty() ? -1 : 0;
     bof_ = true;
     eof_ = rows_.empty();
@@ -366,7 +373,7 @@ void Dataset::refresh() {
     checkBrowseMode();
     table_->reloadIfChangedOnDisk();
     const int slot = currentSlot();
-    rebuildRows();
+    if (rowsGeneration_ != table_->generation()) rebuildRows();
     moveToSlotOrClamp(slot, pos_);
     dataChanged(nullptr);
 }
@@ -408,25 +415,43 @@ void Dataset::post() {
     checkOpen();
     if (state_ != State::Edit && state_ != State::Insert) return;
     beforePost(*this);  // may throw: the record stays as typed
+    const bool inserting = state_ == State::Insert;
     Record values;
-    if (state_ == State::Edit) values = table_->record(currentSlot());
-    else values.assign(table_->fields().size(), QVariant());
+    if (inserting) values.assign(table_->fields().size(), QVariant());
+    else values = table_->record(currentSlot());
     for (auto& f : fields_)
         if (f->physical_ >= 0) values[static_cast<size_t>(f->physical_)] = buffer_[static_cast<size_t>(f->index_)];
-    int slot;
+    const bool rowsCurrent = rowsGeneration_ == table_->generation();
     const int oldPos = std::max(pos_, 0);
-    if (state_ == State::Edit) {
-        slot = currentSlot();
-        table_->writeRecord(slot, values);
-    } else {
-        slot = table_->appendRecord(values);
-    }
+    int slot = currentSlot();
+    if (inserting) slot = table_->appendRecord(values);
+    else table_->writeRecord(slot, values);
     modified_ = false;
     setState(State::Browse);
-    rebuildRows();
+    if (rowsCurrent) placeRow(slot, inserting ? -1 : pos_);
+    else rebuildRows();
     moveToSlotOrClamp(slot, oldPos);
     afterPost(*this);
     dataChanged(nullptr);
+}
+
+void Dataset::placeRow(int slot, int oldPos) {
+    // Only this view's own change happened since the rows were built: move the one record
+    // instead of rebuilding the whole list.
+    if (oldPos >= 0) rows_.erase(rows_.begin() + oldPos);
+    if (slotMatches(slot)) {
+        if (indexName_.isEmpty()) {
+            rows_.insert(std::upper_bound(rows_.begin(), rows_.end(), slot), slot);
+        } else {
+            const TableFile::TagKey key = table_->tagKey(indexName_, slot);
+            auto at = std::partition_point(rows_.begin(), rows_.end(), [&](int other) {
+                const TableFile::TagKey k = table_->tagKey(indexName_, other);
+                return k < key || (!(key < k) && other < slot);
+            });
+            rows_.insert(at, slot);
+        }
+    }
+    rowsGeneration_ = table_->generation();
 }
 
 void Dataset::cancel() {
@@ -453,10 +478,16 @@ void Dataset::remove() {
     beforeDelete(*this);
     beforeScroll(*this);
     const int oldPos = pos_;
+    const bool rowsCurrent = rowsGeneration_ == table_->generation();
     table_->deleteRecord(currentSlot());
     modified_ = false;
     setState(State::Browse);
-    rebuildRows();
+    if (rowsCurrent) {
+        rows_.erase(rows_.begin() + oldPos);
+        rowsGeneration_ = table_->generation();
+    } else {
+        rebuildRows();
+    }
     moveToSlotOrClamp(-1, oldPos);
     afterDelete(*this);
     afterScroll(*this);

@@ -140,6 +140,7 @@ private:
     void checkOpen() const;
     void bindFields();
     void rebuildRows();
+    void placeRow(int slot, int oldPos);
     bool slotMatches(int slot) const;
     void loadCurrent();
     void calculate();

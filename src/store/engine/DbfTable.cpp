@@ -561,8 +561,7 @@ void DbfTable::writeIndex() {
         }
         data.fieldTexts.reserve(static_cast<size_t>(count_));
         for (int i = 0; i < count_; ++i) {
-            std::string_view raw = rawField(i, field);
-            data.fieldTexts.emplace_back(raw.substr(0, static_cast<size_t>(data.info.keyLength)));
+            data.fieldTexts.emplace_back(rawField(i, field));  // the index clips character keys
         }
         tagData.push_back(std::move(data));
     }

@@ -32,60 +32,55 @@ Record TableFile::record(int slot) const {
     return r;
 }
 
-std::vector<int> TableFile::tagOrder(const QString& tagName) const {
-    QString expression;
-    bool found = false;
+int TableFile::tagField(const QString& tagName) const {
     for (const TagDef& t : tags()) {
-        if (t.name.compare(tagName, Qt::CaseInsensitive) == 0) {
-            expression = t.expression;
-            found = true;
-            break;
-        }
+        if (t.name.compare(tagName, Qt::CaseInsensitive) != 0) continue;
+        const int field = fieldIndex(t.expression);
+        if (field < 0)
+            throw EngineError(QStringLiteral("Индекс \"%1\": поле \"%2\" не найдено в таблице %3")
+                                  .arg(tagName, t.expression, path_));
+        return field;
     }
-    if (!found)
-        throw EngineError(QStringLiteral("Индекс \"%1\" не найден в таблице %2").arg(tagName, path_));
-    int field = fieldIndex(expression);
-    if (field < 0)
-        throw EngineError(QStringLiteral("Индекс \"%1\": поле \"%2\" не найдено в таблице %3")
-                              .arg(tagName, expression, path_));
+    throw EngineError(QStringLiteral("Индекс \"%1\" не найден в таблице %2").arg(tagName, path_));
+}
 
+TableFile::TagKey TableFile::keyOf(int field, int slot) const {
+    TagKey key;
+    const QVariant v = value(slot, field);
+    switch (fields()[static_cast<size_t>(field)].kind) {
+        case FieldKind::Text:
+            // Character keys sort by their bytes in the table's code page.
+            key.text = Codec::cp1251().encode(v.toString());
+            break;
+        case FieldKind::Date:
+            // Blank dates sort after every real date.
+            key.number = v.isNull() ? 1e100 : static_cast<double>(v.toDate().toJulianDay());
+            break;
+        default:
+            key.number = v.toDouble();  // a blank number counts as 0
+            break;
+    }
+    return key;
+}
+
+TableFile::TagKey TableFile::tagKey(const QString& tagName, int slot) const {
+    return keyOf(tagField(tagName), slot);
+}
+
+std::vector<int> TableFile::tagOrder(const QString& tagName) const {
+    const int field = tagField(tagName);
+    CachedOrder& cached = orderCache_[tagName.toUpper()];
+    if (cached.generation == generation_) return cached.order;
     const int n = slotCount();
+    std::vector<TagKey> keys(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i) keys[static_cast<size_t>(i)] = keyOf(field, i);
     std::vector<int> order(static_cast<size_t>(n));
     for (int i = 0; i < n; ++i) order[static_cast<size_t>(i)] = i;
-    switch (fields()[static_cast<size_t>(field)].kind) {
-        case FieldKind::Text: {
-            // Character keys sort by their bytes in the table's code page.
-            std::vector<std::string> keys(static_cast<size_t>(n));
-            for (int i = 0; i < n; ++i)
-                keys[static_cast<size_t>(i)] = Codec::cp1251().encode(value(i, field).toString());
-            std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-                return keys[static_cast<size_t>(a)] < keys[static_cast<size_t>(b)];
-            });
-            break;
-        }
-        case FieldKind::Date: {
-            // Blank dates sort after every real date.
-            std::vector<double> keys(static_cast<size_t>(n));
-            for (int i = 0; i < n; ++i) {
-                QVariant v = value(i, field);
-                keys[static_cast<size_t>(i)] =
-                    v.isNull() ? 1e100 : static_cast<double>(v.toDate().toJulianDay());
-            }
-            std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-                return keys[static_cast<size_t>(a)] < keys[static_cast<size_t>(b)];
-            });
-            break;
-        }
-        default: {
-            // Numbers (a blank counts as 0); booleans false before true.
-            std::vector<double> keys(static_cast<size_t>(n));
-            for (int i = 0; i < n; ++i) keys[static_cast<size_t>(i)] = value(i, field).toDouble();
-            std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-                return keys[static_cast<size_t>(a)] < keys[static_cast<size_t>(b)];
-            });
-            break;
-        }
-    }
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        return keys[static_cast<size_t>(a)] < keys[static_cast<size_t>(b)];
+    });
+    cached.generation = generation_;
+    cached.order = order;
     return order;
 }
 

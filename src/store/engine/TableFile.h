@@ -2,6 +2,8 @@
 
 #include <QString>
 #include <cstdint>
+#include <map>
+#include <string>
 #include <memory>
 #include <vector>
 
@@ -48,8 +50,16 @@ public:
 
     virtual std::vector<TagDef> tags() const { return {}; }
     // All slots (deleted ones too) in the key order of a tag: key ascending, then slot.
-    // Throws EngineError when the table has no such tag.
+    // Throws EngineError when the table has no such tag. Kept until the next change.
     std::vector<int> tagOrder(const QString& tagName) const;
+
+    // The key of a slot under a tag, comparable with other keys of the same tag.
+    struct TagKey {
+        std::string text;  // character keys: the bytes in the table's code page
+        double number = 0; // numeric keys (a blank is 0) and dates (a blank sorts last)
+        bool operator<(const TagKey& o) const { return text != o.text ? text < o.text : number < o.number; }
+    };
+    TagKey tagKey(const QString& tagName, int slot) const;
 
     // Bumped by every change of slots or values, so views know when to rebuild.
     uint64_t generation() const { return generation_; }
@@ -63,7 +73,15 @@ protected:
     bool readOnly_ = false;
 
 private:
+    int tagField(const QString& tagName) const;
+    TagKey keyOf(int field, int slot) const;
+
     uint64_t generation_ = 1;
+    struct CachedOrder {
+        uint64_t generation = 0;
+        std::vector<int> order;
+    };
+    mutable std::map<QString, CachedOrder> orderCache_;
 };
 
 }  // namespace engine

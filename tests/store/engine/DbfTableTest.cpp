@@ -348,3 +348,21 @@ TEST_F(DbfTableTest, CreateRefusesBadDefinitions) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(DbfTableIndex, WideNumericKeysKeepEveryDigit) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("SUMS.DBF");
+    DbfTable::create(path, {{"PAY_SUM", FieldKind::Float, 15, 2}}, {{"PAY_SUM", "PAY_SUM"}});
+    {
+        auto t = DbfTable::open(path, false);
+        for (double v : {1234.56, 1234.5, 99.99, -1234.57, 1234.55}) t->appendRecord({v});
+    }
+    const auto entries = MdxIndex::walk(dir.filePath("SUMS.MDX"), QStringLiteral("PAY_SUM"));
+    std::vector<int> records;
+    for (const auto& e : entries) records.push_back(e.record);
+    EXPECT_EQ(records, (std::vector<int>{4, 3, 2, 5, 1}));
+}
+
+}  // namespace
