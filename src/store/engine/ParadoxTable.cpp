@@ -1,1 +1,1129 @@
-// placeholder, filled in shortly
+#include "ParadoxTable.h"
+
+#include <QDate>
+#include <QFile>
+#include <QFileInfo>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <ctime>
+#include <limits>
+#include <thread>
+
+#include "Codec.h"
+#include "EngineError.h"
+#include "FileLock.h"
+
+// pxlib's header has no C++ guard of its own.
+extern "C" {
+#include <paradox.h>
+}
+
+// How the file is handled:
+//  - The header and the chain of data blocks are parsed and checked here before anything is
+//    read, so a damaged file is an EngineError and never reaches code that trusts it.
+//  - Field values are converted with pxlib's data functions (PX_get_data_* / PX_put_data_*);
+//    new tables are written by PX_create_fp. Blocks are read and written here: pxlib's own
+//    insert puts a new row into the first block with room (table order must stay the order
+//    rows were added), its delete leaves emptied blocks in the chain, and its reader then
+//    miscounts the rows of such a file.
+//  - Invariants kept for files written here: rows are packed at the start of each block, no
+//    block in the chain is empty and every block of the file is in the chain. A new row goes
+//    into the last block of the chain or into a new block at the end of the file.
+
+namespace engine {
+namespace {
+
+// The fixed part of the header (little-endian).
+constexpr size_t kOffRecordSize = 0x00;
+constexpr size_t kOffHeaderSize = 0x02;
+constexpr size_t kOffFileType = 0x04;
+constexpr size_t kOffBlockKb = 0x05;
+constexpr size_t kOffNumRecords = 0x06;
+constexpr size_t kOffNextBlock = 0x0A;
+constexpr size_t kOffFileBlocks = 0x0C;
+constexpr size_t kOffFirstBlock = 0x0E;
+constexpr size_t kOffLastBlock = 0x10;
+constexpr size_t kOffNumFields = 0x21;
+constexpr size_t kOffEncryption1 = 0x25;
+constexpr size_t kOffVersion = 0x39;
+constexpr size_t kOffMaxBlocks = 0x3A;
+constexpr size_t kBaseHeaderSize = 0x58;
+// The data header that tables of format 4.0 and later carry after the fixed part.
+constexpr size_t kOffEncryption2 = 0x5C;
+constexpr size_t kOffUpdateTime = 0x60;
+constexpr size_t kOffCodePage = 0x6A;
+constexpr size_t kDataHeaderEnd = 0x78;
+
+constexpr uint32_t kEncryptionInDataHeader = 0xFF00FF00u;
+constexpr int kBlockHeaderSize = 6;  // next block, previous block, offset of the last record
+constexpr int kMaxBlocks = 65535;
+constexpr int kMaxFieldNameBytes = 25;
+constexpr int kNewTableBlockKb = 4;
+// Paradox counts days from 1 January of year 1 (day 1); that day is Julian day 1721426.
+constexpr qint64 kJulianDayOffset = 1721425;
+constexpr auto kLockWait = std::chrono::seconds(3);
+
+unsigned rd8(const std::string& b, size_t off) { return static_cast<unsigned char>(b[off]); }
+unsigned rd16(const std::string& b, size_t off) { return rd8(b, off) | (rd8(b, off + 1) << 8); }
+int rd16s(const std::string& b, size_t off) { return static_cast<int16_t>(rd16(b, off)); }
+uint32_t rd32(const std::string& b, size_t off) {
+    return static_cast<uint32_t>(rd16(b, off)) | (static_cast<uint32_t>(rd16(b, off + 2)) << 16);
+}
+void wr16(char* p, unsigned v) {
+    p[0] = static_cast<char>(v & 0xFF);
+    p[1] = static_cast<char>((v >> 8) & 0xFF);
+}
+void wr32(char* p, uint32_t v) {
+    wr16(p, v & 0xFFFF);
+    wr16(p + 2, v >> 16);
+}
+
+struct RawField {
+    int type = 0;
+    int length = 0;  // bytes in the record
+    std::string name;
+};
+
+struct HeaderInfo {
+    int recordSize = 0;
+    int headerSize = 0;
+    int fileType = 0;
+    int blockSize = 0;
+    int recordsPerBlock = 0;
+    int numRecords = 0;
+    int fileBlocks = 0;
+    int firstBlock = 0;
+    int lastBlock = 0;
+    int version = 0;
+    bool dataHeader = false;
+    size_t fixedSize = 0;  // fixed part plus data header: the bytes rewritten on every change
+    int codePage = 0;
+    std::vector<RawField> fields;
+};
+
+// Bytes a field of the type occupies given the size byte of its descriptor, or -1 when the
+// type is unknown or the size impossible for it.
+int fieldLength(int type, int size) {
+    switch (type) {
+        case pxfAlpha:
+        case pxfBytes: return size >= 1 ? size : -1;
+        case pxfDate:
+        case pxfLong:
+        case pxfTime:
+        case pxfAutoInc: return size == 4 ? 4 : -1;
+        case pxfShort: return size == 2 ? 2 : -1;
+        case pxfCurrency:
+        case pxfNumber:
+        case pxfTimestamp: return size == 8 ? 8 : -1;
+        case pxfLogical: return size == 1 ? 1 : -1;
+        case pxfMemoBLOb:
+        case pxfBLOb:
+        case pxfFmtMemoBLOb:
+        case pxfOLE:
+        case pxfGraphic: return size >= 10 ? size : -1;
+        case pxfBCD: return size <= 32 ? 17 : -1;  // the size byte holds the decimals
+        default: return -1;
+    }
+}
+
+QString typeName(int type) {
+    switch (type) {
+        case pxfAlpha: return QStringLiteral("Alpha");
+        case pxfDate: return QStringLiteral("Date");
+        case pxfShort: return QStringLiteral("Short");
+        case pxfLong: return QStringLiteral("Long");
+        case pxfCurrency: return QStringLiteral("Money");
+        case pxfNumber: return QStringLiteral("Number");
+        case pxfLogical: return QStringLiteral("Logical");
+        case pxfMemoBLOb: return QStringLiteral("Memo");
+        case pxfBLOb: return QStringLiteral("Binary");
+        case pxfFmtMemoBLOb: return QStringLiteral("Formatted memo");
+        case pxfOLE: return QStringLiteral("OLE");
+        case pxfGraphic: return QStringLiteral("Graphic");
+        case pxfTime: return QStringLiteral("Time");
+        case pxfTimestamp: return QStringLiteral("Timestamp");
+        case pxfAutoInc: return QStringLiteral("Autoincrement");
+        case pxfBCD: return QStringLiteral("BCD");
+        case pxfBytes: return QStringLiteral("Bytes");
+    }
+    return QStringLiteral("0x%1").arg(type, 2, 16, QLatin1Char('0'));
+}
+
+// Parses and checks a header. Every offset is checked against the bytes given and the file
+// size before it is used; returns the reason when the header is not sound.
+QString parseHeader(const std::string& bytes, long long fileSize, HeaderInfo& h) {
+    if (fileSize < static_cast<long long>(kBaseHeaderSize) || bytes.size() < kBaseHeaderSize)
+        return QStringLiteral("файл короче заголовка");
+    h.fileType = static_cast<int>(rd8(bytes, kOffFileType));
+    if (h.fileType != pxfFileTypIndexDB && h.fileType != pxfFileTypNonIndexDB)
+        return QStringLiteral("не таблица Paradox, тип файла %1").arg(h.fileType);
+    const int blockKb = static_cast<int>(rd8(bytes, kOffBlockKb));
+    if (blockKb < 1 || blockKb > 32) return QStringLiteral("размер блока %1 КБ").arg(blockKb);
+    h.blockSize = blockKb * 1024;
+    h.version = static_cast<int>(rd8(bytes, kOffVersion));
+    if (h.version < 3 || h.version > 12)
+        return QStringLiteral("неизвестная версия формата %1").arg(h.version);
+    h.dataHeader = h.version >= 5;
+    h.fixedSize = h.dataHeader ? kDataHeaderEnd : kBaseHeaderSize;
+
+    h.recordSize = static_cast<int>(rd16(bytes, kOffRecordSize));
+    if (h.recordSize < 1 || h.recordSize > h.blockSize - kBlockHeaderSize)
+        return QStringLiteral("размер записи %1").arg(h.recordSize);
+    h.recordsPerBlock = (h.blockSize - kBlockHeaderSize) / h.recordSize;
+    h.headerSize = static_cast<int>(rd16(bytes, kOffHeaderSize));
+    if (h.headerSize < static_cast<int>(h.fixedSize))
+        return QStringLiteral("размер заголовка %1").arg(h.headerSize);
+    if (h.headerSize > fileSize) return QStringLiteral("файл короче заголовка");
+    if (bytes.size() < static_cast<size_t>(h.headerSize))
+        return QStringLiteral("заголовок прочитан не полностью");
+
+    const uint32_t encryption1 = rd32(bytes, kOffEncryption1);
+    if (encryption1 == kEncryptionInDataHeader) {
+        if (!h.dataHeader) return QStringLiteral("неизвестная защита таблицы");
+    } else if (encryption1 != 0) {
+        return QStringLiteral("таблица защищена паролем");
+    }
+    if (h.dataHeader && rd32(bytes, kOffEncryption2) != 0)
+        return QStringLiteral("таблица защищена паролем");
+    h.codePage = h.dataHeader ? static_cast<int>(rd16(bytes, kOffCodePage)) : 0;
+
+    const int numFields = rd16s(bytes, kOffNumFields);
+    if (numFields < 1 || numFields > 255) return QStringLiteral("число полей %1").arg(numFields);
+    const size_t headerEnd = static_cast<size_t>(h.headerSize);
+    size_t pos = h.fixedSize;
+    if (pos + static_cast<size_t>(numFields) * 2 > headerEnd)
+        return QStringLiteral("описания полей за пределами заголовка");
+    long long recordBytes = 0;
+    h.fields.resize(static_cast<size_t>(numFields));
+    for (RawField& f : h.fields) {
+        f.type = static_cast<int>(rd8(bytes, pos));
+        const int size = static_cast<int>(rd8(bytes, pos + 1));
+        pos += 2;
+        f.length = fieldLength(f.type, size);
+        if (f.length < 0)
+            return QStringLiteral("поле %1: тип 0x%2, размер %3")
+                .arg(&f - h.fields.data() + 1)
+                .arg(f.type, 2, 16, QLatin1Char('0'))
+                .arg(size);
+        recordBytes += f.length;
+    }
+    if (recordBytes != h.recordSize)
+        return QStringLiteral("поля занимают %1 байт, запись %2").arg(recordBytes).arg(h.recordSize);
+
+    // Then: the table name pointer, one pointer per field name, the table name, the names.
+    const size_t tableNameLength = h.version >= 12 ? 261 : 79;
+    pos += 4 + static_cast<size_t>(numFields) * 4 + tableNameLength;
+    for (RawField& f : h.fields) {
+        if (pos >= headerEnd) return QStringLiteral("имена полей за пределами заголовка");
+        const size_t end = bytes.find('\0', pos);
+        if (end == std::string::npos || end >= headerEnd)
+            return QStringLiteral("имена полей за пределами заголовка");
+        if (end == pos) return QStringLiteral("пустое имя поля");
+        f.name = bytes.substr(pos, end - pos);
+        pos = end + 1;
+    }
+
+    h.numRecords = static_cast<int32_t>(rd32(bytes, kOffNumRecords));
+    h.fileBlocks = static_cast<int>(rd16(bytes, kOffFileBlocks));
+    h.firstBlock = static_cast<int>(rd16(bytes, kOffFirstBlock));
+    h.lastBlock = static_cast<int>(rd16(bytes, kOffLastBlock));
+    if (h.headerSize + static_cast<long long>(h.fileBlocks) * h.blockSize > fileSize)
+        return QStringLiteral("файл короче %1 блоков данных").arg(h.fileBlocks);
+    if (h.numRecords < 0 ||
+        static_cast<long long>(h.numRecords) >
+            static_cast<long long>(h.fileBlocks) * h.recordsPerBlock)
+        return QStringLiteral("число записей %1 не помещается в %2 блоков")
+            .arg(h.numRecords)
+            .arg(h.fileBlocks);
+    if (h.firstBlock > h.fileBlocks || h.lastBlock > h.fileBlocks)
+        return QStringLiteral("номер блока за пределами файла");
+    if (h.numRecords > 0 && h.firstBlock == 0) return QStringLiteral("нет первого блока данных");
+    return {};
+}
+
+struct FieldLayout {
+    int offset = 0;
+    int length = 0;
+    int type = 0;
+};
+
+struct BlockInfo {
+    int prev = 0;
+    int next = 0;
+    bool inChain = false;
+    std::vector<int> members;  // slots of the block's rows in their order
+};
+
+struct SlotData {
+    Record values;
+    std::string raw;  // the record bytes as in the file (live rows only)
+    int block = 0;    // 0 once deleted
+    bool deleted = false;
+};
+
+// Everything read from the file; a reload builds a new one and swaps it in whole.
+struct TableState {
+    HeaderInfo info;
+    std::string head;  // fixed part of the header as last read or written
+    std::vector<FieldDef> fields;
+    std::vector<FieldLayout> layout;
+    const Codec* codec = &Codec::cp1251();
+    bool keyed = false;
+    std::vector<SlotData> rows;  // by slot
+    std::vector<BlockInfo> blocks;  // by block number; [0] unused
+    int firstBlock = 0;
+    int lastBlock = 0;
+    int fileBlocks = 0;
+    int live = 0;
+};
+
+struct DiskState {
+    dev_t dev = 0;
+    ino_t ino = 0;
+    off_t size = -1;
+    timespec mtime{};
+    timespec ctime{};
+    std::string head;
+
+    bool operator==(const DiskState& o) const {
+        return dev == o.dev && ino == o.ino && size == o.size && mtime.tv_sec == o.mtime.tv_sec &&
+               mtime.tv_nsec == o.mtime.tv_nsec && ctime.tv_sec == o.ctime.tv_sec &&
+               ctime.tv_nsec == o.ctime.tv_nsec && head == o.head;
+    }
+};
+
+QString errnoText(int e) { return QString::fromLocal8Bit(std::strerror(e)); }
+
+EngineError busyError(const QString& path) {
+    return EngineError(QStringLiteral("Таблица занята другой программой: %1").arg(path));
+}
+
+EngineError damagedError(const QString& path, const QString& reason) {
+    return EngineError(QStringLiteral("Повреждён файл таблицы: %1 (%2)").arg(path, reason));
+}
+
+// Reads up to len bytes at off; returns the count read (short only at the end of the file).
+size_t readAt(int fd, char* buf, size_t len, off_t off, const QString& path) {
+    size_t done = 0;
+    while (done < len) {
+        ssize_t n = ::pread(fd, buf + done, len - done, off + static_cast<off_t>(done));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            throw EngineError(QStringLiteral("Ошибка чтения файла таблицы: %1 (%2)")
+                                  .arg(path, errnoText(errno)));
+        }
+        if (n == 0) break;
+        done += static_cast<size_t>(n);
+    }
+    return done;
+}
+
+// A whole-file flock() held while rows are read (shared) or changed (exclusive), so a reader
+// never sees another process's change half done. It is independent of the open-file lock
+// that tells shared from exclusive use. Waits a little, then reports the table busy.
+class ChangeLock {
+public:
+    ChangeLock(int fd, bool exclusive, const QString& path) : fd_(fd) {
+        const auto deadline = std::chrono::steady_clock::now() + kLockWait;
+        for (;;) {
+            if (::flock(fd_, (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB) == 0) {
+                held_ = true;
+                return;
+            }
+            if (errno == EINTR) continue;
+            if (errno != EWOULDBLOCK) return;  // no flock on this file system: go on without
+            if (std::chrono::steady_clock::now() > deadline) throw busyError(path);
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    }
+    ~ChangeLock() {
+        if (held_) ::flock(fd_, LOCK_UN);
+    }
+    ChangeLock(const ChangeLock&) = delete;
+    ChangeLock& operator=(const ChangeLock&) = delete;
+
+private:
+    int fd_;
+    bool held_ = false;
+};
+
+// pxlib reports problems through this handler instead of printing them.
+void recordPxError(pxdoc_t*, int, const char* msg, void* data) {
+    if (data && msg) *static_cast<std::string*>(data) = msg;
+}
+
+}  // namespace
+
+struct ParadoxTable::Impl {
+    explicit Impl(ParadoxTable* owner) : q(owner) {
+        px = PX_new3(recordPxError, nullptr, nullptr, nullptr, &pxMessage);
+        if (!px) throw EngineError(QStringLiteral("Не удалось запустить pxlib"));
+    }
+    ~Impl() {
+        if (fd >= 0) ::close(fd);  // also releases the open-file lock
+        if (px) PX_delete(px);
+    }
+
+    ParadoxTable* q;
+    int fd = -1;
+    pxdoc_t* px = nullptr;  // used only for pxlib's value conversions
+    std::string pxMessage;
+    TableState t;
+    DiskState disk;
+
+    const QString& path() const { return q->path_; }
+
+    // ---- opening and reading -------------------------------------------------------------
+
+    void openFile() {
+        const QByteArray native = QFile::encodeName(path());
+        // O_NONBLOCK: opening a FIFO put in the table's place must not block.
+        const int common = O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
+        fd = ::open(native.constData(), O_RDWR | common);
+        if (fd < 0 && (errno == EACCES || errno == EROFS || errno == EPERM)) {
+            fd = ::open(native.constData(), O_RDONLY | common);
+            if (fd >= 0) q->readOnly_ = true;
+        }
+        if (fd < 0) {
+            if (errno == ENOENT)
+                throw EngineError(QStringLiteral("Файл таблицы не найден: %1").arg(path()));
+            throw EngineError(
+                QStringLiteral("Не удалось открыть таблицу: %1 (%2)").arg(path(), errnoText(errno)));
+        }
+        struct stat st {};
+        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+            throw EngineError(QStringLiteral("Не файл таблицы: %1").arg(path()));
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+        if (q->exclusive_ && q->readOnly_)
+            throw EngineError(
+                QStringLiteral("Таблица доступна только для чтения, монопольный доступ невозможен: %1")
+                    .arg(path()));
+        if (!tryLockFile(fd, q->exclusive_)) throw busyError(path());
+
+        ChangeLock lock(fd, false, path());
+        t = readTable();
+        disk = currentDiskState();
+        if (t.keyed) q->readOnly_ = true;
+    }
+
+    DiskState currentDiskState() const {
+        struct stat st {};
+        if (::fstat(fd, &st) != 0)
+            throw EngineError(QStringLiteral("Ошибка чтения файла таблицы: %1 (%2)")
+                                  .arg(path(), errnoText(errno)));
+        DiskState s;
+        s.dev = st.st_dev;
+        s.ino = st.st_ino;
+        s.size = st.st_size;
+        s.mtime = st.st_mtim;
+        s.ctime = st.st_ctim;
+        s.head.resize(t.head.size());
+        s.head.resize(readAt(fd, s.head.data(), s.head.size(), 0, path()));
+        return s;
+    }
+
+    bool changedOnDisk() const { return !(currentDiskState() == disk); }
+
+    // Reads the whole table; the caller holds the change lock.
+    TableState readTable() const {
+        struct stat st {};
+        if (::fstat(fd, &st) != 0)
+            throw EngineError(QStringLiteral("Ошибка чтения файла таблицы: %1 (%2)")
+                                  .arg(path(), errnoText(errno)));
+        const long long fileSize = st.st_size;
+        std::string bytes(static_cast<size_t>(std::min<long long>(fileSize, 65535)), '\0');
+        bytes.resize(readAt(fd, bytes.data(), bytes.size(), 0, path()));
+
+        TableState s;
+        const QString reason = parseHeader(bytes, fileSize, s.info);
+        if (!reason.isEmpty()) throw damagedError(path(), reason);
+        const HeaderInfo& h = s.info;
+        s.head = bytes.substr(0, h.fixedSize);
+        s.keyed = h.fileType == pxfFileTypIndexDB;
+        s.codec = h.codePage == 866 ? &Codec::cp866() : &Codec::cp1251();
+
+        int offset = 0;
+        for (const RawField& f : h.fields) {
+            FieldDef def;
+            def.name = s.codec->decode(f.name);
+            def.width = f.length;
+            switch (f.type) {
+                case pxfAlpha: def.kind = FieldKind::Text; break;
+                case pxfShort: def.kind = FieldKind::SmallInt; break;
+                case pxfNumber:
+                case pxfCurrency: def.kind = FieldKind::Float; break;  // the same bytes
+                case pxfDate: def.kind = FieldKind::Date; break;
+                case pxfLogical: def.kind = FieldKind::Boolean; break;
+                default:
+                    throw EngineError(
+                        QStringLiteral("Поле \"%1\" таблицы %2 имеет неподдерживаемый тип %3")
+                            .arg(def.name, path(), typeName(f.type)));
+            }
+            s.fields.push_back(def);
+            s.layout.push_back({offset, f.length, f.type});
+            offset += f.length;
+        }
+
+        // Walk the chain of data blocks; each block is visited at most once.
+        s.fileBlocks = h.fileBlocks;
+        s.blocks.resize(static_cast<size_t>(h.fileBlocks) + 1);
+        std::string block(static_cast<size_t>(h.blockSize), '\0');
+        int prev = 0;
+        for (int b = h.firstBlock; b != 0;) {
+            if (b < 1 || b > h.fileBlocks)
+                throw damagedError(path(), QStringLiteral("ссылка на блок %1").arg(b));
+            BlockInfo& info = s.blocks[static_cast<size_t>(b)];
+            if (info.inChain)
+                throw damagedError(path(), QStringLiteral("цепочка блоков замкнута"));
+            if (readAt(fd, block.data(), block.size(), blockOffset(h, b), path()) != block.size())
+                throw damagedError(path(), QStringLiteral("блок %1 обрезан").arg(b));
+            const int next = static_cast<int>(rd16(block, 0));
+            const int lastOffset = rd16s(block, 4);
+            int count = 0;  // a negative offset marks an empty block
+            if (lastOffset >= 0) {
+                if (lastOffset % h.recordSize != 0 || lastOffset / h.recordSize >= h.recordsPerBlock)
+                    throw damagedError(path(),
+                                       QStringLiteral("в блоке %1 неверный размер данных").arg(b));
+                count = lastOffset / h.recordSize + 1;
+            }
+            info.prev = prev;
+            info.next = next;
+            info.inChain = true;
+            for (int i = 0; i < count; ++i) {
+                SlotData slot;
+                slot.raw = block.substr(static_cast<size_t>(kBlockHeaderSize + i * h.recordSize),
+                                        static_cast<size_t>(h.recordSize));
+                slot.values = decode(s, slot.raw);
+                slot.block = b;
+                info.members.push_back(static_cast<int>(s.rows.size()));
+                s.rows.push_back(std::move(slot));
+            }
+            if (s.firstBlock == 0) s.firstBlock = b;
+            s.lastBlock = b;
+            prev = b;
+            b = next;
+        }
+        // The rows found in the blocks count; the header's count is rewritten on the next change.
+        s.live = static_cast<int>(s.rows.size());
+        return s;
+    }
+
+    static off_t blockOffset(const HeaderInfo& h, int block) {
+        return static_cast<off_t>(h.headerSize) + static_cast<off_t>(block - 1) * h.blockSize;
+    }
+    off_t blockOffset(int block) const { return blockOffset(t.info, block); }
+    off_t recordOffset(int block, int pos) const {
+        return blockOffset(block) + kBlockHeaderSize + static_cast<off_t>(pos) * t.info.recordSize;
+    }
+
+    Record decode(const TableState& s, const std::string& raw) const {
+        Record r(s.layout.size());
+        for (size_t i = 0; i < s.layout.size(); ++i) {
+            const FieldLayout& f = s.layout[i];
+            char* p = const_cast<char*>(raw.data()) + f.offset;
+            switch (f.type) {
+                case pxfAlpha: {
+                    // Alpha is NUL-padded; a leading NUL is a blank field.
+                    const size_t n = ::strnlen(p, static_cast<size_t>(f.length));
+                    if (n > 0) r[i] = s.codec->decode(std::string_view(p, n));
+                    break;
+                }
+                case pxfShort: {
+                    short v = 0;
+                    if (PX_get_data_short(px, p, 2, &v) > 0) r[i] = static_cast<int>(v);
+                    break;
+                }
+                case pxfNumber:
+                case pxfCurrency: {
+                    double v = 0;
+                    if (PX_get_data_double(px, p, 8, &v) > 0) r[i] = v;
+                    break;
+                }
+                case pxfDate: {
+                    // Not PX_get_data_long: on 64-bit systems it tests 8 bytes of a 4-byte
+                    // buffer and so never reports a blank value. Big-endian, sign bit flipped.
+                    const uint32_t u = (static_cast<uint32_t>(static_cast<unsigned char>(p[0])) << 24) |
+                                       (static_cast<uint32_t>(static_cast<unsigned char>(p[1])) << 16) |
+                                       (static_cast<uint32_t>(static_cast<unsigned char>(p[2])) << 8) |
+                                       static_cast<uint32_t>(static_cast<unsigned char>(p[3]));
+                    const int32_t day = static_cast<int32_t>(u ^ 0x80000000u);
+                    if (u != 0 && day > 0)
+                        r[i] = QDate::fromJulianDay(static_cast<qint64>(day) + kJulianDayOffset);
+                    break;
+                }
+                case pxfLogical: {
+                    char v = 0;
+                    if (PX_get_data_byte(px, p, 1, &v) > 0) r[i] = v != 0;
+                    break;
+                }
+            }
+        }
+        return r;
+    }
+
+    // ---- values ----------------------------------------------------------------------------
+
+    EngineError valueError(size_t field, const QVariant& v) const {
+        return EngineError(QStringLiteral("Значение \"%1\" не подходит для поля \"%2\" таблицы %3")
+                               .arg(v.toString(), t.fields[field].name, path()));
+    }
+
+    // Converts values to record bytes; throws before anything is written.
+    std::string encode(const Record& values) const {
+        if (values.size() > t.fields.size())
+            throw EngineError(QStringLiteral("Запись длиннее таблицы %1: %2 значений, полей %3")
+                                  .arg(path())
+                                  .arg(values.size())
+                                  .arg(t.fields.size()));
+        std::string raw(static_cast<size_t>(t.info.recordSize), '\0');
+        for (size_t i = 0; i < t.layout.size(); ++i) {
+            const QVariant v = i < values.size() ? values[i] : QVariant();
+            if (!v.isValid() || v.isNull()) continue;  // a blank field is all zero bytes
+            const FieldLayout& f = t.layout[i];
+            // An empty text (an empty editor) blanks a number, date or logical field as well.
+            if (f.type != pxfAlpha && v.metaType().id() == QMetaType::QString &&
+                v.toString().trimmed().isEmpty())
+                continue;
+            char* p = raw.data() + f.offset;
+            switch (f.type) {
+                case pxfAlpha: {
+                    // Clipped to the field first: pxlib must never see a longer string.
+                    const std::string bytes =
+                        t.codec->encodeClipped(v.toString(), static_cast<size_t>(f.length));
+                    std::memcpy(p, bytes.data(), bytes.size());
+                    break;
+                }
+                case pxfShort: {
+                    bool ok = false;
+                    const qlonglong n = v.toLongLong(&ok);
+                    if (!ok) throw valueError(i, v);
+                    // -32768 would be stored as the blank value.
+                    if (n < -32767 || n > 32767)
+                        throw EngineError(
+                            QStringLiteral("Значение %1 не помещается в поле \"%2\" таблицы %3")
+                                .arg(n)
+                                .arg(t.fields[i].name, path()));
+                    PX_put_data_short(px, p, 2, static_cast<short>(n));
+                    break;
+                }
+                case pxfNumber:
+                case pxfCurrency: {
+                    bool ok = false;
+                    const double d = v.toDouble(&ok);
+                    if (!ok || !std::isfinite(d)) throw valueError(i, v);
+                    PX_put_data_double(px, p, 8, d);
+                    break;
+                }
+                case pxfDate: {
+                    const QDate date = v.toDate();
+                    if (!date.isValid()) {
+                        if (v.metaType().id() == QMetaType::QDate) break;  // QDate() is blank
+                        throw valueError(i, v);
+                    }
+                    const qint64 day = date.toJulianDay() - kJulianDayOffset;
+                    if (day < 1 || day > std::numeric_limits<int32_t>::max()) throw valueError(i, v);
+                    PX_put_data_long(px, p, 4, static_cast<int>(day));
+                    break;
+                }
+                case pxfLogical: PX_put_data_byte(px, p, 1, v.toBool() ? 1 : 0); break;
+            }
+        }
+        return raw;
+    }
+
+    // ---- writing ---------------------------------------------------------------------------
+
+    void writeAt(const char* data, size_t len, off_t off) const {
+        size_t done = 0;
+        while (done < len) {
+            ssize_t n = ::pwrite(fd, data + done, len - done, off + static_cast<off_t>(done));
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                throw EngineError(QStringLiteral("Ошибка записи в файл таблицы: %1 (%2)")
+                                      .arg(path(), errnoText(errno)));
+            }
+            done += static_cast<size_t>(n);
+        }
+    }
+
+    void writeBlockHeader(int b) const {
+        const BlockInfo& info = t.blocks[static_cast<size_t>(b)];
+        char head[kBlockHeaderSize];
+        wr16(head, static_cast<unsigned>(info.next));
+        wr16(head + 2, static_cast<unsigned>(info.prev));
+        const int count = static_cast<int>(info.members.size());
+        wr16(head + 4, static_cast<unsigned>((count - 1) * t.info.recordSize) & 0xFFFF);
+        writeAt(head, sizeof head, blockOffset(b));
+    }
+
+    // Writes counts and block numbers to the header and stamps it, so that another process
+    // notices even a change that leaves the size and the time stamps of the file as they were.
+    void writeHeader() {
+        char* h = t.head.data();
+        wr32(h + kOffNumRecords, static_cast<uint32_t>(t.live));
+        wr16(h + kOffNextBlock, static_cast<unsigned>(t.fileBlocks));
+        wr16(h + kOffFileBlocks, static_cast<unsigned>(t.fileBlocks));
+        wr16(h + kOffFirstBlock, static_cast<unsigned>(t.firstBlock));
+        wr16(h + kOffLastBlock, static_cast<unsigned>(t.lastBlock));
+        wr16(h + kOffMaxBlocks, static_cast<unsigned>(t.fileBlocks));
+        if (t.info.dataHeader) {
+            const uint32_t previous = rd32(t.head, kOffUpdateTime);
+            const uint32_t now = static_cast<uint32_t>(std::time(nullptr));
+            wr32(h + kOffUpdateTime, now > previous ? now : previous + 1);
+        }
+        writeAt(t.head.data(), t.head.size(), 0);
+    }
+
+    void requireWritable() const {
+        if (t.keyed)
+            throw EngineError(
+                QStringLiteral("Таблица с ключом доступна только для чтения: %1").arg(path()));
+        if (q->readOnly_)
+            throw EngineError(QStringLiteral("Таблица доступна только для чтения: %1").arg(path()));
+    }
+
+    int checkedSlot(int slot) const {
+        if (slot < 0 || slot >= static_cast<int>(t.rows.size()))
+            throw EngineError(QStringLiteral("Нет записи %1 в таблице %2").arg(slot).arg(path()));
+        return slot;
+    }
+
+    void reload() {
+        TableState fresh = readTable();
+        t = std::move(fresh);
+        disk = currentDiskState();
+        if (t.keyed) q->readOnly_ = true;
+    }
+
+    // Runs one change under the change lock. When another process changed the file since it
+    // was read, the rows are read again first; a change that names a slot is then refused,
+    // since the slot may now hold another row. Values are checked before this is called: an
+    // error inside means a failed write, after which the rows are read again from the file.
+    template <typename Change>
+    void change(bool needsSameSlots, Change&& apply) {
+        requireWritable();
+        ChangeLock lock(fd, true, path());
+        if (changedOnDisk()) {
+            reload();
+            q->changed();
+            if (needsSameSlots)
+                throw EngineError(
+                    QStringLiteral("Таблица изменена другой программой, данные перечитаны: %1")
+                        .arg(path()));
+            requireWritable();
+        }
+        try {
+            apply();
+        } catch (...) {
+            // Bring memory back in line with what reached the file.
+            try {
+                reload();
+            } catch (...) {
+            }
+            q->changed();
+            throw;
+        }
+        disk = currentDiskState();
+        q->changed();
+    }
+
+    int positionInBlock(int slot) const {
+        const auto& rows = t.blocks[static_cast<size_t>(t.rows[static_cast<size_t>(slot)].block)].members;
+        return static_cast<int>(std::find(rows.begin(), rows.end(), slot) - rows.begin());
+    }
+
+    void update(int slot, const Record& values) {
+        if (t.rows[static_cast<size_t>(checkedSlot(slot))].deleted)
+            throw EngineError(QStringLiteral("Запись %1 таблицы %2 удалена").arg(slot).arg(path()));
+        const std::string raw = encode(values);
+        change(true, [&] {
+            SlotData& s = t.rows[static_cast<size_t>(slot)];
+            writeAt(raw.data(), raw.size(), recordOffset(s.block, positionInBlock(slot)));
+            writeHeader();
+            s.raw = raw;
+            s.values = decode(t, raw);
+        });
+    }
+
+    int append(const Record& values) {
+        const std::string raw = encode(values);
+        int slot = -1;
+        change(false, [&] {
+            const int last = t.lastBlock;
+            slot = static_cast<int>(t.rows.size());
+            if (last != 0 &&
+                static_cast<int>(t.blocks[static_cast<size_t>(last)].members.size()) <
+                    t.info.recordsPerBlock) {
+                // Room in the last block of the chain: the row goes after its last row.
+                BlockInfo& info = t.blocks[static_cast<size_t>(last)];
+                writeAt(raw.data(), raw.size(),
+                        recordOffset(last, static_cast<int>(info.members.size())));
+                info.members.push_back(slot);
+                writeBlockHeader(last);
+                t.rows.push_back({decode(t, raw), raw, last, false});
+            } else {
+                // A new block at the end of the file, linked after the last one.
+                if (t.fileBlocks >= kMaxBlocks)
+                    throw EngineError(QStringLiteral("Таблица переполнена: %1").arg(path()));
+                const int b = t.fileBlocks + 1;
+                std::string block(static_cast<size_t>(t.info.blockSize), '\0');
+                wr16(block.data(), 0);
+                wr16(block.data() + 2, static_cast<unsigned>(last));
+                wr16(block.data() + 4, 0);
+                std::memcpy(block.data() + kBlockHeaderSize, raw.data(), raw.size());
+                writeAt(block.data(), block.size(), blockOffset(b));
+                t.blocks.resize(static_cast<size_t>(b) + 1);
+                t.blocks[static_cast<size_t>(b)] = {last, 0, true, {slot}};
+                t.fileBlocks = b;
+                if (last != 0) {
+                    t.blocks[static_cast<size_t>(last)].next = b;
+                    writeBlockHeader(last);
+                } else {
+                    t.firstBlock = b;
+                }
+                t.lastBlock = b;
+                t.rows.push_back({decode(t, raw), raw, b, false});
+            }
+            ++t.live;
+            writeHeader();
+        });
+        return slot;
+    }
+
+    void remove(int slot) {
+        checkedSlot(slot);
+        if (t.rows[static_cast<size_t>(slot)].deleted) return;
+        change(true, [&] {
+            SlotData& s = t.rows[static_cast<size_t>(slot)];
+            const int b = s.block;
+            BlockInfo& info = t.blocks[static_cast<size_t>(b)];
+            const int pos = positionInBlock(slot);
+            const int count = static_cast<int>(info.members.size());
+            const long long oldSize = fileSizeFor(t.fileBlocks);
+            if (count > 1) {
+                // Rows after it move up one place; the freed place at the end is cleared.
+                const int rs = t.info.recordSize;
+                std::string tail;
+                tail.reserve(static_cast<size_t>((count - pos) * rs));
+                for (int i = pos + 1; i < count; ++i)
+                    tail += t.rows[static_cast<size_t>(info.members[static_cast<size_t>(i)])].raw;
+                tail.append(static_cast<size_t>(rs), '\0');
+                writeAt(tail.data(), tail.size(), recordOffset(b, pos));
+                info.members.erase(info.members.begin() + pos);
+                writeBlockHeader(b);
+            } else {
+                info.members.clear();
+                dropBlock(b);
+            }
+            --t.live;
+            writeHeader();
+            const long long newSize = fileSizeFor(t.fileBlocks);
+            if (newSize < oldSize && ::ftruncate(fd, static_cast<off_t>(newSize)) != 0)
+                throw EngineError(QStringLiteral("Ошибка записи в файл таблицы: %1 (%2)")
+                                      .arg(path(), errnoText(errno)));
+            s.deleted = true;
+            s.block = 0;
+            s.raw.clear();
+        });
+    }
+
+    long long fileSizeFor(int blocks) const {
+        return t.info.headerSize + static_cast<long long>(blocks) * t.info.blockSize;
+    }
+
+    // Takes an emptied block out of the chain and keeps every block of the file in the chain:
+    // the last block of the file moves into the freed place (the chain order, and so the
+    // table order, stays) and the file shrinks by one block.
+    void dropBlock(int b) {
+        BlockInfo& info = t.blocks[static_cast<size_t>(b)];
+        const int prev = info.prev;
+        const int next = info.next;
+        if (prev != 0) {
+            t.blocks[static_cast<size_t>(prev)].next = next;
+            writeBlockHeader(prev);
+        } else {
+            t.firstBlock = next;
+        }
+        if (next != 0) {
+            t.blocks[static_cast<size_t>(next)].prev = prev;
+            writeBlockHeader(next);
+        } else {
+            t.lastBlock = prev;
+        }
+        info = BlockInfo{};
+        writeBlockHeader(b);  // an empty block that nothing links to
+
+        trimUnlinkedTail();
+        const int last = t.fileBlocks;
+        if (b < last) {
+            // Copy the last block into the freed place, then point its neighbours at the copy.
+            BlockInfo moved = t.blocks[static_cast<size_t>(last)];
+            std::string block(static_cast<size_t>(t.info.blockSize), '\0');
+            if (readAt(fd, block.data(), block.size(), blockOffset(last), path()) != block.size())
+                throw damagedError(path(), QStringLiteral("блок %1 обрезан").arg(last));
+            writeAt(block.data(), block.size(), blockOffset(b));
+            t.blocks[static_cast<size_t>(b)] = moved;
+            t.blocks[static_cast<size_t>(last)] = BlockInfo{};
+            writeBlockHeader(b);
+            if (moved.prev != 0) {
+                t.blocks[static_cast<size_t>(moved.prev)].next = b;
+                writeBlockHeader(moved.prev);
+            } else {
+                t.firstBlock = b;
+            }
+            if (moved.next != 0) {
+                t.blocks[static_cast<size_t>(moved.next)].prev = b;
+                writeBlockHeader(moved.next);
+            } else {
+                t.lastBlock = b;
+            }
+            for (int slot : moved.members) t.rows[static_cast<size_t>(slot)].block = b;
+            trimUnlinkedTail();
+        }
+    }
+
+    // Blocks at the end of the file that are not in the chain are dropped.
+    void trimUnlinkedTail() {
+        while (t.fileBlocks > 0 && !t.blocks[static_cast<size_t>(t.fileBlocks)].inChain)
+            --t.fileBlocks;
+        t.blocks.resize(static_cast<size_t>(t.fileBlocks) + 1);
+    }
+
+    void pack() {
+        requireWritable();
+        if (!q->exclusive_)
+            throw EngineError(
+                QStringLiteral("Сжатие таблицы требует монопольного доступа: %1").arg(path()));
+        ChangeLock lock(fd, true, path());
+        if (changedOnDisk()) reload();
+        try {
+            // The live rows in table order, written into full blocks from the first one on.
+            std::vector<std::string> rows;
+            rows.reserve(static_cast<size_t>(t.live));
+            for (int b = t.firstBlock; b != 0; b = t.blocks[static_cast<size_t>(b)].next)
+                for (int slot : t.blocks[static_cast<size_t>(b)].members)
+                    rows.push_back(t.rows[static_cast<size_t>(slot)].raw);
+            const int perBlock = t.info.recordsPerBlock;
+            const int count = static_cast<int>(rows.size());
+            const int blocks = (count + perBlock - 1) / perBlock;
+            TableState packed;
+            packed.info = t.info;
+            packed.head = t.head;
+            packed.fields = t.fields;
+            packed.layout = t.layout;
+            packed.codec = t.codec;
+            packed.keyed = t.keyed;
+            packed.blocks.resize(static_cast<size_t>(blocks) + 1);
+            std::string block(static_cast<size_t>(t.info.blockSize), '\0');
+            for (int b = 1; b <= blocks; ++b) {
+                std::fill(block.begin(), block.end(), '\0');
+                BlockInfo& info = packed.blocks[static_cast<size_t>(b)];
+                info.prev = b - 1;
+                info.next = b < blocks ? b + 1 : 0;
+                info.inChain = true;
+                const int first = (b - 1) * perBlock;
+                const int n = std::min(perBlock, count - first);
+                for (int i = 0; i < n; ++i) {
+                    const std::string& raw = rows[static_cast<size_t>(first + i)];
+                    std::memcpy(block.data() + kBlockHeaderSize + i * t.info.recordSize,
+                                raw.data(), raw.size());
+                    info.members.push_back(first + i);
+                    packed.rows.push_back({decode(t, raw), raw, b, false});
+                }
+                wr16(block.data(), static_cast<unsigned>(info.next));
+                wr16(block.data() + 2, static_cast<unsigned>(info.prev));
+                wr16(block.data() + 4, static_cast<unsigned>((n - 1) * t.info.recordSize) & 0xFFFF);
+                writeAt(block.data(), block.size(), blockOffset(b));
+            }
+            packed.fileBlocks = blocks;
+            packed.firstBlock = blocks > 0 ? 1 : 0;
+            packed.lastBlock = blocks;
+            packed.live = count;
+            t = std::move(packed);
+            writeHeader();
+            if (::ftruncate(fd, static_cast<off_t>(fileSizeFor(blocks))) != 0 || ::fdatasync(fd) != 0)
+                throw EngineError(QStringLiteral("Ошибка записи в файл таблицы: %1 (%2)")
+                                      .arg(path(), errnoText(errno)));
+        } catch (...) {
+            try {
+                reload();
+            } catch (...) {
+            }
+            q->changed();
+            throw;
+        }
+        disk = currentDiskState();
+        q->changed();
+    }
+};
+
+// ---- ParadoxTable ----------------------------------------------------------------------------
+
+ParadoxTable::ParadoxTable(QString path, bool exclusive)
+    : TableFile(std::move(path), exclusive), d(std::make_unique<Impl>(this)) {}
+
+ParadoxTable::~ParadoxTable() = default;
+
+std::shared_ptr<ParadoxTable> ParadoxTable::open(const QString& path, bool exclusive) {
+    std::shared_ptr<ParadoxTable> table(new ParadoxTable(path, exclusive));
+    table->d->openFile();
+    return table;
+}
+
+QString ParadoxTable::checkHeader(const std::string& headerBytes, long long fileSize) {
+    HeaderInfo h;
+    return parseHeader(headerBytes, fileSize, h);
+}
+
+void ParadoxTable::create(const QString& path, const std::vector<FieldDef>& fields) {
+    const Codec& codec = Codec::cp1251();
+    if (fields.empty() || fields.size() > 255)
+        throw EngineError(QStringLiteral("Неверное число полей таблицы %1: %2").arg(path).arg(fields.size()));
+
+    struct NewField {
+        std::string name;
+        char type;
+        int length;
+    };
+    std::vector<NewField> plan;
+    int recordSize = 0;
+    for (const FieldDef& f : fields) {
+        const QString trimmed = f.name.trimmed();
+        if (trimmed.isEmpty() || trimmed.size() > kMaxFieldNameBytes || !codec.canEncode(trimmed))
+            throw EngineError(
+                QStringLiteral("Недопустимое имя поля \"%1\" таблицы %2").arg(f.name, path));
+        for (const NewField& other : plan)
+            if (codec.decode(other.name).compare(trimmed, Qt::CaseInsensitive) == 0)
+                throw EngineError(QStringLiteral("Поле \"%1\" повторяется в таблице %2").arg(f.name, path));
+        NewField n{codec.encode(trimmed), pxfAlpha, 0};
+        switch (f.kind) {
+            case FieldKind::Text:
+                if (f.width < 1 || f.width > 255)
+                    throw EngineError(QStringLiteral("Недопустимая ширина %1 поля \"%2\" таблицы %3")
+                                          .arg(f.width)
+                                          .arg(f.name, path));
+                n.type = pxfAlpha;
+                n.length = f.width;
+                break;
+            case FieldKind::SmallInt: n = {n.name, pxfShort, 2}; break;
+            case FieldKind::Float: n = {n.name, pxfNumber, 8}; break;
+            case FieldKind::Date: n = {n.name, pxfDate, 4}; break;
+            case FieldKind::Boolean: n = {n.name, pxfLogical, 1}; break;
+        }
+        recordSize += n.length;
+        plan.push_back(std::move(n));
+    }
+    // 4 KiB blocks, larger only when a record would not fit.
+    int blockKb = kNewTableBlockKb;
+    while (blockKb < 32 && recordSize > blockKb * 1024 - kBlockHeaderSize) blockKb *= 2;
+    if (recordSize > blockKb * 1024 - kBlockHeaderSize)
+        throw EngineError(QStringLiteral("Слишком длинная запись таблицы %1: %2 байт").arg(path).arg(recordSize));
+
+    const QByteArray native = QFile::encodeName(path);
+    const int fd = ::open(native.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        if (errno == EEXIST)
+            throw EngineError(QStringLiteral("Файл таблицы уже существует: %1").arg(path));
+        throw EngineError(
+            QStringLiteral("Не удалось создать таблицу: %1 (%2)").arg(path, errnoText(errno)));
+    }
+    FILE* fp = ::fdopen(fd, "w+b");
+    if (!fp) {
+        const int e = errno;
+        ::close(fd);
+        ::unlink(native.constData());
+        throw EngineError(QStringLiteral("Не удалось создать таблицу: %1 (%2)").arg(path, errnoText(e)));
+    }
+
+    std::string pxMessage;
+    bool ok = false;
+    pxdoc_t* doc = PX_new3(recordPxError, nullptr, nullptr, nullptr, &pxMessage);
+    if (doc) {
+        // pxlib frees the field array and the names, so they come from its allocator.
+        auto* pf = static_cast<pxfield_t*>(
+            doc->malloc(doc, plan.size() * sizeof(pxfield_t), "ParadoxTable::create fields"));
+        if (pf) {
+            for (size_t i = 0; i < plan.size(); ++i) {
+                pf[i].px_fname = PX_strdup(doc, plan[i].name.c_str());
+                pf[i].px_ftype = plan[i].type;
+                pf[i].px_flen = plan[i].length;
+                pf[i].px_fdc = 0;
+            }
+            if (PX_create_fp(doc, pf, static_cast<int>(plan.size()), fp, pxfFileTypNonIndexDB) >= 0) {
+                // The header is written again by each setting below, with this block size.
+                doc->px_head->px_maxtablesize = blockKb;
+                const std::string tableName = codec.encodeClipped(QFileInfo(path).fileName(), 78);
+                ok = PX_set_tablename(doc, tableName.c_str()) >= 0 &&
+                     PX_set_value(doc, "codepage", 1251) >= 0;
+            } else if (!doc->px_head) {
+                for (size_t i = 0; i < plan.size(); ++i) doc->free(doc, pf[i].px_fname);
+                doc->free(doc, pf);
+            }
+        }
+    }
+    ok = ok && std::fflush(fp) == 0 && ::fsync(fd) == 0;
+    const int e = errno;
+    if (doc) PX_delete(doc);
+    const bool closed = std::fclose(fp) == 0;
+    if (!ok || !closed) {
+        ::unlink(native.constData());
+        const QString why = !pxMessage.empty() ? QString::fromLocal8Bit(pxMessage.c_str()) : errnoText(e);
+        throw EngineError(QStringLiteral("Не удалось создать таблицу: %1 (%2)").arg(path, why));
+    }
+
+    // Read back what pxlib wrote: the table must open as any other.
+    try {
+        ParadoxTable::open(path, true);
+    } catch (const EngineError& err) {
+        ::unlink(native.constData());
+        throw EngineError(QStringLiteral("Не удалось создать таблицу: %1 (%2)").arg(path, err.message()));
+    }
+}
+
+const std::vector<FieldDef>& ParadoxTable::fields() const { return d->t.fields; }
+
+int ParadoxTable::slotCount() const { return static_cast<int>(d->t.rows.size()); }
+
+bool ParadoxTable::isDeleted(int slot) const {
+    return d->t.rows[static_cast<size_t>(d->checkedSlot(slot))].deleted;
+}
+
+QVariant ParadoxTable::value(int slot, int field) const {
+    const Record& values = d->t.rows[static_cast<size_t>(d->checkedSlot(slot))].values;
+    if (field < 0 || field >= static_cast<int>(values.size()))
+        throw EngineError(QStringLiteral("Нет поля %1 в таблице %2").arg(field).arg(path_));
+    return values[static_cast<size_t>(field)];
+}
+
+void ParadoxTable::writeRecord(int slot, const Record& values) { d->update(slot, values); }
+
+int ParadoxTable::appendRecord(const Record& values) { return d->append(values); }
+
+void ParadoxTable::deleteRecord(int slot) { d->remove(slot); }
+
+void ParadoxTable::pack() { d->pack(); }
+
+void ParadoxTable::flush() {
+    if (!readOnly_ && ::fdatasync(d->fd) != 0)
+        throw EngineError(QStringLiteral("Ошибка записи в файл таблицы: %1 (%2)")
+                              .arg(path_, QString::fromLocal8Bit(std::strerror(errno))));
+}
+
+bool ParadoxTable::reloadIfChangedOnDisk() {
+    ChangeLock lock(d->fd, false, path_);
+    if (!d->changedOnDisk()) return false;
+    d->reload();
+    changed();
+    return true;
+}
+
+}  // namespace engine

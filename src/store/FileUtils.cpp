@@ -1,0 +1,175 @@
+#include "FileUtils.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <cerrno>
+#include <vector>
+
+#include "Dialogs.h"
+#include "engine/PathCase.h"
+
+namespace store {
+
+namespace {
+
+// Mask tokens after the DOS translation that Windows file search applies.
+enum Token : char16_t {
+    AnyRun = u'*',   // any run of characters
+    DosStar = u'<',  // a '*' followed by '.': any run that stops before the name's last dot
+    DosQm = u'>',    // '?': one character, or none before a dot or at the end
+    DosDot = u'"',   // a '.' before a wildcard or at the end: a dot, or nothing at the end
+};
+
+struct MaskItem {
+    bool wildcard;
+    char16_t ch;  // the token, or the case-folded literal character
+};
+
+std::vector<MaskItem> translateMask(const QString& mask) {
+    if (mask == QLatin1String("*.*")) return {{true, AnyRun}};
+    std::vector<MaskItem> items;
+    for (qsizetype i = 0; i < mask.size(); ++i) {
+        const QChar c = mask[i];
+        const QChar next = i + 1 < mask.size() ? mask[i + 1] : QChar();
+        if (c == u'*')
+            items.push_back({true, next == u'.' ? DosStar : AnyRun});
+        else if (c == u'?')
+            items.push_back({true, DosQm});
+        else if (c == u'.' && (next.isNull() || next == u'*' || next == u'?'))
+            items.push_back({true, DosDot});
+        else
+            items.push_back({false, c.toCaseFolded().unicode()});
+    }
+    return items;
+}
+
+class MaskMatcher {
+public:
+    MaskMatcher(const std::vector<MaskItem>& items, const QString& name)
+        : items_(items),
+          name_(name.toCaseFolded()),
+          lastDot_(name.lastIndexOf(u'.')),
+          memo_((items.size() + 1) * static_cast<size_t>(name.size() + 1), -1) {}
+
+    bool match(size_t j, qsizetype i) {
+        signed char& m = memo_[j * static_cast<size_t>(name_.size() + 1) + static_cast<size_t>(i)];
+        if (m < 0) m = compute(j, i) ? 1 : 0;
+        return m == 1;
+    }
+
+private:
+    bool compute(size_t j, qsizetype i) {
+        const qsizetype n = name_.size();
+        if (j == items_.size()) return i == n;
+        const MaskItem& it = items_[j];
+        if (!it.wildcard) return i < n && name_[i].unicode() == it.ch && match(j + 1, i + 1);
+        switch (it.ch) {
+            case AnyRun:
+                for (qsizetype k = i; k <= n; ++k)
+                    if (match(j + 1, k)) return true;
+                return false;
+            case DosStar: {
+                const qsizetype limit = lastDot_ >= i ? lastDot_ : n;
+                for (qsizetype k = i; k <= limit; ++k)
+                    if (match(j + 1, k)) return true;
+                return false;
+            }
+            case DosQm:
+                if (i < n && name_[i] != u'.') return match(j + 1, i + 1);
+                return match(j + 1, i);
+            case DosDot:
+                if (i < n && name_[i] == u'.') return match(j + 1, i + 1);
+                return i == n && match(j + 1, i);
+        }
+        return false;
+    }
+
+    const std::vector<MaskItem>& items_;
+    const QString name_;
+    const qsizetype lastDot_;
+    std::vector<signed char> memo_;
+};
+
+// Copies one regular file through a temporary file beside the target, renamed over the
+// target only once it is complete and on disk.
+bool copyOneFile(const QString& source, const QString& target) {
+    const QByteArray src = QFile::encodeName(source);
+    const int in = ::open(src.constData(), O_RDONLY | O_CLOEXEC);
+    if (in < 0) return false;
+    struct stat st {};
+    if (::fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(in);
+        return false;
+    }
+    const QFileInfo targetInfo(target);
+    QByteArray temp = QFile::encodeName(targetInfo.path() + QStringLiteral("/.") +
+                                        targetInfo.fileName() + QStringLiteral(".copy-XXXXXX"));
+    const int out = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (out < 0) {
+        ::close(in);
+        return false;
+    }
+    bool ok =
+        ::fchmod(out, (st.st_mode & 07777 & ~mode_t(S_ISUID | S_ISGID)) | S_IRUSR | S_IWUSR) == 0;
+    char buffer[65536];
+    while (ok) {
+        const ssize_t got = ::read(in, buffer, sizeof buffer);
+        if (got == 0) break;
+        if (got < 0) {
+            ok = errno == EINTR;
+            continue;
+        }
+        for (ssize_t done = 0; ok && done < got;) {
+            const ssize_t put = ::write(out, buffer + done, static_cast<size_t>(got - done));
+            if (put > 0)
+                done += put;
+            else
+                ok = put < 0 && errno == EINTR;
+        }
+    }
+    ok = ::fsync(out) == 0 && ok;
+    ok = ::close(out) == 0 && ok;
+    ::close(in);
+    if (ok) ok = ::rename(temp.constData(), QFile::encodeName(target).constData()) == 0;
+    if (!ok) ::unlink(temp.constData());
+    return ok;
+}
+
+}  // namespace
+
+bool matchesFileMask(const QString& fileName, const QString& mask) {
+    const std::vector<MaskItem> items = translateMask(mask);
+    return MaskMatcher(items, fileName).match(0, 0);
+}
+
+bool CopyFilesByMask(Dialogs& dialogs, const QString& sourceFolder, const QString& targetFolder,
+                     const QString& mask) {
+    if (sourceFolder.isEmpty() || targetFolder.isEmpty()) return false;
+
+    // A mask may carry a folder part of its own, searched below the source folder.
+    const QFileInfo maskInfo(sourceFolder + u'/' + mask);
+    const QString pattern = maskInfo.fileName();
+    const QDir searchDir(maskInfo.path());
+    // Regular files (and links to them) only: pipes, sockets and devices are not files to copy,
+    // and reading a pipe could block the program for good.
+    const QFileInfoList entries =
+        searchDir.entryInfoList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+
+    for (const QFileInfo& entry : entries) {
+        if (!matchesFileMask(entry.fileName(), pattern)) continue;
+        const QString target = engine::resolveIgnoringCase(targetFolder, entry.fileName());
+        if (!copyOneFile(entry.filePath(), target)) {
+            dialogs.messageBox(QStringLiteral("Ошибка при копировании файлов."),
+                               QStringLiteral("Ошибка"), MB_ICONHAND);
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace store
