@@ -101,7 +101,7 @@ void Dataset::bindFields() {
         if (!selectedFields_.isEmpty()) {
             for (const QString& want : selectedFields_)
                 if (table_->fieldIndex(want) < 0)
-                    throw EngineError(QStringLiteral("Поле \"%1\" не найдено в таблице %2").arg(want, tablePath()));
+                    throw EngineError(ErrorKind::StructureMismatch, QStringLiteral("Поле \"%1\" не найдено в таблице %2").arg(want, tablePath()));
         }
     } else {
         for (auto& f : fields_) {
@@ -112,10 +112,10 @@ void Dataset::bindFields() {
             const int index = table_->fieldIndex(f->name());
             if (index < 0 || (!selectedFields_.isEmpty() &&
                               !selectedFields_.contains(f->name(), Qt::CaseInsensitive)))
-                throw EngineError(QStringLiteral("Поле \"%1\" не найдено в таблице %2").arg(f->name(), tablePath()));
+                throw EngineError(ErrorKind::StructureMismatch, QStringLiteral("Поле \"%1\" не найдено в таблице %2").arg(f->name(), tablePath()));
             const FieldDef& def = physical[static_cast<size_t>(index)];
             if (def.kind != f->kind())
-                throw EngineError(QStringLiteral("Несоответствие типа поля \"%1\" в таблице %2: ожидается %3, в файле %4")
+                throw EngineError(ErrorKind::StructureMismatch, QStringLiteral("Несоответствие типа поля \"%1\" в таблице %2: ожидается %3, в файле %4")
                                       .arg(f->name(), tablePath(), fieldKindName(f->kind()), fieldKindName(def.kind)));
             if (f->spec_.size == 0) f->spec_.size = def.width;
             f->physical_ = index;
@@ -126,7 +126,7 @@ void Dataset::bindFields() {
     filterPhysical_.clear();
     for (const QString& name : filter_.fieldNames()) {
         const int index = table_->fieldIndex(name);
-        if (index < 0) throw EngineError(QStringLiteral("Поле фильтра \"%1\" не найдено в таблице %2").arg(name, tablePath()));
+        if (index < 0) throw EngineError(ErrorKind::StructureMismatch, QStringLiteral("Поле фильтра \"%1\" не найдено в таблице %2").arg(name, tablePath()));
         filterPhysical_.push_back(index);
     }
 }

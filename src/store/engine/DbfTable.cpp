@@ -48,8 +48,8 @@ std::string headerDate(const QDate& d) {
                        static_cast<char>(d.day())};
 }
 
-QString damaged(const QString& path, const QString& why) {
-    return QStringLiteral("Повреждён файл таблицы: %1 (%2)").arg(path, why);
+EngineError damaged(const QString& path, const QString& why) {
+    return EngineError(ErrorKind::Damaged, QStringLiteral("Повреждён файл таблицы: %1 (%2)").arg(path, why));
 }
 
 std::string_view trimmed(std::string_view s) {
@@ -221,12 +221,12 @@ std::shared_ptr<DbfTable> DbfTable::open(const QString& path, bool exclusive) {
         t->readOnly_ = true;
     }
     if (t->fd_ < 0)
-        throw EngineError(QStringLiteral("Не могу открыть файл %1: %2")
+        throw EngineError(ErrorKind::Unreadable, QStringLiteral("Не могу открыть файл %1: %2")
                               .arg(path, QString::fromLocal8Bit(strerror(errno))));
     if (t->readOnly_ && exclusive)
         throw EngineError(QStringLiteral("Файл %1 доступен только для чтения").arg(path));
     if (!tryLockFile(t->fd_, exclusive))
-        throw EngineError(QStringLiteral("Таблица занята другой программой: %1").arg(path));
+        throw EngineError(ErrorKind::Busy, QStringLiteral("Таблица занята другой программой: %1").arg(path));
     t->load();
     return t;
 }
@@ -239,23 +239,23 @@ void DbfTable::load() {
 
 void DbfTable::parse(std::string bytes) {
     const long long size = static_cast<long long>(bytes.size());
-    if (size < kFileHeader + 1) throw EngineError(damaged(path_, QStringLiteral("файл слишком короткий")));
+    if (size < kFileHeader + 1) throw (damaged(path_, QStringLiteral("файл слишком короткий")));
     const unsigned char version = static_cast<unsigned char>(bytes[0]);
     if (version != 0x03 && version != 0x83 && version != 0x8B)
-        throw EngineError(damaged(path_, QStringLiteral("неизвестная версия 0x%1").arg(version, 2, 16, QLatin1Char('0'))));
-    if (bytes[15] != 0) throw EngineError(damaged(path_, QStringLiteral("таблица зашифрована")));
+        throw (damaged(path_, QStringLiteral("неизвестная версия 0x%1").arg(version, 2, 16, QLatin1Char('0'))));
+    if (bytes[15] != 0) throw (damaged(path_, QStringLiteral("таблица зашифрована")));
     const int headerLength = get16(bytes, 8);
     const int recordLength = get16(bytes, 10);
     if (headerLength < kFileHeader + 1 || headerLength > size)
-        throw EngineError(damaged(path_, QStringLiteral("неверная длина заголовка")));
-    if (recordLength < 2) throw EngineError(damaged(path_, QStringLiteral("неверная длина записи")));
+        throw (damaged(path_, QStringLiteral("неверная длина заголовка")));
+    if (recordLength < 2) throw (damaged(path_, QStringLiteral("неверная длина записи")));
 
     std::vector<FieldDef> fields;
     std::vector<int> offsets;
     int offset = 1;
     for (int at = kFileHeader; at + kDescriptor <= headerLength; at += kDescriptor) {
         if (static_cast<unsigned char>(bytes[static_cast<size_t>(at)]) == kTerminator) break;
-        if (fields.size() >= 255) throw EngineError(damaged(path_, QStringLiteral("слишком много полей")));
+        if (fields.size() >= 255) throw (damaged(path_, QStringLiteral("слишком много полей")));
         const char* d = bytes.data() + at;
         size_t nameLen = 0;
         while (nameLen < 11 && d[nameLen] != '\0') ++nameLen;
@@ -264,7 +264,7 @@ void DbfTable::parse(std::string bytes) {
         const char type = static_cast<char>(std::toupper(static_cast<unsigned char>(d[11])));
         f.width = static_cast<unsigned char>(d[16]);
         f.decimals = static_cast<unsigned char>(d[17]);
-        if (f.name.isEmpty()) throw EngineError(damaged(path_, QStringLiteral("поле без имени")));
+        if (f.name.isEmpty()) throw (damaged(path_, QStringLiteral("поле без имени")));
         bool sound = false;
         switch (type) {
             case 'C': sound = f.width >= 1; f.decimals = 0; break;
@@ -273,19 +273,19 @@ void DbfTable::parse(std::string bytes) {
             case 'D': sound = f.width == 8; break;
             case 'L': sound = f.width == 1; break;
             default:
-                throw EngineError(damaged(path_, QStringLiteral("поле %1 неподдерживаемого типа '%2'")
+                throw (damaged(path_, QStringLiteral("поле %1 неподдерживаемого типа '%2'")
                                                      .arg(f.name, QChar::fromLatin1(type))));
         }
-        if (!sound) throw EngineError(damaged(path_, QStringLiteral("неверная длина поля %1").arg(f.name)));
+        if (!sound) throw (damaged(path_, QStringLiteral("неверная длина поля %1").arg(f.name)));
         f.kind = kindOf(type, f.width, f.decimals);
         f.nativeType = type;
         offsets.push_back(offset);
         offset += f.width;
         fields.push_back(std::move(f));
     }
-    if (fields.empty()) throw EngineError(damaged(path_, QStringLiteral("нет полей")));
+    if (fields.empty()) throw (damaged(path_, QStringLiteral("нет полей")));
     if (offset != recordLength)
-        throw EngineError(damaged(path_, QStringLiteral("длина записи не равна сумме длин полей")));
+        throw (damaged(path_, QStringLiteral("длина записи не равна сумме длин полей")));
 
     // Trust what is really in the file: never more records than the header says, never
     // more than the file holds.
@@ -294,15 +294,24 @@ void DbfTable::parse(std::string bytes) {
     for (long long i = 0; i < count; ++i) {
         char flag = bytes[static_cast<size_t>(headerLength + i * recordLength)];
         if (flag != ' ' && flag != '*')
-            throw EngineError(damaged(path_, QStringLiteral("неверный признак удаления записи %1").arg(i + 1)));
+            throw (damaged(path_, QStringLiteral("неверный признак удаления записи %1").arg(i + 1)));
     }
 
     std::vector<TagDef> tags;
     QString mdxPath = mdxPathFor(path_);
-    if (bytes[28] != 0 && QFileInfo::exists(mdxPath)) {
-        // Only the tag definitions are taken from the .MDX; the order comes from the data.
-        for (const MdxIndex::TagInfo& info : MdxIndex::readTags(mdxPath))
-            tags.push_back(TagDef{info.name, info.expression});
+    bool mdxMissing = false;
+    if (bytes[28] != 0) {
+        if (!QFileInfo::exists(mdxPath)) {
+            mdxMissing = true;
+        } else {
+            // Only the tag definitions are taken from the .MDX; the order comes from the data.
+            try {
+                for (const MdxIndex::TagInfo& info : MdxIndex::readTags(mdxPath))
+                    tags.push_back(TagDef{info.name, info.expression});
+            } catch (const EngineError& e) {
+                throw EngineError(ErrorKind::Damaged, e.message());
+            }
+        }
     }
 
     data_ = std::move(bytes);
@@ -310,6 +319,7 @@ void DbfTable::parse(std::string bytes) {
     offsets_ = std::move(offsets);
     tags_ = std::move(tags);
     mdxPath_ = mdxPath;
+    mdxMissing_ = mdxMissing;
     codec_ = &Codec::forLanguageDriver(static_cast<unsigned char>(data_[29]));
     headerLength_ = headerLength;
     recordLength_ = recordLength;
@@ -335,7 +345,7 @@ bool DbfTable::reloadIfChangedOnDisk() {
         if (fd >= 0) {
             if (!tryLockFile(fd, exclusive_)) {
                 ::close(fd);
-                throw EngineError(QStringLiteral("Таблица занята другой программой: %1").arg(path_));
+                throw EngineError(ErrorKind::Busy, QStringLiteral("Таблица занята другой программой: %1").arg(path_));
             }
             ::close(fd_);
             fd_ = fd;
@@ -529,7 +539,7 @@ void DbfTable::pack() {
     ::close(fd_);
     fd_ = fd;
     if (!tryLockFile(fd_, true))
-        throw EngineError(QStringLiteral("Таблица занята другой программой: %1").arg(path_));
+        throw EngineError(ErrorKind::Busy, QStringLiteral("Таблица занята другой программой: %1").arg(path_));
     load();
     indexDirty_ = !tags_.empty();
     writeIndex();

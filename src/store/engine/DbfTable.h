@@ -38,6 +38,7 @@ public:
     void flush() override;
     bool reloadIfChangedOnDisk() override;
     std::vector<TagDef> tags() const override { return tags_; }
+    bool indexFileMissing() const override { return mdxMissing_; }
 
     // The raw bytes of a field as stored (for index keys and filters).
     std::string_view rawField(int slot, int field) const;
@@ -63,6 +64,7 @@ private:
     int recordLength_ = 0;
     int count_ = 0;
     bool indexDirty_ = false;
+    bool mdxMissing_ = false;
     QString mdxPath_;
     struct FileState {
         long long size = -1, mtimeNs = -1, ctimeNs = -1, inode = -1;

@@ -37,11 +37,14 @@ int TableFile::tagField(const QString& tagName) const {
         if (t.name.compare(tagName, Qt::CaseInsensitive) != 0) continue;
         const int field = fieldIndex(t.expression);
         if (field < 0)
-            throw EngineError(QStringLiteral("Индекс \"%1\": поле \"%2\" не найдено в таблице %3")
+            throw EngineError(ErrorKind::StructureMismatch, QStringLiteral("Индекс \"%1\": поле \"%2\" не найдено в таблице %3")
                                   .arg(tagName, t.expression, path_));
         return field;
     }
-    throw EngineError(QStringLiteral("Индекс \"%1\" не найден в таблице %2").arg(tagName, path_));
+    if (indexFileMissing())
+        throw EngineError(ErrorKind::MissingCompanion,
+                          QStringLiteral("Отсутствует индексный файл таблицы %1").arg(path_));
+    throw EngineError(ErrorKind::StructureMismatch, QStringLiteral("Индекс \"%1\" не найден в таблице %2").arg(tagName, path_));
 }
 
 TableFile::TagKey TableFile::keyOf(int field, int slot) const {

@@ -49,6 +49,8 @@ public:
     virtual bool reloadIfChangedOnDisk() = 0;
 
     virtual std::vector<TagDef> tags() const { return {}; }
+    // True when the table says it has an index file and that file is missing.
+    virtual bool indexFileMissing() const { return false; }
     // All slots (deleted ones too) in the key order of a tag: key ascending, then slot.
     // Throws EngineError when the table has no such tag. Kept until the next change.
     std::vector<int> tagOrder(const QString& tagName) const;

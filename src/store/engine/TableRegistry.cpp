@@ -35,14 +35,14 @@ std::shared_ptr<TableFile> TableRegistry::find(const QString& path) {
 std::shared_ptr<TableFile> TableRegistry::open(const QString& path, bool exclusive) {
     const QString resolved = resolveIgnoringCase(path);
     if (!QFileInfo(resolved).isFile())
-        throw EngineError(QStringLiteral("Файл не найден: %1").arg(path));
+        throw EngineError(ErrorKind::NotFound, QStringLiteral("Файл не найден: %1").arg(path));
     const QString key = keyOf(resolved);
     auto& tables = openTables();
     auto it = tables.find(key);
     if (it != tables.end()) {
         if (auto table = it->second.lock()) {
             if (exclusive || table->exclusive())
-                throw EngineError(QStringLiteral("Таблица занята: %1").arg(path));
+                throw EngineError(ErrorKind::Busy, QStringLiteral("Таблица занята: %1").arg(path));
             return table;
         }
         tables.erase(it);

@@ -347,3 +347,55 @@ TEST_F(DatasetTest, AChangeByAnotherProcessShowsAtFirst) {
 }
 
 }  // namespace
+
+namespace {
+
+ErrorKind kindOfOpenError(Dataset& d) {
+    try {
+        d.open();
+    } catch (const EngineError& e) {
+        return e.kind();
+    }
+    return ErrorKind::General;
+}
+
+// Callers heal a table that does not fit its view but must leave alone one they cannot
+// reach, so the engine tells the two apart.
+TEST_F(DatasetTest, OpenErrorsSayWhatKindOfProblemItIs) {
+    auto extra = view();
+    extra->addField({"EXTRA", FieldKind::Text, 10});
+    EXPECT_EQ(kindOfOpenError(*extra), ErrorKind::StructureMismatch);
+    auto noTag = view({}, QStringLiteral("KOMU"));
+    EXPECT_EQ(kindOfOpenError(*noTag), ErrorKind::StructureMismatch);
+    auto badFilter = view(QStringLiteral("[NOFIELD]='1'"));
+    EXPECT_EQ(kindOfOpenError(*badFilter), ErrorKind::StructureMismatch);
+
+    Dataset missing;
+    missing.setFolder(dir.path());
+    missing.setTableName("Nothing.dbf");
+    EXPECT_EQ(kindOfOpenError(missing), ErrorKind::NotFound);
+
+    {
+        auto holder = view();
+        holder->setExclusive(true);
+        holder->open();
+        auto other = view();
+        EXPECT_EQ(kindOfOpenError(*other), ErrorKind::Busy);
+    }
+
+    QFile::rename(dir.filePath("DayData.MDX"), dir.filePath("Moved.MDX"));
+    auto indexed = view({}, QStringLiteral("NPP"));
+    EXPECT_EQ(kindOfOpenError(*indexed), ErrorKind::MissingCompanion);
+    auto plain = view();
+    plain->open();  // a view without an index still opens the table
+    plain->close();
+
+    writeFile(dir.filePath("DayData.MDX"), QByteArray(700, 'x'));
+    auto damagedIndex = view();
+    EXPECT_EQ(kindOfOpenError(*damagedIndex), ErrorKind::Damaged);
+    writeFile(dir.filePath("DayData.DBF"), QByteArray("\x03\x00", 2));
+    auto damagedTable = view();
+    EXPECT_EQ(kindOfOpenError(*damagedTable), ErrorKind::Damaged);
+}
+
+}  // namespace
