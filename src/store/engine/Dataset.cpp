@@ -62,10 +62,23 @@ void Dataset::setFilter(const QString& filter) {
     filterText_ = filter;
     filter_ = parsed;
     filterPhysical_ = std::move(physical);
-    const int slot = currentSlot();
+    refilter();
+}
+
+void Dataset::setFiltered(bool filtered) {
+    if (filtered == filtered_) return;
+    if (isOpen()) checkBrowseMode();
+    filtered_ = filtered;
+    if (isOpen()) refilter();
+}
+
+void Dataset::refilter() {
+    beforeScroll(*this);
     rebuildRows();
-    moveToSlotOrClamp(slot, 0);
-    dataChanged(nullptr);
+    pos_ = rows_.empty() ? -1 : 0;
+    bof_ = true;
+    eof_ = rows_.empty();
+    scrolled();
 }
 
 Field& Dataset::addField(const FieldSpec& spec) {
@@ -175,7 +188,7 @@ void Dataset::close() {
 
 bool Dataset::slotMatches(int slot) const {
     if (table_->isDeleted(slot)) return false;
-    if (filter_.isEmpty()) return true;
+    if (!filtered_ || filter_.isEmpty()) return true;
     return filter_.matches([&](int i) {
         return Field::textOf(table_->value(slot, filterPhysical_[static_cast<size_t>(i)]));
     });

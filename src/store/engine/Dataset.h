@@ -43,6 +43,10 @@ public:
     QString tablePath() const;
     const QString& filter() const { return filterText_; }
     void setFilter(const QString& filter);
+    // The filter applies only while the view is filtered (the default). Switching it, or
+    // changing the filter text, on an open view goes to the first record.
+    bool filtered() const { return filtered_; }
+    void setFiltered(bool filtered);
     const QString& indexName() const { return indexName_; }
     void setIndexName(const QString& tag);
     bool exclusive() const { return exclusive_; }
@@ -140,6 +144,7 @@ private:
     void checkOpen() const;
     void bindFields();
     void rebuildRows();
+    void refilter();
     void placeRow(int slot, int oldPos);
     bool slotMatches(int slot) const;
     void loadCurrent();
@@ -156,6 +161,7 @@ private:
     QString tableName_;
     QString filterText_;
     FilterExpr filter_;
+    bool filtered_ = true;
     std::vector<int> filterPhysical_;
     QString indexName_;
     bool exclusive_ = false;

@@ -19,6 +19,11 @@ public:
         handlers_.emplace_back(++lastId_, std::move(handler));
         return lastId_;
     }
+    // Adds a handler that runs before every handler added so far.
+    Id addFront(Handler handler) {
+        handlers_.emplace(handlers_.begin(), ++lastId_, std::move(handler));
+        return lastId_;
+    }
     void remove(Id id) {
         std::erase_if(handlers_, [id](const auto& entry) { return entry.first == id; });
     }

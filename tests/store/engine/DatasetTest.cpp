@@ -399,3 +399,40 @@ TEST_F(DatasetTest, OpenErrorsSayWhatKindOfProblemItIs) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(DatasetTest, SwitchingTheFilterOffShowsEveryRecordAndGoesToTheFirst) {
+    auto d = view(kExpenseFilter);
+    int scrolls = 0;
+    d->afterScroll.add([&](Dataset&) { ++scrolls; });
+    d->open();
+    d->last();
+    scrolls = 0;
+    d->setFiltered(false);
+    EXPECT_EQ(d->recordCount(), 4);
+    EXPECT_EQ(d->recNo(), 1);
+    EXPECT_EQ(scrolls, 1);
+    EXPECT_EQ(d->filter(), kExpenseFilter);
+    d->setFiltered(true);
+    EXPECT_EQ(d->recordCount(), 2);
+    d->close();
+    d->setFiltered(false);
+    d->open();
+    EXPECT_EQ(d->recordCount(), 4);
+}
+
+TEST(EventList, HandlersRunInOrderAndAFrontHandlerRunsFirst) {
+    engine::EventList<int&> ev;
+    QStringList log;
+    ev.add([&](int&) { log << "first added"; });
+    const auto id = ev.add([&](int&) { log << "second added"; });
+    ev.addFront([&](int&) { log << "in front"; });
+    int x = 0;
+    ev(x);
+    ev.remove(id);
+    ev(x);
+    EXPECT_EQ(log, (QStringList{"in front", "first added", "second added", "in front", "first added"}));
+}
+
+}  // namespace
