@@ -1,13 +1,13 @@
 #include "ParadoxTable.h"
 
-#include <QDate>
-#include <QFile>
-#include <QFileInfo>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QDate>
+#include <QFile>
+#include <QFileInfo>
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -72,9 +72,15 @@ constexpr int kNewTableBlockKb = 4;
 constexpr qint64 kJulianDayOffset = 1721425;
 constexpr auto kLockWait = std::chrono::seconds(3);
 
-unsigned rd8(const std::string& b, size_t off) { return static_cast<unsigned char>(b[off]); }
-unsigned rd16(const std::string& b, size_t off) { return rd8(b, off) | (rd8(b, off + 1) << 8); }
-int rd16s(const std::string& b, size_t off) { return static_cast<int16_t>(rd16(b, off)); }
+unsigned rd8(const std::string& b, size_t off) {
+    return static_cast<unsigned char>(b[off]);
+}
+unsigned rd16(const std::string& b, size_t off) {
+    return rd8(b, off) | (rd8(b, off + 1) << 8);
+}
+int rd16s(const std::string& b, size_t off) {
+    return static_cast<int16_t>(rd16(b, off));
+}
 uint32_t rd32(const std::string& b, size_t off) {
     return static_cast<uint32_t>(rd16(b, off)) | (static_cast<uint32_t>(rd16(b, off + 2)) << 16);
 }
@@ -115,45 +121,70 @@ struct HeaderInfo {
 int fieldLength(int type, int size) {
     switch (type) {
         case pxfAlpha:
-        case pxfBytes: return size >= 1 ? size : -1;
+        case pxfBytes:
+            return size >= 1 ? size : -1;
         case pxfDate:
         case pxfLong:
         case pxfTime:
-        case pxfAutoInc: return size == 4 ? 4 : -1;
-        case pxfShort: return size == 2 ? 2 : -1;
+        case pxfAutoInc:
+            return size == 4 ? 4 : -1;
+        case pxfShort:
+            return size == 2 ? 2 : -1;
         case pxfCurrency:
         case pxfNumber:
-        case pxfTimestamp: return size == 8 ? 8 : -1;
-        case pxfLogical: return size == 1 ? 1 : -1;
+        case pxfTimestamp:
+            return size == 8 ? 8 : -1;
+        case pxfLogical:
+            return size == 1 ? 1 : -1;
         case pxfMemoBLOb:
         case pxfBLOb:
         case pxfFmtMemoBLOb:
         case pxfOLE:
-        case pxfGraphic: return size >= 10 ? size : -1;
-        case pxfBCD: return size <= 32 ? 17 : -1;  // the size byte holds the decimals
-        default: return -1;
+        case pxfGraphic:
+            return size >= 10 ? size : -1;
+        case pxfBCD:
+            return size <= 32 ? 17 : -1;  // the size byte holds the decimals
+        default:
+            return -1;
     }
 }
 
 QString typeName(int type) {
     switch (type) {
-        case pxfAlpha: return QStringLiteral("Alpha");
-        case pxfDate: return QStringLiteral("Date");
-        case pxfShort: return QStringLiteral("Short");
-        case pxfLong: return QStringLiteral("Long");
-        case pxfCurrency: return QStringLiteral("Money");
-        case pxfNumber: return QStringLiteral("Number");
-        case pxfLogical: return QStringLiteral("Logical");
-        case pxfMemoBLOb: return QStringLiteral("Memo");
-        case pxfBLOb: return QStringLiteral("Binary");
-        case pxfFmtMemoBLOb: return QStringLiteral("Formatted memo");
-        case pxfOLE: return QStringLiteral("OLE");
-        case pxfGraphic: return QStringLiteral("Graphic");
-        case pxfTime: return QStringLiteral("Time");
-        case pxfTimestamp: return QStringLiteral("Timestamp");
-        case pxfAutoInc: return QStringLiteral("Autoincrement");
-        case pxfBCD: return QStringLiteral("BCD");
-        case pxfBytes: return QStringLiteral("Bytes");
+        case pxfAlpha:
+            return QStringLiteral("Alpha");
+        case pxfDate:
+            return QStringLiteral("Date");
+        case pxfShort:
+            return QStringLiteral("Short");
+        case pxfLong:
+            return QStringLiteral("Long");
+        case pxfCurrency:
+            return QStringLiteral("Money");
+        case pxfNumber:
+            return QStringLiteral("Number");
+        case pxfLogical:
+            return QStringLiteral("Logical");
+        case pxfMemoBLOb:
+            return QStringLiteral("Memo");
+        case pxfBLOb:
+            return QStringLiteral("Binary");
+        case pxfFmtMemoBLOb:
+            return QStringLiteral("Formatted memo");
+        case pxfOLE:
+            return QStringLiteral("OLE");
+        case pxfGraphic:
+            return QStringLiteral("Graphic");
+        case pxfTime:
+            return QStringLiteral("Time");
+        case pxfTimestamp:
+            return QStringLiteral("Timestamp");
+        case pxfAutoInc:
+            return QStringLiteral("Autoincrement");
+        case pxfBCD:
+            return QStringLiteral("BCD");
+        case pxfBytes:
+            return QStringLiteral("Bytes");
     }
     return QStringLiteral("0x%1").arg(type, 2, 16, QLatin1Char('0'));
 }
@@ -217,7 +248,9 @@ QString parseHeader(const std::string& bytes, long long fileSize, HeaderInfo& h)
         recordBytes += f.length;
     }
     if (recordBytes != h.recordSize)
-        return QStringLiteral("поля занимают %1 байт, запись %2").arg(recordBytes).arg(h.recordSize);
+        return QStringLiteral("поля занимают %1 байт, запись %2")
+            .arg(recordBytes)
+            .arg(h.recordSize);
 
     // Then: the table name pointer, one pointer per field name, the table name, the names.
     const size_t tableNameLength = h.version >= 12 ? 261 : 79;
@@ -238,9 +271,8 @@ QString parseHeader(const std::string& bytes, long long fileSize, HeaderInfo& h)
     h.lastBlock = static_cast<int>(rd16(bytes, kOffLastBlock));
     if (h.headerSize + static_cast<long long>(h.fileBlocks) * h.blockSize > fileSize)
         return QStringLiteral("файл короче %1 блоков данных").arg(h.fileBlocks);
-    if (h.numRecords < 0 ||
-        static_cast<long long>(h.numRecords) >
-            static_cast<long long>(h.fileBlocks) * h.recordsPerBlock)
+    if (h.numRecords < 0 || static_cast<long long>(h.numRecords) >
+                                static_cast<long long>(h.fileBlocks) * h.recordsPerBlock)
         return QStringLiteral("число записей %1 не помещается в %2 блоков")
             .arg(h.numRecords)
             .arg(h.fileBlocks);
@@ -278,7 +310,7 @@ struct TableState {
     std::vector<FieldLayout> layout;
     const Codec* codec = &Codec::cp1251();
     bool keyed = false;
-    std::vector<SlotData> rows;  // by slot
+    std::vector<SlotData> rows;     // by slot
     std::vector<BlockInfo> blocks;  // by block number; [0] unused
     int firstBlock = 0;
     int lastBlock = 0;
@@ -301,14 +333,16 @@ struct DiskState {
     }
 };
 
-QString errnoText(int e) { return QString::fromLocal8Bit(std::strerror(e)); }
+QString errnoText(int e) {
+    return QString::fromLocal8Bit(std::strerror(e));
+}
 
 EngineError busyError(const QString& path) {
-    return EngineError(QStringLiteral("Таблица занята другой программой: %1").arg(path));
+    return EngineError(ErrorKind::Busy, QStringLiteral("Таблица занята другой программой: %1").arg(path));
 }
 
 EngineError damagedError(const QString& path, const QString& reason) {
-    return EngineError(QStringLiteral("Повреждён файл таблицы: %1 (%2)").arg(path, reason));
+    return EngineError(ErrorKind::Damaged, QStringLiteral("Повреждён файл таблицы: %1 (%2)").arg(path, reason));
 }
 
 // Reads up to len bytes at off; returns the count read (short only at the end of the file).
@@ -318,8 +352,8 @@ size_t readAt(int fd, char* buf, size_t len, off_t off, const QString& path) {
         ssize_t n = ::pread(fd, buf + done, len - done, off + static_cast<off_t>(done));
         if (n < 0) {
             if (errno == EINTR) continue;
-            throw EngineError(QStringLiteral("Ошибка чтения файла таблицы: %1 (%2)")
-                                  .arg(path, errnoText(errno)));
+            throw EngineError(
+                QStringLiteral("Ошибка чтения файла таблицы: %1 (%2)").arg(path, errnoText(errno)));
         }
         if (n == 0) break;
         done += static_cast<size_t>(n);
@@ -395,17 +429,18 @@ struct ParadoxTable::Impl {
         }
         if (fd < 0) {
             if (errno == ENOENT)
-                throw EngineError(QStringLiteral("Файл таблицы не найден: %1").arg(path()));
-            throw EngineError(
-                QStringLiteral("Не удалось открыть таблицу: %1 (%2)").arg(path(), errnoText(errno)));
+                throw EngineError(ErrorKind::NotFound, QStringLiteral("Файл таблицы не найден: %1").arg(path()));
+            throw EngineError(ErrorKind::Unreadable, QStringLiteral("Не удалось открыть таблицу: %1 (%2)")
+                                  .arg(path(), errnoText(errno)));
         }
         struct stat st {};
         if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
-            throw EngineError(QStringLiteral("Не файл таблицы: %1").arg(path()));
+            throw EngineError(ErrorKind::Unreadable, QStringLiteral("Не файл таблицы: %1").arg(path()));
         ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
         if (q->exclusive_ && q->readOnly_)
             throw EngineError(
-                QStringLiteral("Таблица доступна только для чтения, монопольный доступ невозможен: %1")
+                QStringLiteral(
+                    "Таблица доступна только для чтения, монопольный доступ невозможен: %1")
                     .arg(path()));
         if (!tryLockFile(fd, q->exclusive_)) throw busyError(path());
 
@@ -457,12 +492,22 @@ struct ParadoxTable::Impl {
             def.name = s.codec->decode(f.name);
             def.width = f.length;
             switch (f.type) {
-                case pxfAlpha: def.kind = FieldKind::Text; break;
-                case pxfShort: def.kind = FieldKind::SmallInt; break;
+                case pxfAlpha:
+                    def.kind = FieldKind::Text;
+                    break;
+                case pxfShort:
+                    def.kind = FieldKind::SmallInt;
+                    break;
                 case pxfNumber:
-                case pxfCurrency: def.kind = FieldKind::Float; break;  // the same bytes
-                case pxfDate: def.kind = FieldKind::Date; break;
-                case pxfLogical: def.kind = FieldKind::Boolean; break;
+                case pxfCurrency:
+                    def.kind = FieldKind::Float;
+                    break;  // the same bytes
+                case pxfDate:
+                    def.kind = FieldKind::Date;
+                    break;
+                case pxfLogical:
+                    def.kind = FieldKind::Boolean;
+                    break;
                 default:
                     throw EngineError(
                         QStringLiteral("Поле \"%1\" таблицы %2 имеет неподдерживаемый тип %3")
@@ -482,15 +527,15 @@ struct ParadoxTable::Impl {
             if (b < 1 || b > h.fileBlocks)
                 throw damagedError(path(), QStringLiteral("ссылка на блок %1").arg(b));
             BlockInfo& info = s.blocks[static_cast<size_t>(b)];
-            if (info.inChain)
-                throw damagedError(path(), QStringLiteral("цепочка блоков замкнута"));
+            if (info.inChain) throw damagedError(path(), QStringLiteral("цепочка блоков замкнута"));
             if (readAt(fd, block.data(), block.size(), blockOffset(h, b), path()) != block.size())
                 throw damagedError(path(), QStringLiteral("блок %1 обрезан").arg(b));
             const int next = static_cast<int>(rd16(block, 0));
             const int lastOffset = rd16s(block, 4);
             int count = 0;  // a negative offset marks an empty block
             if (lastOffset >= 0) {
-                if (lastOffset % h.recordSize != 0 || lastOffset / h.recordSize >= h.recordsPerBlock)
+                if (lastOffset % h.recordSize != 0 ||
+                    lastOffset / h.recordSize >= h.recordsPerBlock)
                     throw damagedError(path(),
                                        QStringLiteral("в блоке %1 неверный размер данных").arg(b));
                 count = lastOffset / h.recordSize + 1;
@@ -551,10 +596,11 @@ struct ParadoxTable::Impl {
                 case pxfDate: {
                     // Not PX_get_data_long: on 64-bit systems it tests 8 bytes of a 4-byte
                     // buffer and so never reports a blank value. Big-endian, sign bit flipped.
-                    const uint32_t u = (static_cast<uint32_t>(static_cast<unsigned char>(p[0])) << 24) |
-                                       (static_cast<uint32_t>(static_cast<unsigned char>(p[1])) << 16) |
-                                       (static_cast<uint32_t>(static_cast<unsigned char>(p[2])) << 8) |
-                                       static_cast<uint32_t>(static_cast<unsigned char>(p[3]));
+                    const uint32_t u =
+                        (static_cast<uint32_t>(static_cast<unsigned char>(p[0])) << 24) |
+                        (static_cast<uint32_t>(static_cast<unsigned char>(p[1])) << 16) |
+                        (static_cast<uint32_t>(static_cast<unsigned char>(p[2])) << 8) |
+                        static_cast<uint32_t>(static_cast<unsigned char>(p[3]));
                     const int32_t day = static_cast<int32_t>(u ^ 0x80000000u);
                     if (u != 0 && day > 0)
                         r[i] = QDate::fromJulianDay(static_cast<qint64>(day) + kJulianDayOffset);
@@ -630,11 +676,14 @@ struct ParadoxTable::Impl {
                         throw valueError(i, v);
                     }
                     const qint64 day = date.toJulianDay() - kJulianDayOffset;
-                    if (day < 1 || day > std::numeric_limits<int32_t>::max()) throw valueError(i, v);
+                    if (day < 1 || day > std::numeric_limits<int32_t>::max())
+                        throw valueError(i, v);
                     PX_put_data_long(px, p, 4, static_cast<int>(day));
                     break;
                 }
-                case pxfLogical: PX_put_data_byte(px, p, 1, v.toBool() ? 1 : 0); break;
+                case pxfLogical:
+                    PX_put_data_byte(px, p, 1, v.toBool() ? 1 : 0);
+                    break;
             }
         }
         return raw;
@@ -737,7 +786,8 @@ struct ParadoxTable::Impl {
     }
 
     int positionInBlock(int slot) const {
-        const auto& rows = t.blocks[static_cast<size_t>(t.rows[static_cast<size_t>(slot)].block)].members;
+        const auto& rows =
+            t.blocks[static_cast<size_t>(t.rows[static_cast<size_t>(slot)].block)].members;
         return static_cast<int>(std::find(rows.begin(), rows.end(), slot) - rows.begin());
     }
 
@@ -760,9 +810,8 @@ struct ParadoxTable::Impl {
         change(false, [&] {
             const int last = t.lastBlock;
             slot = static_cast<int>(t.rows.size());
-            if (last != 0 &&
-                static_cast<int>(t.blocks[static_cast<size_t>(last)].members.size()) <
-                    t.info.recordsPerBlock) {
+            if (last != 0 && static_cast<int>(t.blocks[static_cast<size_t>(last)].members.size()) <
+                                 t.info.recordsPerBlock) {
                 // Room in the last block of the chain: the row goes after its last row.
                 BlockInfo& info = t.blocks[static_cast<size_t>(last)];
                 writeAt(raw.data(), raw.size(),
@@ -934,8 +983,8 @@ struct ParadoxTable::Impl {
                 const int n = std::min(perBlock, count - first);
                 for (int i = 0; i < n; ++i) {
                     const std::string& raw = rows[static_cast<size_t>(first + i)];
-                    std::memcpy(block.data() + kBlockHeaderSize + i * t.info.recordSize,
-                                raw.data(), raw.size());
+                    std::memcpy(block.data() + kBlockHeaderSize + i * t.info.recordSize, raw.data(),
+                                raw.size());
                     info.members.push_back(first + i);
                     packed.rows.push_back({decode(t, raw), raw, b, false});
                 }
@@ -950,7 +999,8 @@ struct ParadoxTable::Impl {
             packed.live = count;
             t = std::move(packed);
             writeHeader();
-            if (::ftruncate(fd, static_cast<off_t>(fileSizeFor(blocks))) != 0 || ::fdatasync(fd) != 0)
+            if (::ftruncate(fd, static_cast<off_t>(fileSizeFor(blocks))) != 0 ||
+                ::fdatasync(fd) != 0)
                 throw EngineError(QStringLiteral("Ошибка записи в файл таблицы: %1 (%2)")
                                       .arg(path(), errnoText(errno)));
         } catch (...) {
@@ -987,7 +1037,8 @@ QString ParadoxTable::checkHeader(const std::string& headerBytes, long long file
 void ParadoxTable::create(const QString& path, const std::vector<FieldDef>& fields) {
     const Codec& codec = Codec::cp1251();
     if (fields.empty() || fields.size() > 255)
-        throw EngineError(QStringLiteral("Неверное число полей таблицы %1: %2").arg(path).arg(fields.size()));
+        throw EngineError(
+            QStringLiteral("Неверное число полей таблицы %1: %2").arg(path).arg(fields.size()));
 
     struct NewField {
         std::string name;
@@ -1003,21 +1054,31 @@ void ParadoxTable::create(const QString& path, const std::vector<FieldDef>& fiel
                 QStringLiteral("Недопустимое имя поля \"%1\" таблицы %2").arg(f.name, path));
         for (const NewField& other : plan)
             if (codec.decode(other.name).compare(trimmed, Qt::CaseInsensitive) == 0)
-                throw EngineError(QStringLiteral("Поле \"%1\" повторяется в таблице %2").arg(f.name, path));
+                throw EngineError(
+                    QStringLiteral("Поле \"%1\" повторяется в таблице %2").arg(f.name, path));
         NewField n{codec.encode(trimmed), pxfAlpha, 0};
         switch (f.kind) {
             case FieldKind::Text:
                 if (f.width < 1 || f.width > 255)
-                    throw EngineError(QStringLiteral("Недопустимая ширина %1 поля \"%2\" таблицы %3")
-                                          .arg(f.width)
-                                          .arg(f.name, path));
+                    throw EngineError(
+                        QStringLiteral("Недопустимая ширина %1 поля \"%2\" таблицы %3")
+                            .arg(f.width)
+                            .arg(f.name, path));
                 n.type = pxfAlpha;
                 n.length = f.width;
                 break;
-            case FieldKind::SmallInt: n = {n.name, pxfShort, 2}; break;
-            case FieldKind::Float: n = {n.name, pxfNumber, 8}; break;
-            case FieldKind::Date: n = {n.name, pxfDate, 4}; break;
-            case FieldKind::Boolean: n = {n.name, pxfLogical, 1}; break;
+            case FieldKind::SmallInt:
+                n = {n.name, pxfShort, 2};
+                break;
+            case FieldKind::Float:
+                n = {n.name, pxfNumber, 8};
+                break;
+            case FieldKind::Date:
+                n = {n.name, pxfDate, 4};
+                break;
+            case FieldKind::Boolean:
+                n = {n.name, pxfLogical, 1};
+                break;
         }
         recordSize += n.length;
         plan.push_back(std::move(n));
@@ -1026,7 +1087,8 @@ void ParadoxTable::create(const QString& path, const std::vector<FieldDef>& fiel
     int blockKb = kNewTableBlockKb;
     while (blockKb < 32 && recordSize > blockKb * 1024 - kBlockHeaderSize) blockKb *= 2;
     if (recordSize > blockKb * 1024 - kBlockHeaderSize)
-        throw EngineError(QStringLiteral("Слишком длинная запись таблицы %1: %2 байт").arg(path).arg(recordSize));
+        throw EngineError(
+            QStringLiteral("Слишком длинная запись таблицы %1: %2 байт").arg(path).arg(recordSize));
 
     const QByteArray native = QFile::encodeName(path);
     const int fd = ::open(native.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
@@ -1041,7 +1103,8 @@ void ParadoxTable::create(const QString& path, const std::vector<FieldDef>& fiel
         const int e = errno;
         ::close(fd);
         ::unlink(native.constData());
-        throw EngineError(QStringLiteral("Не удалось создать таблицу: %1 (%2)").arg(path, errnoText(e)));
+        throw EngineError(
+            QStringLiteral("Не удалось создать таблицу: %1 (%2)").arg(path, errnoText(e)));
     }
 
     std::string pxMessage;
@@ -1058,7 +1121,8 @@ void ParadoxTable::create(const QString& path, const std::vector<FieldDef>& fiel
                 pf[i].px_flen = plan[i].length;
                 pf[i].px_fdc = 0;
             }
-            if (PX_create_fp(doc, pf, static_cast<int>(plan.size()), fp, pxfFileTypNonIndexDB) >= 0) {
+            if (PX_create_fp(doc, pf, static_cast<int>(plan.size()), fp, pxfFileTypNonIndexDB) >=
+                0) {
                 // The header is written again by each setting below, with this block size.
                 doc->px_head->px_maxtablesize = blockKb;
                 const std::string tableName = codec.encodeClipped(QFileInfo(path).fileName(), 78);
@@ -1076,7 +1140,8 @@ void ParadoxTable::create(const QString& path, const std::vector<FieldDef>& fiel
     const bool closed = std::fclose(fp) == 0;
     if (!ok || !closed) {
         ::unlink(native.constData());
-        const QString why = !pxMessage.empty() ? QString::fromLocal8Bit(pxMessage.c_str()) : errnoText(e);
+        const QString why =
+            !pxMessage.empty() ? QString::fromLocal8Bit(pxMessage.c_str()) : errnoText(e);
         throw EngineError(QStringLiteral("Не удалось создать таблицу: %1 (%2)").arg(path, why));
     }
 
@@ -1085,13 +1150,18 @@ void ParadoxTable::create(const QString& path, const std::vector<FieldDef>& fiel
         ParadoxTable::open(path, true);
     } catch (const EngineError& err) {
         ::unlink(native.constData());
-        throw EngineError(QStringLiteral("Не удалось создать таблицу: %1 (%2)").arg(path, err.message()));
+        throw EngineError(
+            QStringLiteral("Не удалось создать таблицу: %1 (%2)").arg(path, err.message()));
     }
 }
 
-const std::vector<FieldDef>& ParadoxTable::fields() const { return d->t.fields; }
+const std::vector<FieldDef>& ParadoxTable::fields() const {
+    return d->t.fields;
+}
 
-int ParadoxTable::slotCount() const { return static_cast<int>(d->t.rows.size()); }
+int ParadoxTable::slotCount() const {
+    return static_cast<int>(d->t.rows.size());
+}
 
 bool ParadoxTable::isDeleted(int slot) const {
     return d->t.rows[static_cast<size_t>(d->checkedSlot(slot))].deleted;
@@ -1104,13 +1174,21 @@ QVariant ParadoxTable::value(int slot, int field) const {
     return values[static_cast<size_t>(field)];
 }
 
-void ParadoxTable::writeRecord(int slot, const Record& values) { d->update(slot, values); }
+void ParadoxTable::writeRecord(int slot, const Record& values) {
+    d->update(slot, values);
+}
 
-int ParadoxTable::appendRecord(const Record& values) { return d->append(values); }
+int ParadoxTable::appendRecord(const Record& values) {
+    return d->append(values);
+}
 
-void ParadoxTable::deleteRecord(int slot) { d->remove(slot); }
+void ParadoxTable::deleteRecord(int slot) {
+    d->remove(slot);
+}
 
-void ParadoxTable::pack() { d->pack(); }
+void ParadoxTable::pack() {
+    d->pack();
+}
 
 void ParadoxTable::flush() {
     if (!readOnly_ && ::fdatasync(d->fd) != 0)
