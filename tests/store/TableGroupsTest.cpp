@@ -1,0 +1,178 @@
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QDate>
+#include <QDir>
+#include <QFile>
+
+#include "DataViews.h"
+#include "ProgramFolder.h"
+#include "ScriptedDialogs.h"
+#include "TableGroups.h"
+#include "engine/DbfTable.h"
+#include "engine/EngineError.h"
+
+using namespace store;
+
+namespace {
+
+QByteArray bytesOf(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+class TableGroupsTest : public ::testing::Test {
+protected:
+    testing_support::ProgramFolder folder;
+    test::ScriptedDialogs dialogs;
+    DataViews views{folder.templateData(), folder.templateSprav(), folder.sprav()};
+    TableGroups groups{views, dialogs};
+    QString day = folder.filePath(QStringLiteral("Data/2008/10/13"));
+
+    void SetUp() override {
+        QDir().mkpath(day);
+        QDir().mkpath(folder.sprav());
+    }
+    bool openDay(bool restore = true) {
+        return groups.SwitchTableGroup(kDayGroupTag, day, true, restore, folder.templateData());
+    }
+    QStringList openDayViews() const {
+        QStringList names;
+        for (engine::Dataset* v : views.inOrder())
+            if (v->tag() == kDayGroupTag && v->isOpen()) names << v->name();
+        return names;
+    }
+    QStringList boxTexts() const {
+        QStringList texts;
+        for (const auto& box : dialogs.boxes) texts << box.text;
+        return texts;
+    }
+};
+
+TEST_F(TableGroupsTest, MissingTablesAreRestoredFromTheTemplateSilently) {
+    ASSERT_TRUE(openDay());
+    EXPECT_TRUE(dialogs.boxes.empty());
+    EXPECT_EQ(openDayViews().size(), 7);
+    EXPECT_TRUE(QFile::exists(day + "/DayData.DBF"));
+    EXPECT_TRUE(QFile::exists(day + "/DayData.MDX"));
+    EXPECT_TRUE(QFile::exists(day + "/StartMoney.dbf"));
+    EXPECT_EQ(views.TableDataSourceDayData.folder(), day);
+    ASSERT_TRUE(groups.SwitchTableGroup(kReferenceGroupTag, folder.sprav(), true, true, folder.templateSprav()))
+        << boxTexts().join(QStringLiteral(" | ")).toStdString();
+    EXPECT_TRUE(views.TablePlantNames.isOpen());
+    EXPECT_FALSE(views.TableKindList.isOpen());  // the query is never part of a group
+
+    // Closing needs no folder at all.
+    ASSERT_TRUE(groups.SwitchTableGroup(kDayGroupTag, QString(), false, false, QString()));
+    EXPECT_TRUE(openDayViews().isEmpty());
+    EXPECT_TRUE(views.TableConst.isOpen());
+}
+
+TEST_F(TableGroupsTest, AMissingTableWithoutRestoreOrTemplateStopsTheGroup) {
+    EXPECT_FALSE(openDay(false));
+    EXPECT_EQ(boxTexts(), QStringList{QStringLiteral("Отсутствует файл: ") + day + "/DayData.DBF"});
+    EXPECT_EQ(dialogs.boxes[0].caption, QStringLiteral("Ошибка"));
+    EXPECT_EQ(dialogs.boxes[0].style, 16);
+    EXPECT_TRUE(openDayViews().isEmpty());
+
+    dialogs.boxes.clear();
+    QFile::remove(folder.templateData() + "/StartMoney.dbf");
+    EXPECT_FALSE(openDay());
+    EXPECT_EQ(boxTexts(), QStringList{QStringLiteral("Шаблон испорчен.")});
+    EXPECT_EQ(openDayViews(), QStringList{QStringLiteral("TableDataSourceDayData")});
+}
+
+TEST_F(TableGroupsTest, AnOlderStructureIsRebuiltWithEveryOldRecordKept) {
+    using engine::FieldKind;
+    // A day table of an older version: no PAY_KIND_S, a shorter KOMU.
+    engine::DbfTable::create(day + "/DayData.DBF",
+                             {{"NPP", FieldKind::SmallInt, 4, 0}, {"KOMU", FieldKind::Text, 30, 0},
+                              {"SUBJECT", FieldKind::Text, 160, 0}, {"PAY_SUM", FieldKind::Float, 15, 2},
+                              {"BANK", FieldKind::Text, 50, 0}, {"PAY_DATA", FieldKind::Date, 8, 0},
+                              {"PAY_KIND_N", FieldKind::Text, 20, 0}},
+                             {{"NPP", "NPP"}});
+    {
+        auto old = engine::DbfTable::open(day + "/DayData.DBF", false);
+        old->appendRecord({1, QStringLiteral("Горводоканал"), QStringLiteral("Вода"), 100.5, QStringLiteral("Сбербанк"),
+                           QDate(2008, 10, 13), QStringLiteral("215.001.000.000.000")});
+        old->appendRecord({2, QStringLiteral("Покупатель"), QVariant(), 7.25, QVariant(), QVariant(),
+                           QStringLiteral("001.002.000.000.000")});
+        old->appendRecord({3, QStringLiteral("Третий"), QStringLiteral("Газ"), 3, QStringLiteral("ВТБ"),
+                           QDate(2008, 10, 13), QStringLiteral("999.999.999.999.999")});
+    }
+    const QByteArray oldBytes = bytesOf(day + "/DayData.DBF");
+    // The day's own check would refuse these records; carried-over records skip it.
+    int checked = 0;
+    for (engine::Dataset* v : {&views.TableDataSourceDayData, &views.TableDataSourceDayIncome, &views.TableDayData,
+                               &views.TableDayIncome})
+        v->beforePost.add([&](engine::Dataset&) {
+            if (groups.carryingOver()) return;
+            ++checked;
+            throw engine::SilentAbort();
+        });
+
+    ASSERT_TRUE(openDay());
+    EXPECT_TRUE(dialogs.boxes.empty()) << boxTexts().join("|").toStdString();
+    EXPECT_EQ(checked, 0);
+    EXPECT_EQ(bytesOf(day + "/Update/DayData.DBF"), oldBytes);
+    EXPECT_TRUE(QFile::exists(day + "/Update/DayData.MDX"));
+
+    engine::Dataset all;
+    all.setFolder(day);
+    all.setTableName("DayData.DBF");
+    all.open();
+    ASSERT_EQ(all.recordCount(), 3);
+    EXPECT_TRUE(all.hasField("PAY_KIND_S"));
+    EXPECT_EQ(all.fieldByName("KOMU").asString(), QStringLiteral("Горводоканал"));
+    EXPECT_DOUBLE_EQ(all.fieldByName("PAY_SUM").asFloat(), 100.5);
+    all.next();
+    EXPECT_TRUE(all.fieldByName("SUBJECT").isNull());  // empty old values stay at the default
+    EXPECT_TRUE(all.fieldByName("PAY_DATA").isNull());
+    all.next();
+    EXPECT_EQ(all.fieldByName("PAY_KIND_N").asString(), QStringLiteral("999.999.999.999.999"));
+    EXPECT_EQ(views.TableDataSourceDayData.recordCount(), 2);
+    EXPECT_EQ(openDayViews().size(), 7);
+}
+
+TEST_F(TableGroupsTest, ADamagedTableGoesThroughTheUpdateKeepingItsOldCopy) {
+    QFile f(day + "/StartMoney.dbf");
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("\x03 this is not a table");
+    f.close();
+    EXPECT_FALSE(openDay());
+    EXPECT_EQ(boxTexts(), QStringList{QStringLiteral("Испорчен файл \"") + day + "/StartMoney.dbf\""});
+    EXPECT_EQ(bytesOf(day + "/Update/StartMoney.dbf"), QByteArray("\x03 this is not a table"));
+    EXPECT_TRUE(views.TableStartMoney.isOpen());  // on the fresh template copy
+}
+
+TEST_F(TableGroupsTest, ATableHeldByAnotherProgramIsReportedAndLeftAlone) {
+    ASSERT_TRUE(openDay());
+    ASSERT_TRUE(groups.SwitchTableGroup(kDayGroupTag, day, false, false, QString()));
+    const QByteArray before = bytesOf(day + "/DayData.DBF");
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+        try {
+            auto held = engine::DbfTable::open(day + "/DayData.DBF", true);
+            (void)!write(ready[1], "x", 1);
+            pause();
+        } catch (...) {
+        }
+        _exit(0);
+    }
+    char c;
+    ASSERT_EQ(read(ready[0], &c, 1), 1);
+    EXPECT_FALSE(openDay());
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+    ASSERT_EQ(dialogs.boxes.size(), 1u);
+    EXPECT_TRUE(dialogs.boxes[0].text.contains(QStringLiteral("DayData.DBF"))) << dialogs.boxes[0].text.toStdString();
+    EXPECT_EQ(dialogs.boxes[0].caption, QStringLiteral("Ошибка"));
+    EXPECT_EQ(bytesOf(day + "/DayData.DBF"), before);
+    EXPECT_FALSE(QDir(day + "/Update").exists());
+    EXPECT_TRUE(openDayViews().isEmpty());
+}
+
+}  // namespace
