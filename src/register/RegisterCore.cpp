@@ -15,12 +15,37 @@ RegisterCore::RegisterCore(const store::ProgramFolders& folders, store::Dialogs&
       TemplateSpravDir(folders.TemplateSpravDir),
       TemplateDataDir(folders.TemplateDataDir),
       views(TemplateDataDir, TemplateSpravDir, SpravDir),
+      groups(views, dialogs),
+      consts(views.TableConst),
+      pickLists(*this),
+      payments(*this),
+      balances(*this),
+      currentDay(*this),
       dialogs_(dialogs) {
     DayDir = DayFolderOf(CurrentDate);
     QDir().mkpath(SpravDir);
+    attachHandlers();
 }
 
 RegisterCore::~RegisterCore() { views.closeAll(); }
+
+void RegisterCore::attachHandlers() {
+    store::DataViews& v = views;
+    for (engine::Dataset* d : {&v.TableDataSourceDayData, &v.TableDataSourceDayIncome, &v.TableDayData, &v.TableDayIncome})
+        d->beforePost.add([this](engine::Dataset& ds) { payments.BeforeDayDataPost(ds); });
+    for (engine::Dataset* d : {&v.TableDataSourceDayData, &v.TableDataSourceDayIncome}) {
+        d->afterPost.add([this](engine::Dataset& ds) { payments.TableDataSourceDayDataAfterPost(ds); });
+        d->afterDelete.add([this](engine::Dataset& ds) { payments.TableDataSourceDayDataAfterPost(ds); });
+        d->onDataChange.add([this](engine::Dataset& ds, engine::Field* f) { balances.DataSourceDayDataDataChange(ds, f); });
+    }
+    for (engine::Dataset* d : {&v.TableStartMoney, &v.TablePlusMoney, &v.TableIncomeSum})
+        d->beforePost.add([this](engine::Dataset& ds) { balances.TableStartMoneyBeforePost(ds); });
+    for (engine::Dataset* d : {&v.TableStartMoney, &v.TableIncomeSum})
+        d->onDataChange.add([this](engine::Dataset& ds, engine::Field* f) { balances.DataSourceIncomeSumDataChange(ds, f); });
+    v.TableKindList.onCalcFields.add([this](engine::Dataset& ds) { pickLists.TableKindListCalcFields(ds); });
+    // The sum lists attach last, around the handlers above.
+    balances.Loaded();
+}
 
 QString RegisterCore::DayFolderOf(const QDate& date) const {
     return store::dayFolderOf(ProgDir, date.isValid() ? date : CurrentDate);

@@ -4,15 +4,48 @@
 #include <QString>
 #include <QStringList>
 
+#include "ConstStore.h"
+#include "CurrentDay.h"
 #include "DataViews.h"
+#include "DayBalances.h"
 #include "Dialogs.h"
+#include "PaymentRecords.h"
+#include "PickLists.h"
 #include "ProgramFolders.h"
+#include "TableGroups.h"
+#include "engine/EventList.h"
 
 namespace reg {
 
+// The texts the core shows in the day window: its caption, the plant name, the day and the
+// expected end-of-day balance. The window listens to `changed`.
+class DayWindowTexts {
+public:
+    const QString& caption() const { return caption_; }
+    const QString& plantName() const { return plantName_; }
+    const QString& currentDay() const { return currentDay_; }
+    const QString& dayOstatok() const { return dayOstatok_; }
+    void setCaption(const QString& s) { set(caption_, s); }
+    void setPlantName(const QString& s) { set(plantName_, s); }
+    void setCurrentDay(const QString& s) { set(currentDay_, s); }
+    void setDayOstatok(const QString& s) { set(dayOstatok_, s); }
+
+    engine::EventList<> changed;
+
+private:
+    void set(QString& field, const QString& value) {
+        if (field == value) return;
+        field = value;
+        changed();
+    }
+    QString caption_ = QStringLiteral("Выберите дату");
+    QString plantName_, currentDay_, dayOstatok_;
+};
+
 // The register without any window: the program's folders, the current day, the values read
-// from the constants, the expected end-of-day balance, the list of valid cost-item codes and
-// the seventeen views. The main window owns one; tests create one over a temporary folder.
+// from the constants, the expected end-of-day balance, the list of valid cost-item codes, the
+// seventeen views with their handlers and sum lists, and the operations on them. The main
+// window owns one; tests create one over a temporary program folder.
 class RegisterCore {
 public:
     // programDir is the program folder (the working folder of the running program).
@@ -36,14 +69,30 @@ public:
     QStringList KindCodeList;
 
     store::DataViews views;
+    store::TableGroups groups;
+    store::ConstStore consts;
+    PickLists pickLists;
+    PaymentRecords payments;
+    DayBalances balances;
+    CurrentDay currentDay;
+    DayWindowTexts texts;
+
+    // Raised at the end of every successful day opening (the catalogue text is rebuilt then).
+    engine::EventList<RegisterCore&> dayOpened;
 
     // The day folder of a date; an invalid date means the current day.
     QString DayFolderOf(const QDate& date = QDate()) const;
+
+    bool ReadConst(const QString& key, QString& value) { return consts.ReadConst(key, value); }
+    bool WriteConst(const QString& key, const QString& value, const QString& displayName) {
+        return consts.WriteConst(key, value, displayName);
+    }
 
     store::Dialogs& dialogs() const { return dialogs_; }
 
 private:
     RegisterCore(const store::ProgramFolders& folders, store::Dialogs& dialogs);
+    void attachHandlers();
 
     store::Dialogs& dialogs_;
 };

@@ -1,12 +1,15 @@
 #include "FormDateSelect.h"
 
+#include <QApplication>
 #include <QCalendarWidget>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QScreen>
 #include <QShowEvent>
+#include <QTableView>
 #include <QVBoxLayout>
 
 namespace store {
@@ -16,6 +19,18 @@ namespace {
 // digits and inside what the table files can hold.
 const QDate kEarliestDate(1900, 1, 1);
 const QDate kLatestDate(9999, 12, 31);
+
+// The calendar takes a date on a double click or Enter. Desktops set to open items with one
+// click would make a single click take the date; this keeps one click to selecting.
+class DoubleClickToChoose : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == SH_ItemView_ActivateItemOnSingleClick) return 0;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
 }  // namespace
 
 TFormDateSelect::TFormDateSelect(QWidget* parent)
@@ -32,6 +47,11 @@ TFormDateSelect::TFormDateSelect(QWidget* parent)
     MonthCalendar1->setDateRange(kEarliestDate, kLatestDate);
     MonthCalendar1->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
     MonthCalendar1->setGridVisible(true);
+    if (auto* dates = MonthCalendar1->findChild<QTableView*>()) {
+        auto* style = new DoubleClickToChoose(QApplication::style()->name());
+        style->setParent(this);
+        dates->setStyle(style);
+    }
 
     ButtonOk = new QPushButton(QStringLiteral("Продолжить"), this);
     ButtonOk->setObjectName(QStringLiteral("ButtonOk"));

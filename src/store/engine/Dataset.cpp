@@ -206,6 +206,7 @@ void Dataset::rebuildRows() {
             if (slotMatches(s)) rows_.push_back(s);
     }
     rowsGeneration_ = table_->generation();
+    ++rowsVersion_;
 }
 
 int Dataset::currentSlot() const {
@@ -428,6 +429,9 @@ void Dataset::post() {
     checkOpen();
     if (state_ != State::Edit && state_ != State::Insert) return;
     beforePost(*this);  // may throw: the record stays as typed
+    // A handler may also drop the record (cancel it, or delete a record the user emptied);
+    // then there is nothing left to store.
+    if (state_ != State::Edit && state_ != State::Insert) return;
     const bool inserting = state_ == State::Insert;
     Record values;
     if (inserting) values.assign(table_->fields().size(), QVariant());
@@ -465,6 +469,7 @@ void Dataset::placeRow(int slot, int oldPos) {
         }
     }
     rowsGeneration_ = table_->generation();
+    ++rowsVersion_;
 }
 
 void Dataset::cancel() {
@@ -498,6 +503,7 @@ void Dataset::remove() {
     if (rowsCurrent) {
         rows_.erase(rows_.begin() + oldPos);
         rowsGeneration_ = table_->generation();
+        ++rowsVersion_;
     } else {
         rebuildRows();
     }
@@ -556,16 +562,25 @@ bool Dataset::locate(const QString& fieldName, const QString& value) {
     checkBrowseMode();
     Field& f = fieldByName(fieldName);
     if (f.physical_ < 0) throw EngineError(QStringLiteral("Поиск по вычисляемому полю \"%1\" невозможен").arg(fieldName));
-    for (size_t i = 0; i < rows_.size(); ++i) {
-        if (Field::textOf(table_->value(rows_[i], f.physical_)) == value) {
-            beforeScroll(*this);
-            pos_ = static_cast<int>(i);
-            eof_ = bof_ = false;
-            scrolled();
-            return true;
-        }
+    // Reference lists are searched once per posted record, so the first position of every
+    // value is kept until the visible records or the table change.
+    if (locateCache_.field != f.physical_ || locateCache_.rowsVersion != rowsVersion_ ||
+        locateCache_.generation != table_->generation()) {
+        locateCache_.firstPos.clear();
+        locateCache_.firstPos.reserve(static_cast<qsizetype>(rows_.size()));
+        for (size_t i = rows_.size(); i-- > 0;)
+            locateCache_.firstPos.insert(Field::textOf(table_->value(rows_[i], f.physical_)), static_cast<int>(i));
+        locateCache_.field = f.physical_;
+        locateCache_.rowsVersion = rowsVersion_;
+        locateCache_.generation = table_->generation();
     }
-    return false;
+    const auto it = locateCache_.firstPos.constFind(value);
+    if (it == locateCache_.firstPos.constEnd()) return false;
+    beforeScroll(*this);
+    pos_ = it.value();
+    eof_ = bof_ = false;
+    scrolled();
+    return true;
 }
 
 Dataset::Bookmark Dataset::bookmark() const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -171,6 +172,13 @@ private:
     std::shared_ptr<TableFile> table_;
     std::vector<int> rows_;
     uint64_t rowsGeneration_ = 0;
+    uint64_t rowsVersion_ = 0;  // bumped whenever rows_ changes
+    struct LocateCache {
+        int field = -1;
+        uint64_t rowsVersion = 0;
+        uint64_t generation = 0;
+        QHash<QString, int> firstPos;
+    } locateCache_;
     int pos_ = -1;
     bool eof_ = true;
     bool bof_ = true;

@@ -1,0 +1,95 @@
+#include "Startup.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+
+#include "ErrorReport.h"
+#include "FormAbout.h"
+#include "FormAnimateProgress.h"
+#include "FormDateSelect.h"
+#include "FormDayData.h"
+#include "FormHelp.h"
+#include "FormMain.h"
+#include "FormSprav.h"
+#include "MessageLoop.h"
+#include "ProcessUtils.h"
+#include "QtDialogs.h"
+
+namespace app {
+
+StartupEnvironment StartupEnvironment::ofThisProcess() {
+    return {QCoreApplication::applicationFilePath(), store::CountRunningInstances};
+}
+
+bool refuseSecondCopy(store::Dialogs& dialogs, const StartupEnvironment& env) {
+    const QString fileName = QFileInfo(env.executablePath).fileName();
+    if (env.countRunningInstances(fileName) <= 1) return false;
+    dialogs.messageBox(QStringLiteral("Программа уже запущена."), QStringLiteral("Внимание"),
+                       store::MB_OK | store::MB_ICONEXCLAMATION);
+    return true;
+}
+
+ProgramWindows createWindows(store::Dialogs& dialogs, const QString& programDir) {
+    ProgramWindows windows;
+    windows.FormMain = std::make_unique<TFormMain>(programDir, dialogs);
+    TFormMain& main = *windows.FormMain;
+    windows.creationOrder.push_back(&main);
+
+    main.FormSprav = new dirs::TFormSprav;
+    main.addChildWindow(main.FormSprav);
+    windows.creationOrder.push_back(main.FormSprav);
+
+    main.FormDateSelect = new store::TFormDateSelect(&main);
+    windows.creationOrder.push_back(main.FormDateSelect);
+    if (auto* qtDialogs = dynamic_cast<widgets::QtDialogs*>(&dialogs))
+        qtDialogs->setDateForm(main.FormDateSelect);
+
+    main.FormAnimateProgress = new store::TFormAnimateProgress(&main);
+    windows.creationOrder.push_back(main.FormAnimateProgress);
+
+    main.FormDayData = new reg::TFormDayData;
+    QMdiSubWindow* dayWindow = main.addChildWindow(main.FormDayData);
+    windows.creationOrder.push_back(main.FormDayData);
+
+    main.FormAbout = new TFormAbout(&main);
+    windows.creationOrder.push_back(main.FormAbout);
+
+    main.FormHelp = new TFormHelp(&main);
+    windows.creationOrder.push_back(main.FormHelp);
+
+    main.showMaximized();
+    // Created last of the two, the day window is the one in front.
+    main.mdiArea()->setActiveSubWindow(dayWindow);
+    return windows;
+}
+
+std::optional<ProgramWindows> startUp(store::Dialogs& dialogs, const StartupEnvironment& env) {
+    if (refuseSecondCopy(dialogs, env)) return std::nullopt;
+
+    // Every relative path of the program resolves against the program folder, wherever the
+    // program was started from.
+    const QString programDir = QFileInfo(env.executablePath).absolutePath();
+    QDir::setCurrent(programDir);
+
+    QGuiApplication::setApplicationDisplayName(kApplicationTitle);
+    return createWindows(dialogs, programDir);
+}
+
+int runProgram(store::Dialogs& dialogs, const StartupEnvironment& env) {
+    try {
+        std::optional<ProgramWindows> windows = startUp(dialogs, env);
+        if (!windows) return 0;
+        setMessageLoopRunning(true);
+        QApplication::exec();
+        setMessageLoopRunning(false);
+    } catch (...) {
+        setMessageLoopRunning(false);
+        reportException(dialogs, std::current_exception());
+    }
+    return 0;
+}
+
+}  // namespace app

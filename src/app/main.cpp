@@ -1,0 +1,17 @@
+#include "PlatorisApplication.h"
+#include "QtDialogs.h"
+#include "RussianLocale.h"
+#include "Startup.h"
+#include "Termination.h"
+
+int main(int argc, char** argv) {
+    app::PlatorisApplication application(argc, argv);
+    app::endOnTerminationSignals(&application);
+    widgets::installRussianLocale(application);
+
+    widgets::QtDialogs dialogs;
+    application.setErrorDialogs(&dialogs);
+    const int exitCode = app::runProgram(dialogs, app::StartupEnvironment::ofThisProcess());
+    application.setErrorDialogs(nullptr);
+    return exitCode;
+}

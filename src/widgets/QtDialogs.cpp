@@ -1,0 +1,139 @@
+#include "QtDialogs.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <memory>
+#include <vector>
+
+#include "FormDateSelect.h"
+
+namespace widgets {
+
+using namespace store;
+
+namespace {
+
+struct Button {
+    QString text;
+    QMessageBox::ButtonRole role;
+    int result;
+};
+
+std::vector<Button> buttonsOf(int style) {
+    const Button ok{QStringLiteral("OK"), QMessageBox::AcceptRole, IDOK};
+    const Button cancel{QStringLiteral("Отмена"), QMessageBox::RejectRole, IDCANCEL};
+    const Button yes{QStringLiteral("Да"), QMessageBox::YesRole, IDYES};
+    const Button no{QStringLiteral("Нет"), QMessageBox::NoRole, IDNO};
+    switch (style & 0x0F) {
+        case MB_OKCANCEL:
+            return {ok, cancel};
+        case MB_YESNOCANCEL:
+            return {yes, no, cancel};
+        case MB_YESNO:
+            return {yes, no};
+        default:
+            return {ok};
+    }
+}
+
+// The answer of a box left with Escape or its close button.
+int escapeResultOf(const std::vector<Button>& buttons) {
+    for (const Button& b : buttons)
+        if (b.result == IDCANCEL) return IDCANCEL;
+    for (const Button& b : buttons)
+        if (b.result == IDNO) return IDNO;
+    return IDOK;
+}
+
+QMessageBox::Icon iconOf(int style) {
+    switch (style & 0xF0) {
+        case MB_ICONHAND:
+            return QMessageBox::Critical;
+        case MB_ICONQUESTION:
+            return QMessageBox::Question;
+        case MB_ICONEXCLAMATION:
+            return QMessageBox::Warning;
+        case MB_ICONINFORMATION:
+            return QMessageBox::Information;
+        default:
+            return QMessageBox::NoIcon;
+    }
+}
+
+QWidget* ownerWindow() {
+    if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+    return QApplication::activeWindow();
+}
+
+}  // namespace
+
+QtDialogs::QtDialogs() = default;
+QtDialogs::~QtDialogs() = default;
+
+QString QtDialogs::displayText(const QString& text) {
+    QString shown = text;
+    shown.replace(QLatin1String("\n\r"), QLatin1String("\n"));
+    shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    shown.replace(u'\r', u'\n');
+    return shown;
+}
+
+int QtDialogs::messageBox(const QString& text, const QString& caption, int style,
+                          bool ownedByApplication) {
+    QMessageBox box(ownedByApplication ? ownerWindow() : nullptr);
+    box.setWindowModality(Qt::ApplicationModal);
+    // A title and a close button, no minimise or maximise.
+    box.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                       Qt::WindowCloseButtonHint);
+    box.setWindowTitle(caption);
+    // Plain text always: a message may quote user data such as "<Income>".
+    box.setTextFormat(Qt::PlainText);
+    box.setText(displayText(text));
+    box.setIcon(iconOf(style));
+
+    const std::vector<Button> buttons = buttonsOf(style);
+    std::vector<QPushButton*> pushButtons;
+    for (const Button& b : buttons) pushButtons.push_back(box.addButton(b.text, b.role));
+
+    const size_t defaultIndex = static_cast<size_t>((style >> 8) & 0x0F);
+    box.setDefaultButton(pushButtons[defaultIndex < pushButtons.size() ? defaultIndex : 0]);
+
+    const int escapeResult = escapeResultOf(buttons);
+    for (size_t i = 0; i < buttons.size(); ++i)
+        if (buttons[i].result == escapeResult) box.setEscapeButton(pushButtons[i]);
+
+    box.exec();
+    for (size_t i = 0; i < buttons.size(); ++i)
+        if (box.clickedButton() == pushButtons[i]) return buttons[i].result;
+    // Closed without a button, as when the program is asked to end while the box is open.
+    return escapeResult;
+}
+
+std::optional<QDate> QtDialogs::chooseDate(const QString& caption) {
+    std::unique_ptr<TFormDateSelect> own;
+    QPointer<TFormDateSelect> form = dateForm_;
+    if (!form) {
+        own = std::make_unique<TFormDateSelect>();
+        form = own.get();
+    }
+
+    const QString savedCaption = form->windowTitle();
+    if (!caption.isEmpty()) form->setWindowTitle(caption);
+    const int result = form->exec();
+    if (!form) return std::nullopt;  // the window went away while it was open
+    form->setWindowTitle(savedCaption);
+
+    if (result != QDialog::Accepted) return std::nullopt;
+    return form->selectedDate();
+}
+
+void QtDialogs::setDateForm(TFormDateSelect* form) {
+    dateForm_ = form;
+}
+
+TFormDateSelect* QtDialogs::dateForm() const {
+    return dateForm_;
+}
+
+}  // namespace widgets
