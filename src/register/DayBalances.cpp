@@ -21,7 +21,11 @@ DayBalances::DayBalances(RegisterCore& core) : core_(core) {
 }
 
 DayBalances::~DayBalances() {
-    for (RunningSumList* list : {&DBSumListDaySum, &DBSumListDayIncome, &DBSumListStartMoney}) list->setDataSet(nullptr);
+    for (RunningSumList* list : {&DBSumListDaySum, &DBSumListDayIncome, &DBSumListStartMoney}) {
+        list->SumListChanged.clear();
+        list->OnRecalcAll.clear();
+        list->setDataSet(nullptr);
+    }
 }
 
 void DayBalances::Loaded() {

@@ -4,7 +4,8 @@
 
 namespace engine {
 class Dataset;
-}
+class Field;
+}  // namespace engine
 
 namespace reg {
 
@@ -44,6 +45,9 @@ public:
 
 private:
     RegisterCore& core_;
+    engine::Dataset* calcDataset_ = nullptr;
+    engine::Field* calcLevels_[5] = {};
+    engine::Field* calcCodeLine_ = nullptr;
 };
 
 }  // namespace reg

@@ -68,6 +68,11 @@ public:
     double DayOstatok = 0;
     QStringList KindCodeList;
 
+    // Declared before the parts that write to them, so that they outlive those parts.
+    DayWindowTexts texts;
+    // Raised at the end of every successful day opening (the catalogue text is rebuilt then).
+    engine::EventList<RegisterCore&> dayOpened;
+
     store::DataViews views;
     store::TableGroups groups;
     store::ConstStore consts;
@@ -75,10 +80,6 @@ public:
     PaymentRecords payments;
     DayBalances balances;
     CurrentDay currentDay;
-    DayWindowTexts texts;
-
-    // Raised at the end of every successful day opening (the catalogue text is rebuilt then).
-    engine::EventList<RegisterCore&> dayOpened;
 
     // The day folder of a date; an invalid date means the current day.
     QString DayFolderOf(const QDate& date = QDate()) const;

@@ -186,16 +186,19 @@ std::string formatDbfNumber(double value, int width, int decimals) {
                 break;
             }
         }
-        if (i < 0) digits.insert(digits.begin(), '1');
+        if (i < 0) digits = "1" + digits;
     }
     const size_t intDigits = digits.size() - static_cast<size_t>(decimals);
     std::string ip = digits.substr(0, intDigits);
     size_t nz = ip.find_first_not_of('0');
     ip = nz == std::string::npos ? "0" : ip.substr(nz);
     std::string out = ip;
-    if (decimals > 0) out += "." + digits.substr(intDigits);
+    if (decimals > 0) {
+        out.push_back('.');
+        out.append(digits, intDigits, std::string::npos);
+    }
     bool allZero = out.find_first_not_of("0.") == std::string::npos;
-    if (value < 0 && !allZero) out.insert(out.begin(), '-');
+    if (value < 0 && !allZero) out = "-" + out;
     if (static_cast<int>(out.size()) > width) return {};
     return std::string(static_cast<size_t>(width) - out.size(), ' ') + out;
 }

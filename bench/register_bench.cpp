@@ -1,0 +1,135 @@
+// Register figures on a busy day: 2,000 expenses and 500 incomes, 10,000 suppliers, 10,000
+// payment kinds and a 3,000-row catalogue; and FillPickLists over a 20,000-row catalogue.
+// The program folder is made from the build's templates in $TMPDIR/platoris-register-bench.
+#include <benchmark/benchmark.h>
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+
+#include "RegisterCore.h"
+#include "engine/DbfTable.h"
+#include "engine/ParadoxTable.h"
+
+namespace {
+
+constexpr int kExpenses = 2000;
+constexpr int kIncomes = 500;
+const QDate kDay(2008, 10, 13);
+
+class BenchDialogs : public store::Dialogs {
+public:
+    int messageBox(const QString& text, const QString&, int, bool) override {
+        fprintf(stderr, "unexpected box: %s\n", text.toUtf8().constData());
+        return store::IDOK;
+    }
+    std::optional<QDate> chooseDate(const QString&) override { return kDay; }
+};
+
+QString root(const char* name) { return QDir::tempPath() + QStringLiteral("/platoris-register-bench/") + QString::fromLatin1(name); }
+
+// A catalogue of `rows` rows in code order: classes 1..n, each with subclasses and items.
+void writeCatalogue(const QString& path, int rows) {
+    QFile::remove(path);
+    std::vector<engine::FieldDef> fields;
+    for (int i = 1; i <= 5; ++i) fields.push_back({QStringLiteral("LEVEL%1").arg(i), engine::FieldKind::SmallInt, 4, 0});
+    for (int i = 1; i <= 5; ++i) fields.push_back({QStringLiteral("NAME%1").arg(i), engine::FieldKind::Text, 50, 0});
+    engine::DbfTable::create(path, fields, {});
+    auto t = engine::DbfTable::open(path, true);
+    int written = 0;
+    for (int cls = 1; written < rows; ++cls) {
+        t->appendRecord({cls, 0, 0, 0, 0, QStringLiteral("Класс %1").arg(cls)});
+        ++written;
+        for (int sub = 1; sub <= 30 && written < rows; ++sub) {
+            t->appendRecord({cls, sub, 0, 0, 0, QStringLiteral("Класс %1").arg(cls), QStringLiteral("Подкласс %1").arg(sub)});
+            ++written;
+            for (int item = 1; item <= 10 && written < rows; ++item, ++written)
+                t->appendRecord({cls, sub, item, 0, 0, QStringLiteral("Класс %1").arg(cls), QStringLiteral("Подкласс %1").arg(sub),
+                                 QStringLiteral("Статья %1").arg(item)});
+        }
+    }
+}
+
+void fillList(const QString& path, const QString& prefix, int rows) {
+    auto t = engine::ParadoxTable::open(path, true);
+    for (int i = 0; i < rows; ++i) t->appendRecord({prefix + QString::number(i)});
+}
+
+QString prepareFolder(const char* name, int catalogueRows, bool withDay) {
+    const QString dir = root(name);
+    if (QFile::exists(dir + QStringLiteral("/ready"))) return dir;
+    QDir(dir).removeRecursively();
+    const QString templates = QStringLiteral(PLATORIS_TEMPLATE_DIR);
+    QDirIterator it(templates, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString from = it.next();
+        const QString rel = QDir(templates).relativeFilePath(from);
+        for (const QString& to : {dir + "/Template/" + rel, dir + "/Sprav/" + QFileInfo(rel).fileName()}) {
+            if (to.contains("/Sprav/") && rel.startsWith("Data")) continue;
+            QDir().mkpath(QFileInfo(to).path());
+            QFile::copy(from, to);
+            QFile::setPermissions(to, QFile::ReadOwner | QFile::WriteOwner);
+        }
+    }
+    writeCatalogue(dir + "/Sprav/KindList.DBF", catalogueRows);
+    fillList(dir + "/Sprav/ReciverNames.db", QStringLiteral("Поставщик номер "), 10000);
+    fillList(dir + "/Sprav/PayKind.db", QStringLiteral("Назначение платежа номер "), 10000);
+    if (withDay) {
+        BenchDialogs dialogs;
+        reg::RegisterCore core(dir, dialogs);
+        core.currentDay.ActionDateSelectExecute();
+        QString expenseCode, incomeCode;
+        for (const QString& c : core.KindCodeList) {
+            if (incomeCode.isEmpty() && c.startsWith("001.")) incomeCode = c;
+            if (expenseCode.isEmpty() && !c.startsWith("001")) expenseCode = c;
+        }
+        auto day = engine::DbfTable::open(core.DayDir + "/DayData.DBF", false);
+        for (int i = 0; i < kExpenses + kIncomes; ++i) {
+            const bool income = i % 5 == 4;
+            day->appendRecord({i + 1, QStringLiteral("Поставщик номер %1").arg(i), QStringLiteral("Назначение платежа номер %1").arg(i),
+                               100.0 + i, QStringLiteral("Сбербанк"), kDay, income ? incomeCode : expenseCode, QVariant()});
+        }
+    }
+    QFile(dir + QStringLiteral("/ready")).open(QIODevice::WriteOnly);
+    return dir;
+}
+
+void BM_OpenDay(benchmark::State& state) {
+    const QString dir = prepareFolder("day", 3000, true);
+    BenchDialogs dialogs;
+    reg::RegisterCore core(dir, dialogs);
+    for (auto _ : state) core.currentDay.ActionDateSelectExecute();
+    state.counters["expenses"] = core.views.TableDataSourceDayData.recordCount();
+    state.counters["incomes"] = core.views.TableDataSourceDayIncome.recordCount();
+}
+BENCHMARK(BM_OpenDay)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void BM_PostEditedExpense(benchmark::State& state) {
+    const QString dir = prepareFolder("day", 3000, true);
+    BenchDialogs dialogs;
+    reg::RegisterCore core(dir, dialogs);
+    core.currentDay.ActionDateSelectExecute();
+    engine::Dataset& expenses = core.views.TableDataSourceDayData;
+    expenses.setRecNo(1000);
+    double sum = 1;
+    for (auto _ : state) {
+        expenses.edit();
+        expenses.fieldByName("PAY_SUM").setAsFloat(sum += 1);
+        expenses.post();
+    }
+}
+BENCHMARK(BM_PostEditedExpense)->Unit(benchmark::kMillisecond)->Iterations(20);
+
+void BM_FillPickLists20k(benchmark::State& state) {
+    const QString dir = prepareFolder("catalogue", 20000, false);
+    BenchDialogs dialogs;
+    reg::RegisterCore core(dir, dialogs);
+    core.currentDay.ActionDateSelectExecute();
+    for (auto _ : state) core.pickLists.FillPickLists();
+    state.counters["leaf codes"] = core.KindCodeList.size();
+}
+BENCHMARK(BM_FillPickLists20k)->Unit(benchmark::kMillisecond)->Iterations(10);
+
+}  // namespace
+
+BENCHMARK_MAIN();
