@@ -35,8 +35,8 @@ void DayBalances::Loaded() {
 }
 
 void DayBalances::DBSumListDaySumSumListChanged(RunningSumList&) {
-    const SumItem* start = DBSumListStartMoney.find(goSum, QStringLiteral("START_SUM"));
-    const SumItem* expenses = DBSumListDaySum.find(goSum, QStringLiteral("PAY_SUM"));
+    const widgets::SumItem* start = DBSumListStartMoney.find(widgets::goSum, QStringLiteral("START_SUM"));
+    const widgets::SumItem* expenses = DBSumListDaySum.find(widgets::goSum, QStringLiteral("PAY_SUM"));
     const widgets::TenThousandths s = start ? start->SumValue() : widgets::TenThousandths();
     const widgets::TenThousandths e = expenses ? expenses->SumValue() : widgets::TenThousandths();
     core_.DayOstatok = (s - e).toDouble();

@@ -10,6 +10,7 @@ class Field;
 namespace reg {
 
 class RegisterCore;
+using widgets::RunningSumList;
 
 // The opening balances per bank, the expected income of the day and the expected balance at
 // the end of the day, kept current while the day is worked on.

@@ -2,10 +2,9 @@
 
 #include "engine/TableRegistry.h"
 
-namespace reg {
+namespace widgets {
 
 using engine::Dataset;
-using widgets::TenThousandths;
 
 namespace {
 
@@ -381,4 +380,4 @@ void RunningSumList::RecalcAll() {
     SumListChanged(*this);
 }
 
-}  // namespace reg
+}  // namespace widgets

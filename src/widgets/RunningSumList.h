@@ -9,7 +9,7 @@
 #include "engine/Dataset.h"
 #include "engine/EventList.h"
 
-namespace reg {
+namespace widgets {
 
 // What a sum item computes over the records of its view.
 //   goSum    the sum of the field (a record without a value counts as 0)
@@ -21,25 +21,25 @@ enum GroupOperation { goSum, goAvg, goCount };
 // OnRecalcAll on a list with ExternalRecalc supplies it with setSumValue.
 class SumItem {
 public:
-    explicit SumItem(QString fieldName = {}, reg::GroupOperation operation = goSum)
+    explicit SumItem(QString fieldName = {}, widgets::GroupOperation operation = goSum)
         : FieldName(std::move(fieldName)), GroupOperation(operation) {}
 
     QString FieldName;
-    reg::GroupOperation GroupOperation;
+    widgets::GroupOperation GroupOperation;
 
     // The current result, exact to four decimals. A count reads as a whole number.
-    widgets::TenThousandths SumValue() const { return value_; }
+    TenThousandths SumValue() const { return value_; }
     // Sets the result from outside the list (external recounts). A goSum item keeps
     // tracking posts and deletes from this value on; an average or a count keeps the value
     // until the next recount, since the figures it is made of are unknown.
-    void setSumValue(widgets::TenThousandths value);
+    void setSumValue(TenThousandths value);
 
 private:
     friend class RunningSumList;
 
     // A record's part in the item: its value (0 without one) and whether it has one.
     struct Part {
-        widgets::TenThousandths value;
+        TenThousandths value;
         bool hasValue = false;
     };
 
@@ -48,8 +48,8 @@ private:
     void take(const Part& part);
     void settle();
 
-    widgets::TenThousandths value_;
-    widgets::TenThousandths runningSum_;
+    TenThousandths value_;
+    TenThousandths runningSum_;
     int64_t valueCount_ = 0;   // records with a value
     int64_t recordCount_ = 0;  // records
     bool tracking_ = true;     // false after setSumValue on an average or a count
@@ -185,4 +185,4 @@ private:
     QString recordedFilter_;
 };
 
-}  // namespace reg
+}  // namespace widgets

@@ -9,8 +9,8 @@
 #include "engine/EngineError.h"
 
 using namespace engine;
-using reg::RunningSumList;
-using reg::SumItem;
+using widgets::RunningSumList;
+using widgets::SumItem;
 
 namespace {
 
@@ -597,9 +597,9 @@ TEST_F(RunningSumListTest, AveragesAndCountsFollowTheRecords) {
     auto v = view();
     v->open();
     RunningSumList list;
-    SumItem& avg = list.add("PAY_SUM", reg::goAvg);
-    SumItem& valued = list.add("PAY_SUM", reg::goCount);
-    SumItem& records = list.add(QString(), reg::goCount);
+    SumItem& avg = list.add("PAY_SUM", widgets::goAvg);
+    SumItem& valued = list.add("PAY_SUM", widgets::goCount);
+    SumItem& records = list.add(QString(), widgets::goCount);
     list.setDataSet(v.get());
     EXPECT_EQ(avg.SumValue().count(), 850000);  // (100 + 70) / 2: the empty one is left out
     EXPECT_EQ(valued.SumValue().count(), 20000);
@@ -634,7 +634,7 @@ TEST_F(RunningSumListTest, AveragesAndCountsFollowTheRecords) {
         }
         w->setFilter(QStringLiteral("[KOMU]='%1'").arg(tag));
         RunningSumList one;
-        one.add("PAY_SUM", reg::goAvg);
+        one.add("PAY_SUM", widgets::goAvg);
         one.setDataSet(w.get());
         return one.SumCollection().front()->SumValue().count();
     };
@@ -651,7 +651,7 @@ TEST_F(RunningSumListTest, AnExternalRecountTakesTheHandlersValues) {
     RunningSumList list;
     list.ExternalRecalc = true;
     SumItem& sum = list.add("PAY_SUM");
-    SumItem& avg = list.add("PAY_SUM", reg::goAvg);
+    SumItem& avg = list.add("PAY_SUM", widgets::goAvg);
     list.OnRecalcAll.add([&](RunningSumList&) {
         sum.setSumValue(widgets::TenThousandths::fromCount(12345678));
         avg.setSumValue(widgets::TenThousandths::fromCount(5));
@@ -677,11 +677,11 @@ TEST_F(RunningSumListTest, AnExternalRecountTakesTheHandlersValues) {
 TEST_F(RunningSumListTest, FindsItemsByOperationAndFieldIgnoringCase) {
     RunningSumList list;
     SumItem& sum = list.add("PAY_SUM");
-    SumItem& avg = list.add("PAY_SUM", reg::goAvg);
-    EXPECT_EQ(list.find(reg::goSum, "pay_sum"), &sum);
-    EXPECT_EQ(list.find(reg::goAvg, "Pay_Sum"), &avg);
-    EXPECT_EQ(list.find(reg::goCount, "PAY_SUM"), nullptr);
-    EXPECT_EQ(list.find(reg::goSum, "START_SUM"), nullptr);
+    SumItem& avg = list.add("PAY_SUM", widgets::goAvg);
+    EXPECT_EQ(list.find(widgets::goSum, "pay_sum"), &sum);
+    EXPECT_EQ(list.find(widgets::goAvg, "Pay_Sum"), &avg);
+    EXPECT_EQ(list.find(widgets::goCount, "PAY_SUM"), nullptr);
+    EXPECT_EQ(list.find(widgets::goSum, "START_SUM"), nullptr);
     EXPECT_TRUE(list.Active());
     EXPECT_FALSE(list.ExternalRecalc);
     EXPECT_FALSE(list.VirtualRecords);

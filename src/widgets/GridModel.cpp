@@ -1,0 +1,23 @@
+#include "GridModel.h"
+
+#include <cmath>
+
+namespace widgets {
+
+int FontSpec::pointSize(int pixelsPerInch) const {
+    return static_cast<int>(std::lround(-static_cast<double>(height) * 72.0 / pixelsPerInch));
+}
+
+std::vector<const GridColumn*> GridModel::visibleColumns() const {
+    std::vector<const GridColumn*> visible;
+    for (const GridColumn& c : columns)
+        if (c.visible) visible.push_back(&c);
+    return visible;
+}
+
+const ColumnFooter& GridModel::footerFor(const GridColumn& column, int row) {
+    if (row >= 0 && static_cast<size_t>(row) < column.footers.size()) return column.footers[static_cast<size_t>(row)];
+    return column.footer;
+}
+
+}  // namespace widgets
