@@ -82,12 +82,15 @@ void BM_OpenAndFullScan(benchmark::State& state) {
         d.open();
         double sum = 0;
         qsizetype chars = 0;
+        Field& npp = d.fieldByName(QStringLiteral("NPP"));
+        Field& paySum = d.fieldByName(QStringLiteral("PAY_SUM"));
+        Field& payDate = d.fieldByName(QStringLiteral("PAY_DATA"));
+        Field* texts[] = {&d.fieldByName(QStringLiteral("KOMU")), &d.fieldByName(QStringLiteral("SUBJECT")),
+                          &d.fieldByName(QStringLiteral("BANK")), &d.fieldByName(QStringLiteral("PAY_KIND_N")),
+                          &d.fieldByName(QStringLiteral("PAY_KIND_S"))};
         for (d.first(); !d.eof(); d.next()) {
-            sum += d.fieldByName("NPP").asInteger() + d.fieldByName("PAY_SUM").asFloat();
-            chars += d.fieldByName("KOMU").asString().size() + d.fieldByName("SUBJECT").asString().size() +
-                     d.fieldByName("BANK").asString().size() + d.fieldByName("PAY_KIND_N").asString().size() +
-                     d.fieldByName("PAY_KIND_S").asString().size();
-            sum += d.fieldByName("PAY_DATA").asDate().day();
+            sum += npp.asInteger() + paySum.asFloat() + payDate.asDate().day();
+            for (Field* t : texts) chars += t->asString().size();
         }
         benchmark::DoNotOptimize(sum);
         benchmark::DoNotOptimize(chars);

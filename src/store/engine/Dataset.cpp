@@ -514,6 +514,9 @@ void Dataset::remove() {
 }
 
 Field* Dataset::findField(const QString& name) const {
+    // Callers nearly always spell the name as declared: try that first, it is much cheaper.
+    for (const auto& f : fields_)
+        if (f->name() == name) return f.get();
     for (const auto& f : fields_)
         if (f->name().compare(name, Qt::CaseInsensitive) == 0) return f.get();
     return nullptr;

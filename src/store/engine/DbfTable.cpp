@@ -27,11 +27,11 @@ constexpr unsigned char kTerminator = 0x0D;
 constexpr char kEndOfFile = 0x1A;
 constexpr unsigned char kLdid1251 = 0xC9;
 
-uint16_t get16(const std::string& b, size_t at) {
+uint16_t get16(const ByteBuffer& b, size_t at) {
     return static_cast<uint16_t>(static_cast<unsigned char>(b[at]) |
                                  (static_cast<unsigned char>(b[at + 1]) << 8));
 }
-uint32_t get32(const std::string& b, size_t at) {
+uint32_t get32(const ByteBuffer& b, size_t at) {
     return static_cast<uint32_t>(get16(b, at)) | (static_cast<uint32_t>(get16(b, at + 2)) << 16);
 }
 void put16(std::string& b, size_t at, uint32_t v) {
@@ -64,16 +64,36 @@ std::string_view trimmed(std::string_view s) {
 std::optional<double> parseNumber(std::string_view raw) {
     std::string_view t = trimmed(raw);
     if (t.empty() || t.front() == '*') return std::nullopt;
+    double v = 0;
+    if (t.find(',') == std::string_view::npos && t.front() != '+') {
+        auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), v);
+        if (ec != std::errc() || end != t.data() + t.size()) return std::nullopt;
+        return v;
+    }
     char buf[64];
     if (t.size() >= sizeof buf) return std::nullopt;
     size_t n = 0;
     for (char c : t) buf[n++] = (c == ',') ? '.' : c;
     const char* first = buf;
     if (*first == '+') ++first;
-    double v = 0;
     auto [end, ec] = std::from_chars(first, buf + n, v);
     if (ec != std::errc() || end != buf + n) return std::nullopt;
     return v;
+}
+
+// The length of a text field without its padding (blanks, or NULs from other writers).
+// Long fields are mostly padding, so whole words of blanks are skipped at once.
+size_t textLength(std::string_view raw) {
+    size_t e = raw.size();
+    constexpr uint64_t kBlanks = 0x2020202020202020ULL;
+    while (e >= 8) {
+        uint64_t word;
+        std::memcpy(&word, raw.data() + e - 8, 8);
+        if (word != kBlanks) break;
+        e -= 8;
+    }
+    while (e > 0 && (raw[e - 1] == ' ' || raw[e - 1] == '\0')) --e;
+    return e;
 }
 
 FieldKind kindOf(char type, int width, int decimals) {
@@ -112,10 +132,10 @@ void writeAll(int fd, long long offset, const char* data, size_t size, const QSt
     }
 }
 
-std::string readWhole(int fd, const QString& path) {
+ByteBuffer readWhole(int fd, const QString& path) {
     struct stat st;
     if (fstat(fd, &st) != 0) throw EngineError(QStringLiteral("Не могу прочитать файл %1").arg(path));
-    std::string bytes(static_cast<size_t>(st.st_size), '\0');
+    ByteBuffer bytes(static_cast<size_t>(st.st_size));
     size_t done = 0;
     while (done < bytes.size()) {
         ssize_t n = pread(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
@@ -240,7 +260,7 @@ void DbfTable::load() {
     changed();
 }
 
-void DbfTable::parse(std::string bytes) {
+void DbfTable::parse(ByteBuffer bytes) {
     const long long size = static_cast<long long>(bytes.size());
     if (size < kFileHeader + 1) throw (damaged(path_, QStringLiteral("файл слишком короткий")));
     const unsigned char version = static_cast<unsigned char>(bytes[0]);
@@ -384,8 +404,7 @@ QVariant DbfTable::value(int slot, int field) const {
     const std::string_view raw = rawField(slot, field);
     switch (fields_[static_cast<size_t>(field)].kind) {
         case FieldKind::Text: {
-            size_t e = raw.size();
-            while (e > 0 && (raw[e - 1] == ' ' || raw[e - 1] == '\0')) --e;
+            const size_t e = textLength(raw);
             if (e == 0) return {};
             return codec_->decode(raw.substr(0, e));
         }
@@ -400,12 +419,15 @@ QVariant DbfTable::value(int slot, int field) const {
             return *v;
         }
         case FieldKind::Date: {
-            int y = 0, m = 0, d = 0;
-            for (int i = 0; i < 8; ++i)
-                if (raw[static_cast<size_t>(i)] < '0' || raw[static_cast<size_t>(i)] > '9') return {};
-            std::from_chars(raw.data(), raw.data() + 4, y);
-            std::from_chars(raw.data() + 4, raw.data() + 6, m);
-            std::from_chars(raw.data() + 6, raw.data() + 8, d);
+            int digits[8];
+            for (int i = 0; i < 8; ++i) {
+                const char c = raw[static_cast<size_t>(i)];
+                if (c < '0' || c > '9') return {};
+                digits[i] = c - '0';
+            }
+            const int y = digits[0] * 1000 + digits[1] * 100 + digits[2] * 10 + digits[3];
+            const int m = digits[4] * 10 + digits[5];
+            const int d = digits[6] * 10 + digits[7];
             QDate date(y, m, d);
             if (!date.isValid()) return {};
             return date;
@@ -487,7 +509,7 @@ void DbfTable::writeRecord(int slot, const Record& values) {
     std::string rec = encodeRecord(values, flag);
     writeAt(headerLength_ + static_cast<long long>(slot) * recordLength_, rec);
     const std::string date = headerDate(QDate::currentDate());
-    if (data_.compare(1, 3, date) != 0) writeAt(1, date);
+    if (data_.view(1, 3) != date) writeAt(1, date);
     indexDirty_ = !tags_.empty();
     rememberFileState();
     changed();
@@ -510,7 +532,7 @@ void DbfTable::deleteRecord(int slot) {
     recordPtr(slot);
     writeAt(headerLength_ + static_cast<long long>(slot) * recordLength_, std::string(1, '*'));
     const std::string date = headerDate(QDate::currentDate());
-    if (data_.compare(1, 3, date) != 0) writeAt(1, date);
+    if (data_.view(1, 3) != date) writeAt(1, date);
     rememberFileState();
     changed();
 }
@@ -519,7 +541,7 @@ void DbfTable::pack() {
     if (!exclusive_)
         throw EngineError(QStringLiteral("Таблица %1 не открыта монопольно").arg(path_));
     if (readOnly_) throw EngineError(QStringLiteral("Файл %1 доступен только для чтения").arg(path_));
-    std::string out = data_.substr(0, static_cast<size_t>(headerLength_));
+    std::string out(data_.view(0, static_cast<size_t>(headerLength_)));
     int live = 0;
     for (int i = 0; i < count_; ++i) {
         const char* rec = recordPtr(i);

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "ByteBuffer.h"
 #include "TableFile.h"
 
 namespace engine {
@@ -46,7 +47,7 @@ public:
 private:
     DbfTable(QString path, bool exclusive);
     void load();
-    void parse(std::string bytes);
+    void parse(ByteBuffer bytes);
     std::string encodeRecord(const Record& values, char flag) const;
     void writeAt(long long offset, const std::string& bytes);
     void writeHeaderCount();
@@ -55,7 +56,7 @@ private:
     const char* recordPtr(int slot) const;
 
     int fd_ = -1;
-    std::string data_;  // the whole file as read, kept in step with every write
+    ByteBuffer data_;  // the whole file as read, kept in step with every write
     std::vector<FieldDef> fields_;
     std::vector<int> offsets_;  // field offsets inside a record
     std::vector<TagDef> tags_;

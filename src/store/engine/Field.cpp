@@ -15,6 +15,7 @@ void Field::setValue(const QVariant& value) { dataset_->setFieldValue(*this, val
 QString Field::textOf(const QVariant& v) {
     if (v.isNull()) return {};
     switch (v.typeId()) {
+        case QMetaType::QString: return *static_cast<const QString*>(v.constData());
         case QMetaType::Double: return QString::number(v.toDouble(), 'g', 15);
         case QMetaType::QDate: return v.toDate().toString(QStringLiteral("dd.MM.yyyy"));
         case QMetaType::Bool: return v.toBool() ? QStringLiteral("True") : QStringLiteral("False");
@@ -27,6 +28,8 @@ QString Field::asString() const { return textOf(value()); }
 double Field::asFloat() const {
     const QVariant v = value();
     if (v.isNull()) return 0;
+    if (v.typeId() == QMetaType::Double) return *static_cast<const double*>(v.constData());
+    if (v.typeId() == QMetaType::Int) return *static_cast<const int*>(v.constData());
     return convert(v, FieldKind::Float, name()).toDouble();
 }
 
@@ -52,6 +55,7 @@ bool Field::asBoolean() const {
 QDate Field::asDate() const {
     const QVariant v = value();
     if (v.isNull()) return {};
+    if (v.typeId() == QMetaType::QDate) return *static_cast<const QDate*>(v.constData());
     return convert(v, FieldKind::Date, name()).toDate();
 }
 
