@@ -4,7 +4,8 @@ namespace app {
 
 namespace {
 bool loopRunning = false;
-}
+bool dateChoicePending = true;
+}  // namespace
 
 bool messageLoopRunning() {
     return loopRunning;
@@ -12,6 +13,14 @@ bool messageLoopRunning() {
 
 void setMessageLoopRunning(bool running) {
     loopRunning = running;
+}
+
+bool startDateChoicePending() {
+    return dateChoicePending;
+}
+
+void setStartDateChoicePending(bool pending) {
+    dateChoicePending = pending;
 }
 
 }  // namespace app

@@ -8,4 +8,9 @@ namespace app {
 bool messageLoopRunning();
 void setMessageLoopRunning(bool running);
 
+// True until the main window's start timer has asked for the first date of the run: the date
+// dialog opens by itself once per run, even when the user cancels it.
+bool startDateChoicePending();
+void setStartDateChoicePending(bool pending);
+
 }  // namespace app

@@ -50,7 +50,7 @@ ProgramWindows createWindows(store::Dialogs& dialogs, const QString& programDir)
     main.FormAnimateProgress = new store::TFormAnimateProgress(&main);
     windows.creationOrder.push_back(main.FormAnimateProgress);
 
-    main.FormDayData = new reg::TFormDayData;
+    main.FormDayData = new reg::TFormDayData(main.core());
     QMdiSubWindow* dayWindow = main.addChildWindow(main.FormDayData);
     windows.creationOrder.push_back(main.FormDayData);
 

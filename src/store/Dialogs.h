@@ -20,6 +20,15 @@ enum MessageStyle : int {
 };
 enum MessageResult : int { IDOK = 1, IDCANCEL = 2, IDYES = 6, IDNO = 7 };
 
+// What a save-file dialog asks: its title, its filters as "description|pattern|description|
+// pattern..." (a pattern may list several masks separated by ';'), and the extension, without
+// its point, that a name typed without one receives.
+struct SaveFileRequest {
+    QString title;
+    QString filter;
+    QString defaultExtension;
+};
+
 // Every modal interaction of the program goes through this interface. The program installs
 // the Qt implementation; tests install a scripted one that records every box and answers
 // from a queue. Nothing below the window layer shows a dialog any other way.
@@ -34,6 +43,13 @@ public:
 
     // The modal date choice: the chosen date, or nothing when cancelled.
     virtual std::optional<QDate> chooseDate(const QString& caption) = 0;
+
+    // The modal save-file choice: the full name of the chosen file (a name typed without an
+    // extension has the request's default extension added), or nothing when cancelled. An
+    // implementation that cannot ask for files answers as if cancelled.
+    virtual std::optional<QString> saveFileName(const SaveFileRequest& /*request*/) {
+        return std::nullopt;
+    }
 };
 
 }  // namespace store

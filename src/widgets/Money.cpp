@@ -1,5 +1,6 @@
 #include "Money.h"
 
+#include <charconv>
 #include <cmath>
 #include <QRegularExpression>
 #include <cstdio>
@@ -17,17 +18,10 @@ namespace {
 // the point: "123456" for 1234.56 with two decimals. Goes through the shortest decimal text
 // of the double so that 1.005 rounds to 1.01 as a person expects.
 QString roundedDigits(double value, int decimals, bool* negative) {
+    // The shortest text that reads back as the same double.
     char buf[512];
-    std::snprintf(buf, sizeof buf, "%.17g", std::fabs(value));
-    // Use the shortest representation that reads back as the same double.
-    for (int precision = 1; precision <= 17; ++precision) {
-        char tryBuf[512];
-        std::snprintf(tryBuf, sizeof tryBuf, "%.*g", precision, std::fabs(value));
-        if (std::strtod(tryBuf, nullptr) == std::fabs(value)) {
-            std::snprintf(buf, sizeof buf, "%s", tryBuf);
-            break;
-        }
-    }
+    const auto result = std::to_chars(buf, buf + sizeof buf - 1, std::fabs(value));
+    *result.ptr = '\0';
     // Expand to plain fixed notation.
     QString text = QString::fromLatin1(buf);
     QString mantissa = text;

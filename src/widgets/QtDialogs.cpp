@@ -1,6 +1,8 @@
 #include "QtDialogs.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <memory>
@@ -126,6 +128,37 @@ std::optional<QDate> QtDialogs::chooseDate(const QString& caption) {
 
     if (result != QDialog::Accepted) return std::nullopt;
     return form->selectedDate();
+}
+
+QStringList QtDialogs::nameFiltersOf(const QString& filter) {
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QStringList masks;
+        for (const QString& mask : parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+            const QString m = mask.trimmed();
+            for (const QString& variant : {m, m.toUpper(), m.toLower()})
+                if (!masks.contains(variant)) masks << variant;
+        }
+        filters << parts[i] + QStringLiteral(" (") + masks.join(QLatin1Char(' ')) + QLatin1Char(')');
+    }
+    return filters;
+}
+
+std::optional<QString> QtDialogs::saveFileName(const SaveFileRequest& request) {
+    QFileDialog dialog(ownerWindow(), request.title, QDir::currentPath());
+    dialog.setWindowModality(Qt::ApplicationModal);
+    dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::DontConfirmOverwrite |
+                      QFileDialog::HideNameFilterDetails);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    const QStringList filters = nameFiltersOf(request.filter);
+    if (!filters.isEmpty()) dialog.setNameFilters(filters);
+    dialog.setDefaultSuffix(request.defaultExtension);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    const QStringList chosen = dialog.selectedFiles();
+    if (chosen.isEmpty() || chosen.first().isEmpty()) return std::nullopt;
+    return chosen.first();
 }
 
 void QtDialogs::setDateForm(TFormDateSelect* form) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPointer>
+#include <QStringList>
 
 #include "Dialogs.h"
 
@@ -39,6 +40,16 @@ public:
     // Shows the date window with the given caption (its own when empty) and restores its
     // caption afterwards.
     std::optional<QDate> chooseDate(const QString& caption) override;
+
+    // A non-native file dialog in save mode with the request's title, filters and default
+    // extension, opened in the working folder. It does not ask before replacing an existing
+    // file: the program's save dialogs are plain ones, and what they write are exports that
+    // can be made again at any time.
+    std::optional<QString> saveFileName(const store::SaveFileRequest& request) override;
+
+    // The Qt name filters of a filter list "description|pattern|...": "description (masks)",
+    // each mask also in the other letter case, so that files show whatever their case.
+    static QStringList nameFiltersOf(const QString& filter);
 
     // The program's date window; without one a window of the same kind is made for each choice.
     void setDateForm(store::TFormDateSelect* form);

@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -9,8 +10,11 @@
 
 namespace store::test {
 
-// Dialogs for tests: records every message box and date request and answers from queues.
-// A box with no queued answer returns IDOK; a date request with none is cancelled.
+// Dialogs for tests: records every message box, date request and save-file request and answers
+// from queues. A box with no queued answer returns IDOK; a date or file request with none is
+// cancelled. A queued file name is returned as given; `whileSaveDialogOpen`, when set, runs
+// while a save-file request is "open" (for instance to change the working folder, as browsing
+// in a real dialog may).
 class ScriptedDialogs : public Dialogs {
 public:
     struct Box {
@@ -28,11 +32,21 @@ public:
         dateCaptions.push_back(caption);
         return next(dates, std::optional<QDate>());
     }
+    std::optional<QString> saveFileName(const SaveFileRequest& request) override {
+        saveRequests.push_back(request);
+        if (whileSaveDialogOpen) whileSaveDialogOpen(request);
+        const QString answer = next(fileNames, QString());
+        if (answer.isNull()) return std::nullopt;
+        return answer;
+    }
 
     std::vector<Box> boxes;
     std::vector<QString> dateCaptions;
     std::deque<int> answers;                 // answers of the coming boxes
     std::deque<std::optional<QDate>> dates;  // answers of the coming date requests
+    std::vector<SaveFileRequest> saveRequests;
+    std::deque<QString> fileNames;  // answers of the coming save-file requests; a null one cancels
+    std::function<void(const SaveFileRequest&)> whileSaveDialogOpen;
 
 private:
     template <class T>

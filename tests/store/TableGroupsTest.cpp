@@ -175,4 +175,17 @@ TEST_F(TableGroupsTest, ATableHeldByAnotherProgramIsReportedAndLeftAlone) {
     EXPECT_TRUE(openDayViews().isEmpty());
 }
 
+TEST_F(TableGroupsTest, ATableWithoutItsIndexFileIsReportedAndLeftAlone) {
+    ASSERT_TRUE(groups.SwitchTableGroup(kReferenceGroupTag, folder.sprav(), true, true, folder.templateSprav()));
+    ASSERT_TRUE(groups.SwitchTableGroup(kReferenceGroupTag, folder.sprav(), false, false, QString()));
+    ASSERT_TRUE(QFile::remove(folder.sprav() + "/PlantNames.MDX"));
+    const QByteArray before = bytesOf(folder.sprav() + "/PlantNames.dbf");
+    EXPECT_FALSE(groups.SwitchTableGroup(kReferenceGroupTag, folder.sprav(), true, true, folder.templateSprav()));
+    ASSERT_EQ(dialogs.boxes.size(), 1u);
+    EXPECT_TRUE(dialogs.boxes[0].text.contains(QStringLiteral("PlantNames"))) << dialogs.boxes[0].text.toStdString();
+    EXPECT_EQ(bytesOf(folder.sprav() + "/PlantNames.dbf"), before);
+    EXPECT_FALSE(QDir(folder.sprav() + "/Update").exists());
+    EXPECT_FALSE(views.TablePlantNames.isOpen());
+}
+
 }  // namespace

@@ -297,10 +297,14 @@ void Dataset::scrolled() {
 void Dataset::checkBrowseMode() {
     checkOpen();
     if (state_ == State::Edit || state_ == State::Insert) {
-        if (modified_)
+        onUpdateRecord(*this);
+        if (state_ != State::Edit && state_ != State::Insert) return;
+        if (modified_) {
+            updateSent_ = true;  // post() need not ask the controls again
             post();
-        else
+        } else {
             cancel();
+        }
     }
 }
 
@@ -392,6 +396,29 @@ void Dataset::refresh() {
     dataChanged(nullptr);
 }
 
+Record Dataset::recordAt(int recNo) const {
+    checkOpen();
+    if (recNo < 1 || recNo > static_cast<int>(rows_.size()))
+        throw EngineError(QStringLiteral("Запись %1 не найдена").arg(recNo));
+    const int slot = rows_[static_cast<size_t>(recNo - 1)];
+    Record values(fields_.size());
+    if (slot >= table_->slotCount()) return values;  // reloaded under us: blank until refreshed
+    for (const auto& f : fields_)
+        if (f->physical_ >= 0) values[static_cast<size_t>(f->index_)] = table_->value(slot, f->physical_);
+    return values;
+}
+
+Dataset::Bookmark Dataset::bookmarkAt(int recNo) const {
+    checkOpen();
+    if (recNo < 1 || recNo > static_cast<int>(rows_.size())) return Bookmark{};
+    return Bookmark{rows_[static_cast<size_t>(recNo - 1)]};
+}
+
+uint64_t Dataset::changeStamp() const {
+    // Both counters only grow while the view is open; their sum changes with either.
+    return rowsVersion_ + (table_ ? table_->generation() : 0);
+}
+
 void Dataset::edit() {
     checkOpen();
     if (state_ == State::Edit || state_ == State::Insert) return;
@@ -428,6 +455,12 @@ void Dataset::insert() { append(); }
 void Dataset::post() {
     checkOpen();
     if (state_ != State::Edit && state_ != State::Insert) return;
+    const bool updated = updateSent_;
+    updateSent_ = false;
+    if (!updated) {
+        onUpdateRecord(*this);
+        if (state_ != State::Edit && state_ != State::Insert) return;
+    }
     beforePost(*this);  // may throw: the record stays as typed
     // A handler may also drop the record (cancel it, or delete a record the user emptied);
     // then there is nothing left to store.

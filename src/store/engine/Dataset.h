@@ -86,6 +86,15 @@ public:
     void setRecNo(int recNo);
     void refresh();
 
+    // Reading without moving: the stored values of visible record recNo (1-based) in field
+    // order, with calculated fields null, and its bookmark. No event is raised; a record of
+    // another view's pending edit is read as it is in the file.
+    Record recordAt(int recNo) const;
+    Bookmark bookmarkAt(int recNo) const;
+    // Changes whenever the visible records or any stored value may have changed (compare for
+    // equality only), so that a reader can keep what it read until then.
+    uint64_t changeStamp() const;
+
     // Editing.
     void edit();
     void append();
@@ -126,6 +135,10 @@ public:
     // A before-post handler refuses the record by throwing (SilentAbort once it has told
     // the user); the record then stays in edit or insert state.
     EventList<Dataset&> beforePost, afterPost, beforeCancel, afterCancel;
+    // A record in edit or insert state is about to be posted or left (post, checkBrowseMode
+    // and every move that calls it): the controls bound to the view hand over what they hold
+    // but have not written to the fields yet. Raised before anything else happens.
+    EventList<Dataset&> onUpdateRecord;
     EventList<Dataset&> beforeDelete, afterDelete, beforeScroll, afterScroll;
     EventList<Dataset&> onCalcFields;
     // The current record changed (field = null) or one of its fields did.
@@ -188,6 +201,7 @@ private:
     Record buffer_;
     int disabled_ = 0;
     bool changePending_ = false;
+    bool updateSent_ = false;  // checkBrowseMode raised onUpdateRecord for the coming post
 };
 
 }  // namespace engine

@@ -1,0 +1,128 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "Colors.h"
+#include "ExportStream.h"
+#include "ExportTypes.h"
+
+namespace engine {
+class Dataset;
+class Field;
+}  // namespace engine
+
+namespace output {
+
+// The footer sums of one export: signed counts of ten-thousandths, one per footer row and
+// exported column, at column + row × columns; all zero when the export starts.
+class TFooterValues {
+public:
+    void reset(int rows, int columns);
+    int64_t& at(int row, int column) { return values_[index(row, column)]; }
+    int64_t at(int row, int column) const { return values_[index(row, column)]; }
+    int rows() const { return rows_; }
+    int columns() const { return columns_; }
+
+private:
+    size_t index(int row, int column) const { return static_cast<size_t>(column + row * columns_); }
+    std::vector<int64_t> values_;
+    int rows_ = 0, columns_ = 0;
+};
+
+// An export writer: walks a grid's data view once and writes a prefix, the titles, one row per
+// record, the footer rows and a suffix. The writing operations of this base write nothing;
+// each file format overrides those it needs. A writer serves one export.
+class ExportWriter {
+public:
+    explicit ExportWriter(const ExportEnvironment& environment = ExportEnvironment::current());
+    virtual ~ExportWriter();
+    ExportWriter(const ExportWriter&) = delete;
+    ExportWriter& operator=(const ExportWriter&) = delete;
+
+    // The grid to export (not owned); it must outlive the export.
+    void setGrid(const widgets::GridModel& grid) { grid_ = &grid; }
+    const widgets::GridModel* grid() const { return grid_; }
+
+    // Runs the export into a stream:
+    //  1. holds back the view's notifications to its controls and remembers its record;
+    //  2. takes the visible columns and clears the footer sums;
+    //  3. prefix; 4. titles when the grid shows them; 5. every record the view shows, in its
+    //     order, each followed by CalcFooterValues; 6. every footer row;
+    //  7. returns to the remembered record and lets notifications through again, also when a
+    //     step from 2 to 6 fails (the failure then goes on to the caller);
+    //  8. suffix.
+    // With wholeGrid false only the current record is written. Needs a grid (setGrid).
+    virtual void ExportToStream(ExportStream& stream, bool wholeGrid);
+    // Creates (or truncates) the file, exports into it and closes it. A file that cannot be
+    // created raises an error before anything is written; after a failure during the export
+    // the file keeps what was written so far.
+    void ExportToFile(const QString& fileName, bool wholeGrid);
+
+protected:
+    virtual void WritePrefix() {}
+    virtual void WriteSuffix() {}
+    virtual void WriteTitle(const ExportColumns& /*columns*/) {}
+    // Fills the cell parameters for each column in turn and calls WriteDataCell.
+    virtual void WriteRecord(const ExportColumns& columns);
+    virtual void WriteDataCell(const widgets::GridColumn& /*column*/, const TCellParams& /*cell*/) {
+    }
+    // Collects each column's footer text, font, colour and alignment and calls WriteFooterCell.
+    virtual void WriteFooter(const ExportColumns& columns, int footerRow);
+    virtual void WriteFooterCell(int /*columnIndex*/, int /*footerRow*/,
+                                 const widgets::GridColumn& /*column*/,
+                                 const widgets::FontSpec& /*font*/, const widgets::Color& /*color*/,
+                                 widgets::Align /*alignment*/, const QString& /*text*/) {}
+
+    // Adds the current record to the footer sums: a sum footer adds its field's value (when
+    // not null) as round-half-even(value × 10000 + sum), a count footer adds 10000. The field
+    // is the footer's own or else the column's; a footer whose field the view lacks is skipped.
+    void CalcFooterValues();
+    // The text of a sum or count footer from the export's own sums: a count in the general
+    // number form; a sum through its field's display format, else in the field type's plain
+    // form. Empty for other footers.
+    QString GetFooterValue(int footerRow, int columnIndex) const;
+
+    // The display text of a column at the current record; empty without a field.
+    QString DisplayText(const widgets::GridColumn& column) const;
+    // The view's field of a column, or null.
+    engine::Field* FieldOf(const widgets::GridColumn& column) const;
+    // The field a footer sums or counts, or null.
+    engine::Field* FooterFieldOf(int footerRow, int columnIndex) const;
+
+    // Output: bytes as they are, or a text in the 1251 code page.
+    void write(std::string_view bytes) { stream_->write(bytes); }
+    void writeText(const QString& text) { write(encode(text)); }
+    // The 1251 bytes of a text (one per character, '?' for one the code page lacks), in a
+    // buffer that the next call reuses.
+    std::string& encode(const QString& text);
+
+    std::optional<Rgb> resolve(const widgets::Color& color) const {
+        return resolveColor(color, environment_.colors);
+    }
+    const ExportEnvironment& environment() const { return environment_; }
+    const ExportColumns& exportedColumns() const { return columns_; }
+    TFooterValues& footerValues() { return footerValues_; }
+
+private:
+    void prepare();
+    QString ownFooterText(int footerRow, int columnIndex) const;
+
+    ExportEnvironment environment_;
+    const widgets::GridModel* grid_ = nullptr;
+    ExportStream* stream_ = nullptr;
+    ExportColumns columns_;
+    std::vector<engine::Field*> fields_;        // per exported column
+    std::vector<engine::Field*> footerFields_;  // per footer row and exported column
+    TFooterValues footerValues_;
+    // Averages and current-record values, which the grid shows itself in its footer.
+    std::vector<double> averageSums_;
+    std::vector<int> averageCounts_;
+    std::vector<QString> fieldValueTexts_;
+    TCellParams cell_;
+    std::string encoded_;
+};
+
+}  // namespace output

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "ExportWriter.h"
+
+namespace output {
+
+// The grid as a web page with one table. Every cell carries its width, alignment, background
+// and font as attributes, so the page looks like the grid on screen. Texts are in the 1251
+// code page, which the page's head declares; lines end in CR LF.
+class HtmlWriter : public ExportWriter {
+public:
+    using ExportWriter::ExportWriter;
+
+    // Cell text with "&", "<", ">" and '"' written as "&amp", "&lt", "&gt" and "&quot" (without
+    // semicolons, which browsers read all the same); an empty text is "&nbsp". The bytes are
+    // those of the 1251 code page, in which these four are the ASCII bytes alone.
+    static void appendEscaped(std::string& out, std::string_view bytes);
+
+protected:
+    void WritePrefix() override;
+    void WriteSuffix() override;
+    void WriteTitle(const ExportColumns& columns) override;
+    void WriteRecord(const ExportColumns& columns) override;
+    void WriteDataCell(const widgets::GridColumn& column, const TCellParams& cell) override;
+    void WriteFooter(const ExportColumns& columns, int footerRow) override;
+    void WriteFooterCell(int columnIndex, int footerRow, const widgets::GridColumn& column,
+                         const widgets::FontSpec& font, const widgets::Color& color,
+                         widgets::Align alignment, const QString& text) override;
+
+    void Put(const char* bytes) { write(bytes); }
+    void Put(std::string_view bytes) { write(bytes); }
+    void Put(const QString& text) { writeText(text); }
+    void PutL(const char* bytes) { PutL(std::string_view(bytes)); }
+    void PutL(std::string_view bytes);
+    void PutL(const QString& text);
+    // The font element around the escaped text.
+    void PutText(const widgets::FontSpec& font, const QString& text);
+    // RRGGBB; no colour gives "000000".
+    std::string GetColor(const widgets::Color& color) const;
+    static const char* GetAlignment(widgets::Align alignment);
+
+private:
+    // The font element's opening and closing markup, made once per font of an export.
+    struct FontMarkup {
+        widgets::FontSpec font;
+        std::string open, close;
+    };
+    const FontMarkup& markupOf(const widgets::FontSpec& font);
+    // "  <TD WIDTH=w ALIGN="a" BGCOLOR=#c>", made once per kind of cell.
+    struct CellStart {
+        int width;
+        widgets::Align alignment;
+        widgets::Color background;
+        std::string text;
+    };
+    const std::string& cellStart(int width, widgets::Align alignment,
+                                 const widgets::Color& background);
+
+    std::vector<FontMarkup> fonts_;
+    std::string escaped_;
+    std::vector<CellStart> cellStarts_;
+};
+
+}  // namespace output

@@ -1,0 +1,148 @@
+#pragma once
+
+#include <QFrame>
+#include <QPointer>
+#include <map>
+
+#include "GridModel.h"
+#include "PickListEdit.h"
+#include "RunningSumList.h"
+
+class QScrollBar;
+class QTableView;
+
+namespace store {
+class Dialogs;
+}
+
+namespace widgets {
+
+class DatasetModel;
+class GridTable;
+class GridFooter;
+
+// What the user may do to the records of a grid.
+struct GridOptions {
+    bool editing = true;    // change the values of records
+    bool appending = true;  // add a record below the last one (Down on the last row, Tab or Enter
+                            // past its last cell)
+    bool inserting = true;  // Insert adds a record; the table keeps new records at its end, and
+                            // the grid shows the new row there
+    bool deleting = true;   // Ctrl+Delete deletes the current record
+    bool confirmDelete = true;  // ... after asking (Ctrl+Delete only)
+};
+
+// A table of the records of one engine view, in the manner of a data-aware grid of a desktop
+// register.
+//
+// The current row is the view's current record and is edited in place: a cell editor opens when
+// the user types (the typed character replaces the cell), with F2 (keeping the text) or with a
+// double click. Enter moves to the next cell as Tab does, also out of an open editor. What was
+// typed is written into the record when the cell is left; the record is posted when the cursor
+// leaves the row (or when the view is posted from elsewhere, for instance by Save). A post the
+// view refuses shows its one message and keeps the cursor on the row with everything typed; Esc
+// in an editor takes back that cell (and the record too when nothing else in it was typed), Esc
+// outside an editor cancels the record. Tab and Enter go from cell to cell (past columns that
+// cannot be typed into); Tab with no cell left to go to, and Ctrl+Tab at once, give the focus to
+// the next control of the window. A new record can be added only below the last one; a new
+// row left without typing anything is dropped. Which of this the user may do is set by the
+// options.
+//
+// The columns, titles, footers, fonts, colours, alignment and widths come from a GridModel,
+// which stays the plain description of the grid that export and printing read (column widths
+// the user changes by dragging are written back to it). Titles wrap over several lines; with
+// multi-level titles "Upper|Lower" puts a common upper title over neighbouring columns. A footer
+// row shows fixed texts and sums from the grid's own RunningSumList, formatted with the footer's
+// or else the field's display format. A column may have a drop-down list, and a text field with
+// an edit mask is typed through that mask.
+//
+// Errors of the view met while the user works (a locked file, a value that does not fit) are
+// shown as the application-wide error report shows them, through the dialogs given; a refused
+// post has told the user already and shows nothing more. Nothing leaves a Qt event handler.
+class DataGrid : public QFrame {
+    Q_OBJECT
+public:
+    explicit DataGrid(QWidget* parent = nullptr);
+    ~DataGrid() override;
+
+    // The description of the grid; the grid shows model.dataSource. Its name becomes the
+    // grid's object name.
+    void setGridModel(GridModel model);
+    const GridModel& gridModel() const { return grid_; }
+    // Shows another view (the sum list follows it).
+    void setDataSource(engine::Dataset* view);
+    engine::Dataset* dataSource() const { return grid_.dataSource; }
+
+    void setOptions(const GridOptions& options);
+    const GridOptions& options() const { return options_; }
+
+    // The drop-down list of the columns showing a field.
+    void setPickList(const QString& fieldName, const ColumnPickList& list);
+    const ColumnPickList* pickList(int column) const;
+
+    // The grid's own sum list: one goSum item per summing footer. It is switched off until the
+    // owner sets it Active.
+    RunningSumList& sumList() { return sumList_; }
+
+    void setDialogs(store::Dialogs* dialogs) { dialogs_ = dialogs; }
+    store::Dialogs* dialogs() const { return dialogs_; }
+
+    // The text of a footer cell: column in the grid model's order, footer row from 0.
+    QString footerText(int column, int footerRow = 0) const;
+
+    // Stores what the current row holds, as leaving it does: posts a changed record, drops an
+    // untouched new one. False when the view refused it (the user has been told).
+    bool postRecord();
+    // Takes back what the current row holds (a new row disappears).
+    void cancelRecord();
+    // Gives the focus to the next (or previous) control of the window outside the grid, as
+    // Ctrl+Tab (Ctrl+Shift+Tab) does.
+    void leaveByKeyboard(bool forward);
+
+    // The parts, for the owner and for tests.
+    QTableView* table() const;
+    DatasetModel* model() const { return model_; }
+    QWidget* footer() const;
+    // The open cell editor, or null.
+    QWidget* cellEditor() const;
+
+signals:
+    // The focus went from the grid to another control of the same window (not to a dialog or
+    // another program).
+    void exited();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    friend class GridTable;
+    friend class RowGuard;
+    friend class GridDelegate;
+
+    void onFocusChanged(QWidget* old, QWidget* now);
+    void followRecord();
+    void reportError(std::exception_ptr error);
+    int moveRecordTo(int row);
+    bool leaveRowForNew();
+    void deleteRecord();
+    void insertRecord();
+    void syncScrollBar();
+    void updateRowHeight();
+    engine::Dataset* openView() const;
+
+    GridModel grid_;
+    GridOptions options_;
+    std::map<QString, ColumnPickList> pickLists_;  // by upper-case field name
+    RunningSumList sumList_;
+    store::Dialogs* dialogs_ = nullptr;
+    DatasetModel* model_ = nullptr;
+    GridTable* table_ = nullptr;
+    GridFooter* footer_ = nullptr;
+    QScrollBar* hbar_ = nullptr;
+    engine::EventList<engine::Dataset&>::Id updateHook_ = 0;
+    bool moving_ = false;   // the grid itself is moving the view's cursor
+    bool syncing_ = false;  // the grid puts its current cell on the view's record
+    bool refused_ = false;  // the last move was refused by the view
+};
+
+}  // namespace widgets

@@ -1,0 +1,173 @@
+#include "DbEdit.h"
+
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QRegularExpressionValidator>
+
+#include "ErrorBoundary.h"
+#include "FieldText.h"
+
+namespace widgets {
+
+DbEdit::DbEdit(QWidget* parent) : QLineEdit(parent) {
+    connect(this, &QLineEdit::textEdited, this, &DbEdit::onTextEdited);
+    reset();
+}
+
+DbEdit::~DbEdit() {
+    detach();
+}
+
+void DbEdit::setDataSource(engine::Dataset* view) {
+    if (view == view_) return;
+    detach();
+    view_ = view;
+    attach();
+    reset();
+}
+
+void DbEdit::setDataField(const QString& fieldName) {
+    fieldName_ = fieldName;
+    reset();
+}
+
+engine::Field* DbEdit::field() const {
+    return view_ && !fieldName_.isEmpty() ? view_->findField(fieldName_) : nullptr;
+}
+
+void DbEdit::attach() {
+    if (!view_) return;
+    changeHook_ = view_->onDataChange.add([this](engine::Dataset&, engine::Field* changed) {
+        if (enteringEdit_) return;
+        if (!changed || changed == field()) reset();
+    });
+    // Before the record is posted or left, what was typed goes into the field; a value that
+    // cannot be stored stops the post after its message.
+    updateHook_ = view_->onUpdateRecord.add([this](engine::Dataset&) {
+        if (typed_) writeField();
+    });
+}
+
+void DbEdit::detach() {
+    if (!view_) return;
+    view_->onDataChange.remove(changeHook_);
+    view_->onUpdateRecord.remove(updateHook_);
+    changeHook_ = updateHook_ = 0;
+}
+
+void DbEdit::reset() {
+    typed_ = false;
+    engine::Field* f = field();
+    const bool open = view_ && view_->isOpen() && f;
+    setReadOnly(!open || view_->isReadOnly() || f->isCalculated());
+    QString text;
+    if (open) {
+        try {
+            text = hasFocus() ? editText(*f, f->value()) : widgets::displayText(*f, f->value());
+        } catch (...) {
+        }
+        const bool number =
+            f->kind() == engine::FieldKind::Float || f->kind() == engine::FieldKind::SmallInt;
+        // Blanks are allowed: the display format groups digits with them.
+        if (number && !validator())
+            setValidator(new QRegularExpressionValidator(
+                QRegularExpression(QStringLiteral("-?[0-9 \\x{00A0}]*([.,][0-9]*)?")), this));
+        if (f->kind() == engine::FieldKind::Text && f->size() > 0) setMaxLength(f->size());
+    }
+    setText(text);
+    setModified(false);
+}
+
+void DbEdit::writeField() {
+    engine::Field* f = field();
+    if (!f || !typed_) return;
+    f->setValue(text());  // may throw: the caller's boundary shows it
+    typed_ = false;
+}
+
+bool DbEdit::updateRecord() {
+    return runGuarded(dialogs_, [&] { writeField(); });
+}
+
+void DbEdit::onTextEdited() {
+    if (typed_) return;
+    engine::Field* f = field();
+    if (!f || !view_->isOpen()) return;
+    if (view_->state() == engine::Dataset::State::Browse) {
+        const QString typed = text();
+        const int cursor = cursorPosition();
+        enteringEdit_ = true;
+        const bool ok = runGuarded(dialogs_, [&] { view_->edit(); });
+        enteringEdit_ = false;
+        if (!ok) {
+            reset();
+            return;
+        }
+        setText(typed);
+        setCursorPosition(cursor);
+    }
+    typed_ = true;
+}
+
+int DbEdit::windowsKeyCode(int qtKey) {
+    switch (qtKey) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            return 13;
+        case Qt::Key_Escape:
+            return 27;
+        case Qt::Key_Tab:
+            return 9;
+        case Qt::Key_Backspace:
+            return 8;
+        case Qt::Key_Delete:
+            return 46;
+        case Qt::Key_Insert:
+            return 45;
+        case Qt::Key_Left:
+            return 37;
+        case Qt::Key_Up:
+            return 38;
+        case Qt::Key_Right:
+            return 39;
+        case Qt::Key_Down:
+            return 40;
+        default:
+            return qtKey;
+    }
+}
+
+void DbEdit::keyPressEvent(QKeyEvent* event) {
+    emit keyDown(windowsKeyCode(event->key()), event->modifiers());
+    if (event->key() == Qt::Key_Escape && typed_) {
+        reset();
+        selectAll();
+        event->accept();
+        return;
+    }
+    QLineEdit::keyPressEvent(event);
+}
+
+void DbEdit::focusInEvent(QFocusEvent* event) {
+    // Coming back from a message box or another program leaves the text as it is.
+    if (!typed_ && event->reason() != Qt::ActiveWindowFocusReason &&
+        event->reason() != Qt::PopupFocusReason) {
+        reset();
+        QLineEdit::focusInEvent(event);
+        if (event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason ||
+            event->reason() == Qt::ShortcutFocusReason || event->reason() == Qt::OtherFocusReason)
+            selectAll();
+        return;
+    }
+    QLineEdit::focusInEvent(event);
+}
+
+void DbEdit::focusOutEvent(QFocusEvent* event) {
+    QLineEdit::focusOutEvent(event);
+    if (event->reason() == Qt::ActiveWindowFocusReason || event->reason() == Qt::PopupFocusReason)
+        return;
+    if (typed_ && !updateRecord()) return;
+    reset();
+}
+
+}  // namespace widgets

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QLineEdit>
+
+#include "engine/Dataset.h"
+
+namespace store {
+class Dialogs;
+}
+
+namespace widgets {
+
+// An edit box bound to one field of an engine view's current record.
+//
+// Without the focus it shows the value in the field's display format ("# ### ##0.00"); with the
+// focus, in the field's edit format ("0" shows 1234.56 as 1235), ready to be typed over. Typing
+// puts the record into edit state; what was typed goes into the field when the box is left for
+// another control or when the record is posted or left (the view's update-record event), and
+// not before. A box left without typing changes nothing, whatever its edit format showed. Esc
+// takes back what was typed. The box is read-only while the view is closed.
+//
+// keyDown reports every key before the box handles it, with the Windows key code where the
+// program's handlers test one (13 Enter, 27 Esc, 9 Tab) and Qt's key code otherwise.
+class DbEdit : public QLineEdit {
+    Q_OBJECT
+public:
+    explicit DbEdit(QWidget* parent = nullptr);
+    ~DbEdit() override;
+
+    void setDataSource(engine::Dataset* view);
+    engine::Dataset* dataSource() const { return view_; }
+    void setDataField(const QString& fieldName);
+    const QString& dataField() const { return fieldName_; }
+    engine::Field* field() const;
+
+    void setDialogs(store::Dialogs* dialogs) { dialogs_ = dialogs; }
+
+    // True while the box holds typing that has not gone into the field.
+    bool isTyped() const { return typed_; }
+    // Writes what was typed into the field (the record stays in edit state). False on error.
+    bool updateRecord();
+    // Shows the field's value again, dropping what was typed.
+    void reset();
+
+    static int windowsKeyCode(int qtKey);
+
+signals:
+    void keyDown(int key, Qt::KeyboardModifiers modifiers);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+
+private:
+    void attach();
+    void detach();
+    void onTextEdited();
+    void writeField();
+
+    engine::Dataset* view_ = nullptr;
+    QString fieldName_;
+    engine::EventList<engine::Dataset&, engine::Field*>::Id changeHook_ = 0;
+    engine::EventList<engine::Dataset&>::Id updateHook_ = 0;
+    store::Dialogs* dialogs_ = nullptr;
+    bool typed_ = false;
+    bool enteringEdit_ = false;
+};
+
+}  // namespace widgets

@@ -1,0 +1,51 @@
+#include "ErrorBoundary.h"
+
+#include <QtDebug>
+#include <optional>
+
+#include "Dialogs.h"
+#include "engine/EngineError.h"
+
+namespace widgets {
+
+namespace {
+
+std::optional<QString> messageOf(std::exception_ptr error) {
+    try {
+        std::rethrow_exception(error);
+    } catch (const engine::SilentAbort&) {
+        return std::nullopt;
+    } catch (const engine::EngineError& e) {
+        return e.message();
+    } catch (const std::exception& e) {
+        return QString::fromUtf8(e.what());
+    } catch (...) {
+        return QString();
+    }
+}
+
+// The report's text: the message with a full stop, unless it is empty or already ends in "."
+// or in a character that sorts before it (such as "!", "," or a blank).
+QString reportText(const QString& message) {
+    if (message.isEmpty() || message.back() <= u'.') return message;
+    return message + u'.';
+}
+
+}  // namespace
+
+void reportError(store::Dialogs* dialogs, std::exception_ptr error) {
+    if (!error) return;
+    const std::optional<QString> message = messageOf(error);
+    if (!message) return;
+    if (!dialogs) {
+        qCritical("Unhandled error: %s", qUtf8Printable(*message));
+        return;
+    }
+    try {
+        dialogs->messageBox(reportText(*message), kErrorReportCaption, store::MB_ICONERROR);
+    } catch (...) {
+        qCritical("Unhandled error: %s", qUtf8Printable(*message));
+    }
+}
+
+}  // namespace widgets
