@@ -12,7 +12,10 @@
 #include "FormDateSelect.h"
 #include "FormDayData.h"
 #include "FormHelp.h"
+#include "DayGridModels.h"
+#include "RegisterCore.h"
 #include "FormMain.h"
+#include "GridExport.h"
 #include "FormSprav.h"
 #include "MessageLoop.h"
 #include "ProcessUtils.h"
@@ -53,6 +56,11 @@ ProgramWindows createWindows(store::Dialogs& dialogs, const QString& programDir)
     main.FormDayData = new reg::TFormDayData(main.core());
     QMdiSubWindow* dayWindow = main.addChildWindow(main.FormDayData);
     windows.creationOrder.push_back(main.FormDayData);
+
+    // "Экспорт" writes the expense grid whichever page of the day window is showing.
+    main.saveAsHandler = [&main, &dialogs] {
+        output::ActionSaveAsExecute(reg::expenseGridModel(main.core().views), dialogs);
+    };
 
     main.FormAbout = new TFormAbout(&main);
     windows.creationOrder.push_back(main.FormAbout);

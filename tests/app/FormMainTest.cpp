@@ -1,3 +1,6 @@
+#include "engine/Codec.h"
+#include <QFile>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -454,12 +457,23 @@ TEST_F(MainWindowTest, SaveWithoutAnOpenDayDoesNothingAndReportsNothing) {
     EXPECT_TRUE(main->ActionSave->isEnabled());
 }
 
+TEST_F(MainWindowTest, ExportWritesTheExpenseGridToTheChosenFile) {
+    chooseDay(day);
+    QTemporaryDir out;
+    dialogs.fileNames.push_back(out.filePath(QStringLiteral("day")));
+    main->ActionSaveAs->trigger();
+    QFile file(out.filePath(QStringLiteral("day.HTM")));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray html = file.readAll();
+    EXPECT_TRUE(html.contains("<TITLE>DataGrid1</TITLE>") || html.contains("DataGrid1")) << html.left(300).toStdString();
+    EXPECT_TRUE(html.contains(QByteArray::fromStdString(engine::Codec::cp1251().encode(u"Итого за день"))));
+}
+
 TEST_F(MainWindowTest, CommandsOfLaterVersionsSayTheyAreNotAvailableYetAndChangeNothing) {
     chooseDay(day);
     const std::vector<std::pair<QAction*, QString>> later = {
         {main->ActionPrint, "Предварительный просмотр и печать"},
         {main->ActionSend, "Отправить"},
-        {main->ActionSaveAs, "Экспорт"},
         {main->ActionCopyFrom, "Скопировать из другого дня"},
     };
     for (const auto& [action, caption] : later) {
@@ -478,11 +492,10 @@ TEST_F(MainWindowTest, CommandsOfLaterVersionsSayTheyAreNotAvailableYetAndChange
     std::vector<QString> ran;
     main->printHandler = [&] { ran.push_back(QStringLiteral("print")); };
     main->sendHandler = [&] { ran.push_back(QStringLiteral("send")); };
-    main->saveAsHandler = [&] { ran.push_back(QStringLiteral("export")); };
     main->copyFromHandler = [&] { ran.push_back(QStringLiteral("copy")); };
     const size_t boxes = dialogs.boxes.size();
     for (const auto& entry : later) entry.first->trigger();
-    EXPECT_EQ(ran, (std::vector<QString>{"print", "send", "export", "copy"}));
+    EXPECT_EQ(ran, (std::vector<QString>{"print", "send", "copy"}));
     EXPECT_EQ(dialogs.boxes.size(), boxes);
 }
 
