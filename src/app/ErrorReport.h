@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QString>
+
+#include "ErrorBoundary.h"
 #include <exception>
 
 namespace store {
@@ -10,7 +12,7 @@ class Dialogs;
 namespace app {
 
 // The application's title: the caption of the error report, and the name the desktop shows.
-inline const QString kApplicationTitle = QStringLiteral("Платорис");
+inline const QString kApplicationTitle = widgets::kErrorReportCaption;
 
 // The text the error report shows for an error message: the message with a full stop added,
 // unless it is empty or already ends in "." or a character that sorts before it (such as

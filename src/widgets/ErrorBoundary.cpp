@@ -24,14 +24,12 @@ std::optional<QString> messageOf(std::exception_ptr error) {
     }
 }
 
-// The report's text: the message with a full stop, unless it is empty or already ends in "."
-// or in a character that sorts before it (such as "!", "," or a blank).
-QString reportText(const QString& message) {
+}  // namespace
+
+QString errorReportText(const QString& message) {
     if (message.isEmpty() || message.back() <= u'.') return message;
     return message + u'.';
 }
-
-}  // namespace
 
 void reportError(store::Dialogs* dialogs, std::exception_ptr error) {
     if (!error) return;
@@ -42,7 +40,7 @@ void reportError(store::Dialogs* dialogs, std::exception_ptr error) {
         return;
     }
     try {
-        dialogs->messageBox(reportText(*message), kErrorReportCaption, store::MB_ICONERROR);
+        dialogs->messageBox(errorReportText(*message), kErrorReportCaption, store::MB_ICONERROR);
     } catch (...) {
         qCritical("Unhandled error: %s", qUtf8Printable(*message));
     }

@@ -12,6 +12,10 @@ namespace widgets {
 // The caption of the application-wide error report.
 inline const QString kErrorReportCaption = QStringLiteral("Платорис");
 
+// The report's text: the message with a full stop, unless it is empty or already ends in "."
+// or in a character that sorts before it (such as "!", "," or a blank).
+QString errorReportText(const QString& message);
+
 // Where an error ends that a control's handler met: no exception leaves a Qt event handler.
 // A refused post (SilentAbort) has told the user already and ends quietly; any other error is
 // shown as the application-wide error report shows it: a box captioned "Платорис" with the
