@@ -567,7 +567,7 @@ QStringList Dataset::fieldNames() const {
     return names;
 }
 
-QVariant Dataset::fieldValue(const Field& f) const {
+const QVariant& Dataset::fieldValue(const Field& f) const {
     if (!table_) throw EngineError(closedError());
     return buffer_[static_cast<size_t>(f.index_)];
 }

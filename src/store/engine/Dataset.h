@@ -152,7 +152,7 @@ protected:
 
 private:
     friend class Field;
-    QVariant fieldValue(const Field& f) const;
+    const QVariant& fieldValue(const Field& f) const;
     void setFieldValue(Field& f, const QVariant& value);
 
     void checkOpen() const;

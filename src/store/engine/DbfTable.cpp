@@ -85,6 +85,9 @@ std::optional<double> parseNumber(std::string_view raw) {
 // Long fields are mostly padding, so whole words of blanks are skipped at once.
 size_t textLength(std::string_view raw) {
     size_t e = raw.size();
+    static const char kBlankBlock[32] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ',
+                                         ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
+    while (e >= 32 && std::memcmp(raw.data() + e - 32, kBlankBlock, 32) == 0) e -= 32;
     constexpr uint64_t kBlanks = 0x2020202020202020ULL;
     while (e >= 8) {
         uint64_t word;
@@ -409,6 +412,13 @@ QVariant DbfTable::value(int slot, int field) const {
             return codec_->decode(raw.substr(0, e));
         }
         case FieldKind::SmallInt: {
+            // Whole numbers need no floating-point parse.
+            const std::string_view t = trimmed(raw);
+            int whole = 0;
+            if (!t.empty()) {
+                auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), whole);
+                if (ec == std::errc() && end == t.data() + t.size()) return whole;
+            }
             auto v = parseNumber(raw);
             if (!v) return {};
             return static_cast<int>(std::lround(*v));

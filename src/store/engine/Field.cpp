@@ -8,7 +8,7 @@
 
 namespace engine {
 
-QVariant Field::value() const { return dataset_->fieldValue(*this); }
+const QVariant& Field::value() const { return dataset_->fieldValue(*this); }
 
 void Field::setValue(const QVariant& value) { dataset_->setFieldValue(*this, value); }
 
@@ -26,7 +26,7 @@ QString Field::textOf(const QVariant& v) {
 QString Field::asString() const { return textOf(value()); }
 
 double Field::asFloat() const {
-    const QVariant v = value();
+    const QVariant& v = value();
     if (v.isNull()) return 0;
     if (v.typeId() == QMetaType::Double) return *static_cast<const double*>(v.constData());
     if (v.typeId() == QMetaType::Int) return *static_cast<const int*>(v.constData());
@@ -34,7 +34,7 @@ double Field::asFloat() const {
 }
 
 int Field::asInteger() const {
-    const QVariant v = value();
+    const QVariant& v = value();
     if (v.isNull()) return 0;
     if (v.typeId() == QMetaType::Double) {
         const double d = std::round(v.toDouble());
@@ -47,13 +47,13 @@ int Field::asInteger() const {
 }
 
 bool Field::asBoolean() const {
-    const QVariant v = value();
+    const QVariant& v = value();
     if (v.isNull()) return false;
     return convert(v, FieldKind::Boolean, name()).toBool();
 }
 
 QDate Field::asDate() const {
-    const QVariant v = value();
+    const QVariant& v = value();
     if (v.isNull()) return {};
     if (v.typeId() == QMetaType::QDate) return *static_cast<const QDate*>(v.constData());
     return convert(v, FieldKind::Date, name()).toDate();

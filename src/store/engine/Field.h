@@ -40,7 +40,8 @@ public:
     Dataset& dataset() const { return *dataset_; }
 
     bool isNull() const { return value().isNull(); }
-    QVariant value() const;
+    // The value in the current record buffer; valid until the view moves or the field changes.
+    const QVariant& value() const;
     QString asString() const;
     double asFloat() const;
     int asInteger() const;
