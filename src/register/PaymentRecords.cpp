@@ -2,6 +2,7 @@
 
 #include "RegisterCore.h"
 #include "engine/EngineError.h"
+#include "FlagScope.h"
 
 namespace reg {
 
@@ -11,16 +12,6 @@ QString text(const engine::Dataset& view, const char* field) {
     return view.fieldByName(QString::fromLatin1(field)).asString();
 }
 
-// Keeps a flag set for a scope, also when an error passes through.
-class FlagScope {
-public:
-    explicit FlagScope(bool& flag) : flag_(flag), old_(flag) { flag_ = true; }
-    ~FlagScope() { flag_ = old_; }
-
-private:
-    bool& flag_;
-    bool old_;
-};
 
 }  // namespace
 
@@ -125,7 +116,7 @@ void PaymentRecords::RenumberDayData() {
     };
     try {
         {
-            FlagScope renumbering(fullRenumbering_);
+            store::FlagScope renumbering(fullRenumbering_);
             view.setFiltered(false);
             view.open();
             int counter = 1;

@@ -7,6 +7,7 @@
 #include "ProgramFolders.h"
 #include "engine/EngineError.h"
 #include "engine/PathCase.h"
+#include "FlagScope.h"
 
 using engine::EngineError;
 using engine::ErrorKind;
@@ -21,15 +22,6 @@ bool needsStructureUpdate(ErrorKind kind) {
     return kind == ErrorKind::StructureMismatch || kind == ErrorKind::Damaged || kind == ErrorKind::NotFound;
 }
 
-// Sets a flag for the lifetime of a scope, also when an error passes through.
-class FlagScope {
-public:
-    explicit FlagScope(bool& flag) : flag_(flag) { flag_ = true; }
-    ~FlagScope() { flag_ = false; }
-
-private:
-    bool& flag_;
-};
 
 }  // namespace
 

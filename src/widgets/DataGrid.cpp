@@ -655,7 +655,18 @@ void RowGuard::setCurrentIndex(const QModelIndex& index,
 // ---------------------------------------------------------------------------------------------
 // GridTitles
 
-GridTitles::GridTitles(DataGrid* grid) : QHeaderView(Qt::Horizontal), grid_(grid) {
+void OwnerDrawnHeader::paintEmptySection(QPainter* painter, const QRect& rect, int logicalIndex) const {
+    QStyleOptionHeader option;
+    initStyleOption(&option);
+    option.rect = rect;
+    option.section = logicalIndex;
+    option.text.clear();
+    painter->save();
+    style()->drawControl(QStyle::CE_Header, &option, painter, this);
+    painter->restore();
+}
+
+GridTitles::GridTitles(DataGrid* grid) : OwnerDrawnHeader(Qt::Horizontal), grid_(grid) {
     setSectionsMovable(false);
     setSectionsClickable(false);
     setHighlightSections(false);
@@ -716,14 +727,7 @@ QSize GridTitles::sizeHint() const {
 
 void GridTitles::paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const {
     if (!rect.isValid()) return;
-    QStyleOptionHeader option;
-    initStyleOption(&option);
-    option.rect = rect;
-    option.section = logicalIndex;
-    option.text.clear();
-    painter->save();
-    style()->drawControl(QStyle::CE_Header, &option, painter, this);
-    painter->restore();
+    paintEmptySection(painter, rect, logicalIndex);
 
     const GridModel& g = grid_->gridModel();
     if (logicalIndex < 0 || static_cast<size_t>(logicalIndex) >= g.columns.size()) return;
@@ -780,7 +784,7 @@ void GridTitles::paintSection(QPainter* painter, const QRect& rect, int logicalI
 // ---------------------------------------------------------------------------------------------
 // RowIndicator
 
-RowIndicator::RowIndicator(DataGrid* grid) : QHeaderView(Qt::Vertical), grid_(grid) {
+RowIndicator::RowIndicator(DataGrid* grid) : OwnerDrawnHeader(Qt::Vertical), grid_(grid) {
     setSectionResizeMode(QHeaderView::Fixed);
     setSectionsClickable(false);
     setHighlightSections(false);
@@ -793,14 +797,7 @@ QSize RowIndicator::sizeHint() const {
 
 void RowIndicator::paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const {
     if (!rect.isValid()) return;
-    QStyleOptionHeader option;
-    initStyleOption(&option);
-    option.rect = rect;
-    option.section = logicalIndex;
-    option.text.clear();
-    painter->save();
-    style()->drawControl(QStyle::CE_Header, &option, painter, this);
-    painter->restore();
+    paintEmptySection(painter, rect, logicalIndex);
     if (logicalIndex != grid_->model()->datasetRow()) return;
     const engine::Dataset* view = grid_->dataSource();
     const auto state = view ? view->state() : engine::Dataset::State::Inactive;

@@ -68,9 +68,19 @@ private:
     DataGrid* grid_;
 };
 
+// A header whose sections the grid paints itself over the style's empty header cell.
+class OwnerDrawnHeader : public QHeaderView {
+    Q_OBJECT
+public:
+    using QHeaderView::QHeaderView;
+
+protected:
+    void paintEmptySection(QPainter* painter, const QRect& rect, int logicalIndex) const;
+};
+
 // The column titles: wrapped over several lines, in the title font and colour of each column,
 // with a common upper title over neighbouring columns when titles are multi-level.
-class GridTitles : public QHeaderView {
+class GridTitles : public OwnerDrawnHeader {
     Q_OBJECT
 public:
     explicit GridTitles(DataGrid* grid);
@@ -87,7 +97,7 @@ private:
 
 // The narrow column left of the rows that marks the current record: a triangle while browsing,
 // a bar while it is edited, a star for a new record.
-class RowIndicator : public QHeaderView {
+class RowIndicator : public OwnerDrawnHeader {
     Q_OBJECT
 public:
     RowIndicator(DataGrid* grid);

@@ -770,10 +770,16 @@ struct ParadoxTable::Impl {
                         .arg(path()));
             requireWritable();
         }
+        writeThenResync(apply);
+    }
+
+    // Runs a write to the file. When it fails, the rows are read again so that memory matches
+    // what reached the file; either way views learn that the table changed.
+    template <typename Work>
+    void writeThenResync(Work&& work) {
         try {
-            apply();
+            work();
         } catch (...) {
-            // Bring memory back in line with what reached the file.
             try {
                 reload();
             } catch (...) {
@@ -954,7 +960,7 @@ struct ParadoxTable::Impl {
                 QStringLiteral("Сжатие таблицы требует монопольного доступа: %1").arg(path()));
         ChangeLock lock(fd, true, path());
         if (changedOnDisk()) reload();
-        try {
+        writeThenResync([&] {
             // The live rows in table order, written into full blocks from the first one on.
             std::vector<std::string> rows;
             rows.reserve(static_cast<size_t>(t.live));
@@ -1003,16 +1009,7 @@ struct ParadoxTable::Impl {
                 ::fdatasync(fd) != 0)
                 throw EngineError(QStringLiteral("Ошибка записи в файл таблицы: %1 (%2)")
                                       .arg(path(), errnoText(errno)));
-        } catch (...) {
-            try {
-                reload();
-            } catch (...) {
-            }
-            q->changed();
-            throw;
-        }
-        disk = currentDiskState();
-        q->changed();
+        });
     }
 };
 
