@@ -83,7 +83,7 @@ TFormMain::TFormMain(const QString& programDir, store::Dialogs& dialogs, QWidget
 
 TFormMain::~TFormMain() {
     Timer1->stop();
-    core_->views.TableDataSourceDayData.onStateChange.remove(dayViewWatch_);
+    dayViewWatch_.disconnect();
     // The child windows show the core's views: they go first, the core after them.
     delete takeCentralWidget();
     mdiArea_ = nullptr;

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "CommandImages.h"
+#include "engine/EventList.h"
 
 class QAction;
 class QMdiArea;
@@ -144,7 +145,7 @@ private:
     std::unique_ptr<reg::RegisterCore> core_;
     store::Dialogs& dialogs_;
     QMdiArea* mdiArea_;
-    int dayViewWatch_ = 0;
+    engine::Connection dayViewWatch_;
 };
 
 }  // namespace app

@@ -15,17 +15,16 @@ DayBalances::DayBalances(RegisterCore& core) : core_(core) {
     DBSumListDayIncome.setDataSet(&v.TableDayIncome);
     DBSumListDayIncome.add(QStringLiteral("PAY_SUM"));
     for (RunningSumList* list : {&DBSumListDaySum, &DBSumListDayIncome, &DBSumListStartMoney}) {
-        list->SumListChanged.add([this](RunningSumList& l) { DBSumListDaySumSumListChanged(l); });
-        list->OnRecalcAll.add([this](RunningSumList& l) { DBSumListDaySumSumListChanged(l); });
+        hooks_ += list->SumListChanged.add([this](RunningSumList& l) { DBSumListDaySumSumListChanged(l); });
+        hooks_ += list->OnRecalcAll.add([this](RunningSumList& l) { DBSumListDaySumSumListChanged(l); });
     }
 }
 
 DayBalances::~DayBalances() {
-    for (RunningSumList* list : {&DBSumListDaySum, &DBSumListDayIncome, &DBSumListStartMoney}) {
-        list->SumListChanged.clear();
-        list->OnRecalcAll.clear();
+    // No balance from here on: the lists let go of their views without telling anyone.
+    hooks_.clear();
+    for (RunningSumList* list : {&DBSumListDaySum, &DBSumListDayIncome, &DBSumListStartMoney})
         list->setDataSet(nullptr);
-    }
 }
 
 void DayBalances::Loaded() {

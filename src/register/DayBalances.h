@@ -42,6 +42,7 @@ public:
 
 private:
     RegisterCore& core_;
+    engine::Connections hooks_;  // on the lists' notifications
 };
 
 }  // namespace reg

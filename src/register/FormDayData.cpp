@@ -111,9 +111,9 @@ TFormDayData::TFormDayData(RegisterCore& core, QWidget* parent)
     setTabOrder(DataGrid2, DBEditIncomeSum);
     setTabOrder(DBEditIncomeSum, PageControl1);
 
-    textsHook_ = core_.texts.changed.add([this] { showTexts(); });
+    hooks_ += core_.texts.changed.add([this] { showTexts(); });
     // A chosen day is entered starting in the expense grid.
-    dayHook_ = core_.dayOpened.add([this](RegisterCore&) {
+    hooks_ += core_.dayOpened.add([this](RegisterCore&) {
         if (isVisible())
             PageControl1->currentIndex() == 0 ? DataGrid1->setFocus() : DataGrid3->setFocus();
     });
@@ -121,10 +121,7 @@ TFormDayData::TFormDayData(RegisterCore& core, QWidget* parent)
     PageControl1Change();
 }
 
-TFormDayData::~TFormDayData() {
-    core_.texts.changed.remove(textsHook_);
-    core_.dayOpened.remove(dayHook_);
-}
+TFormDayData::~TFormDayData() = default;
 
 void TFormDayData::buildHeader(QWidget* header) {
     auto* headerLayout = new QHBoxLayout(header);

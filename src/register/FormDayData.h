@@ -75,8 +75,7 @@ private:
     void showTexts();
 
     RegisterCore& core_;
-    engine::EventList<>::Id textsHook_ = 0;
-    engine::EventList<RegisterCore&>::Id dayHook_ = 0;
+    engine::Connections hooks_;  // on the core's texts and day opening
 };
 
 }  // namespace reg

@@ -32,17 +32,17 @@ RegisterCore::~RegisterCore() { views.closeAll(); }
 void RegisterCore::attachHandlers() {
     store::DataViews& v = views;
     for (engine::Dataset* d : {&v.TableDataSourceDayData, &v.TableDataSourceDayIncome, &v.TableDayData, &v.TableDayIncome})
-        d->beforePost.add([this](engine::Dataset& ds) { payments.BeforeDayDataPost(ds); });
+        hooks_ += d->beforePost.add([this](engine::Dataset& ds) { payments.BeforeDayDataPost(ds); });
     for (engine::Dataset* d : {&v.TableDataSourceDayData, &v.TableDataSourceDayIncome}) {
-        d->afterPost.add([this](engine::Dataset& ds) { payments.TableDataSourceDayDataAfterPost(ds); });
-        d->afterDelete.add([this](engine::Dataset& ds) { payments.TableDataSourceDayDataAfterPost(ds); });
-        d->onDataChange.add([this](engine::Dataset& ds, engine::Field* f) { balances.DataSourceDayDataDataChange(ds, f); });
+        hooks_ += d->afterPost.add([this](engine::Dataset& ds) { payments.TableDataSourceDayDataAfterPost(ds); });
+        hooks_ += d->afterDelete.add([this](engine::Dataset& ds) { payments.TableDataSourceDayDataAfterPost(ds); });
+        hooks_ += d->onDataChange.add([this](engine::Dataset& ds, engine::Field* f) { balances.DataSourceDayDataDataChange(ds, f); });
     }
     for (engine::Dataset* d : {&v.TableStartMoney, &v.TablePlusMoney, &v.TableIncomeSum})
-        d->beforePost.add([this](engine::Dataset& ds) { balances.TableStartMoneyBeforePost(ds); });
+        hooks_ += d->beforePost.add([this](engine::Dataset& ds) { balances.TableStartMoneyBeforePost(ds); });
     for (engine::Dataset* d : {&v.TableStartMoney, &v.TableIncomeSum})
-        d->onDataChange.add([this](engine::Dataset& ds, engine::Field* f) { balances.DataSourceIncomeSumDataChange(ds, f); });
-    v.TableKindList.onCalcFields.add([this](engine::Dataset& ds) { pickLists.TableKindListCalcFields(ds); });
+        hooks_ += d->onDataChange.add([this](engine::Dataset& ds, engine::Field* f) { balances.DataSourceIncomeSumDataChange(ds, f); });
+    hooks_ += v.TableKindList.onCalcFields.add([this](engine::Dataset& ds) { pickLists.TableKindListCalcFields(ds); });
     // The sum lists attach last, around the handlers above.
     balances.Loaded();
 }

@@ -96,6 +96,8 @@ private:
     void attachHandlers();
 
     store::Dialogs& dialogs_;
+    // The core's handlers on its views; destroyed first.
+    engine::Connections hooks_;
 };
 
 }  // namespace reg

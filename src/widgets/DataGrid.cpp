@@ -81,15 +81,15 @@ DataGrid::DataGrid(QWidget* parent)
             });
     connect(model_, &DatasetModel::recordChanged, this, &DataGrid::followRecord);
     connect(qApp, &QApplication::focusChanged, this, &DataGrid::onFocusChanged);
-    sumList_.SumListChanged.add([this](RunningSumList&) { footer_->update(); });
+    sumsHook_ = sumList_.SumListChanged.add([this](RunningSumList&) { footer_->update(); });
     setFocusProxy(table_);
 }
 
 DataGrid::~DataGrid() {
     disconnect(qApp, nullptr, this, nullptr);
     disconnect(model_, nullptr, this, nullptr);
-    sumList_.SumListChanged.clear();
-    if (grid_.dataSource && updateHook_) grid_.dataSource->onUpdateRecord.remove(updateHook_);
+    sumsHook_.disconnect();
+    updateHook_.disconnect();
     sumList_.setDataSet(nullptr);
     model_->setDataset(nullptr);
 }
@@ -137,8 +137,7 @@ void DataGrid::setGridModel(GridModel model) {
 }
 
 void DataGrid::setDataSource(engine::Dataset* view) {
-    if (grid_.dataSource && updateHook_) grid_.dataSource->onUpdateRecord.remove(updateHook_);
-    updateHook_ = 0;
+    updateHook_.disconnect();
     table_->discardEditor();
     grid_.dataSource = view;
     if (view) {

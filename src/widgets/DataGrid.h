@@ -139,7 +139,8 @@ private:
     GridTable* table_ = nullptr;
     GridFooter* footer_ = nullptr;
     QScrollBar* hbar_ = nullptr;
-    engine::EventList<engine::Dataset&>::Id updateHook_ = 0;
+    engine::Connection updateHook_;  // on the view's record updates
+    engine::Connection sumsHook_;    // on the sum list's changes
     bool moving_ = false;   // the grid itself is moving the view's cursor
     bool syncing_ = false;  // the grid puts its current cell on the view's record
     bool refused_ = false;  // the last move was refused by the view

@@ -15,9 +15,7 @@ constexpr size_t kCacheRows = 4096;
 
 DatasetModel::DatasetModel(QObject* parent) : QAbstractTableModel(parent) {}
 
-DatasetModel::~DatasetModel() {
-    detach();
-}
+DatasetModel::~DatasetModel() = default;
 
 void DatasetModel::setGridModel(const GridModel* grid) {
     beginResetModel();
@@ -34,7 +32,7 @@ void DatasetModel::setGridModel(const GridModel* grid) {
 void DatasetModel::setDataset(engine::Dataset* view) {
     if (view == view_) return;
     beginResetModel();
-    detach();
+    changeHook_.disconnect();
     view_ = view;
     attach();
     bindFields();
@@ -48,11 +46,6 @@ void DatasetModel::attach() {
     if (!view_) return;
     changeHook_ = view_->onDataChange.add(
         [this](engine::Dataset&, engine::Field* field) { onDataChange(field); });
-}
-
-void DatasetModel::detach() {
-    if (view_ && changeHook_) view_->onDataChange.remove(changeHook_);
-    changeHook_ = 0;
 }
 
 void DatasetModel::setEditable(bool editable) {

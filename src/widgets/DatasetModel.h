@@ -84,7 +84,6 @@ signals:
 
 private:
     void attach();
-    void detach();
     void onDataChange(engine::Field* field);
     int computeRows() const;
     void bindFields();
@@ -94,7 +93,7 @@ private:
 
     const GridModel* grid_ = nullptr;
     engine::Dataset* view_ = nullptr;
-    engine::EventList<engine::Dataset&, engine::Field*>::Id changeHook_ = 0;
+    engine::Connection changeHook_;
     bool editable_ = true;
     bool offersNewRow_ = true;
     bool writing_ = false;

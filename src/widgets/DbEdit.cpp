@@ -14,13 +14,11 @@ DbEdit::DbEdit(QWidget* parent) : QLineEdit(parent) {
     reset();
 }
 
-DbEdit::~DbEdit() {
-    detach();
-}
+DbEdit::~DbEdit() = default;
 
 void DbEdit::setDataSource(engine::Dataset* view) {
     if (view == view_) return;
-    detach();
+    hooks_.clear();
     view_ = view;
     attach();
     reset();
@@ -37,22 +35,15 @@ engine::Field* DbEdit::field() const {
 
 void DbEdit::attach() {
     if (!view_) return;
-    changeHook_ = view_->onDataChange.add([this](engine::Dataset&, engine::Field* changed) {
+    hooks_ += view_->onDataChange.add([this](engine::Dataset&, engine::Field* changed) {
         if (enteringEdit_) return;
         if (!changed || changed == field()) reset();
     });
     // Before the record is posted or left, what was typed goes into the field; a value that
     // cannot be stored stops the post after its message.
-    updateHook_ = view_->onUpdateRecord.add([this](engine::Dataset&) {
+    hooks_ += view_->onUpdateRecord.add([this](engine::Dataset&) {
         if (typed_) writeField();
     });
-}
-
-void DbEdit::detach() {
-    if (!view_) return;
-    view_->onDataChange.remove(changeHook_);
-    view_->onUpdateRecord.remove(updateHook_);
-    changeHook_ = updateHook_ = 0;
 }
 
 void DbEdit::reset() {

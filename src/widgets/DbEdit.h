@@ -54,14 +54,12 @@ protected:
 
 private:
     void attach();
-    void detach();
     void onTextEdited();
     void writeField();
 
     engine::Dataset* view_ = nullptr;
     QString fieldName_;
-    engine::EventList<engine::Dataset&, engine::Field*>::Id changeHook_ = 0;
-    engine::EventList<engine::Dataset&>::Id updateHook_ = 0;
+    engine::Connections hooks_;  // on the view's changes and record updates
     store::Dialogs* dialogs_ = nullptr;
     bool typed_ = false;
     bool enteringEdit_ = false;

@@ -143,13 +143,11 @@ DbNavigator::DbNavigator(QWidget* parent) : QWidget(parent) {
     updateButtons();
 }
 
-DbNavigator::~DbNavigator() {
-    detach();
-}
+DbNavigator::~DbNavigator() = default;
 
 void DbNavigator::setDataSource(engine::Dataset* view) {
     if (view == view_) return;
-    detach();
+    hooks_.clear();
     view_ = view;
     attach();
     updateButtons();
@@ -157,17 +155,10 @@ void DbNavigator::setDataSource(engine::Dataset* view) {
 
 void DbNavigator::attach() {
     if (!view_) return;
-    changeHook_ = view_->onDataChange.add([this](engine::Dataset&, engine::Field* field) {
+    hooks_ += view_->onDataChange.add([this](engine::Dataset&, engine::Field* field) {
         if (!field) updateButtons();
     });
-    stateHook_ = view_->onStateChange.add([this](engine::Dataset&) { updateButtons(); });
-}
-
-void DbNavigator::detach() {
-    if (!view_) return;
-    view_->onDataChange.remove(changeHook_);
-    view_->onStateChange.remove(stateHook_);
-    changeHook_ = stateHook_ = 0;
+    hooks_ += view_->onStateChange.add([this](engine::Dataset&) { updateButtons(); });
 }
 
 void DbNavigator::setVisibleButtons(const std::vector<Button>& buttons) {

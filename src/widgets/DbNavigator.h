@@ -72,11 +72,9 @@ signals:
 
 private:
     void attach();
-    void detach();
 
     engine::Dataset* view_ = nullptr;
-    engine::EventList<engine::Dataset&, engine::Field*>::Id changeHook_ = 0;
-    engine::EventList<engine::Dataset&>::Id stateHook_ = 0;
+    engine::Connections hooks_;  // on the view's changes
     std::array<QToolButton*, kButtonCount> buttons_{};
     bool confirmDelete_ = false;
     store::Dialogs* dialogs_ = nullptr;

@@ -77,19 +77,17 @@ void SumItem::settle() {
 RunningSumList::RunningSumList(Attaching attaching)
     : loading_(attaching == Attaching::WhenLoaded) {}
 
-RunningSumList::~RunningSumList() {
-    // No notifications from here: their listeners may be gone already.
-    if (hooked_) detach();
-}
+// No notifications from the destructor: their listeners may be gone already.
+RunningSumList::~RunningSumList() = default;
 
 Dataset* RunningSumList::DataSet() const {
     return viewGone() ? nullptr : view_;
 }
 
 void RunningSumList::setDataSet(Dataset* view) {
-    letGoOfDeadView();
+    forgetDestroyedView();
     if (view == view_) return;
-    if (hooked_) {
+    if (attached()) {
         detach();
         ClearSumValues();
     }
@@ -98,25 +96,25 @@ void RunningSumList::setDataSet(Dataset* view) {
 }
 
 void RunningSumList::setActive(bool active) {
-    letGoOfDeadView();
+    forgetDestroyedView();
     if (active == active_) return;
     active_ = active;
     if (active) {
         attachIfReady();
     } else {
-        if (hooked_) detach();
+        detach();
         ClearSumValues();
     }
 }
 
 void RunningSumList::Loaded() {
     loading_ = false;
-    letGoOfDeadView();
+    forgetDestroyedView();
     attachIfReady();
 }
 
 bool RunningSumList::attached() const {
-    return hooked_ && !link_.expired();
+    return hooks_.connected();
 }
 
 SumItem& RunningSumList::add(const QString& fieldName, GroupOperation operation) {
@@ -135,71 +133,42 @@ SumItem* RunningSumList::find(GroupOperation operation, const QString& fieldName
 // Attaching
 
 void RunningSumList::attachIfReady() {
-    if (!active_ || loading_ || !view_ || hooked_) return;
+    if (!active_ || loading_ || !view_ || attached()) return;
     attach();
     RecalcAll();
 }
 
 void RunningSumList::attach() {
-    auto link = std::make_shared<Link>(Link{this});
     using Member = void (RunningSumList::*)(Dataset&);
-    auto hook = [&link](Member member) {
-        return [link, member](Dataset& view) {
-            if (link->list) (link->list->*member)(view);
-        };
+    auto hook = [this](Member member) {
+        return [this, member](Dataset& view) { (this->*member)(view); };
     };
     Dataset& v = *view_;
     // addFront: the list works before the handlers already there; add: after them.
-    ids_.afterEdit = v.afterEdit.addFront(hook(&RunningSumList::onAfterEdit));
-    ids_.afterInsert = v.afterInsert.addFront(hook(&RunningSumList::onAfterInsert));
-    ids_.afterPost = v.afterPost.addFront(hook(&RunningSumList::onAfterPost));
-    ids_.beforeDelete = v.beforeDelete.add(hook(&RunningSumList::onBeforeDelete));
-    ids_.afterDelete = v.afterDelete.addFront(hook(&RunningSumList::onAfterDelete));
-    ids_.afterScroll = v.afterScroll.add(hook(&RunningSumList::onAfterScroll));
-    ids_.afterOpen = v.afterOpen.addFront(hook(&RunningSumList::onAfterOpen));
-    ids_.afterClose = v.afterClose.addFront(hook(&RunningSumList::onAfterClose));
-    ids_.afterCancel = v.afterCancel.add(hook(&RunningSumList::onAfterCancel));
-    link_ = link;
-    hooked_ = true;
+    hooks_ += v.afterEdit.addFront(hook(&RunningSumList::onAfterEdit));
+    hooks_ += v.afterInsert.addFront(hook(&RunningSumList::onAfterInsert));
+    hooks_ += v.afterPost.addFront(hook(&RunningSumList::onAfterPost));
+    hooks_ += v.beforeDelete.add(hook(&RunningSumList::onBeforeDelete));
+    hooks_ += v.afterDelete.addFront(hook(&RunningSumList::onAfterDelete));
+    hooks_ += v.afterScroll.add(hook(&RunningSumList::onAfterScroll));
+    hooks_ += v.afterOpen.addFront(hook(&RunningSumList::onAfterOpen));
+    hooks_ += v.afterClose.addFront(hook(&RunningSumList::onAfterClose));
+    hooks_ += v.afterCancel.add(hook(&RunningSumList::onAfterCancel));
     editing_ = Editing::None;
     deletePending_ = false;
 }
 
 void RunningSumList::detach() {
-    if (auto link = link_.lock()) {
-        // A hook already queued by an event that is running now must not reach the list.
-        link->list = nullptr;
-        Dataset& v = *view_;
-        v.afterEdit.remove(ids_.afterEdit);
-        v.afterInsert.remove(ids_.afterInsert);
-        v.afterPost.remove(ids_.afterPost);
-        v.beforeDelete.remove(ids_.beforeDelete);
-        v.afterDelete.remove(ids_.afterDelete);
-        v.afterScroll.remove(ids_.afterScroll);
-        v.afterOpen.remove(ids_.afterOpen);
-        v.afterClose.remove(ids_.afterClose);
-        v.afterCancel.remove(ids_.afterCancel);
-    }
-    link_.reset();
-    hooked_ = false;
-    ids_ = {};
+    // Also a hook of an event that is running now no longer reaches the list.
+    hooks_.clear();
     editing_ = Editing::None;
     deletePending_ = false;
 }
 
-bool RunningSumList::viewGone() const {
-    return hooked_ && link_.expired();
-}
-
-void RunningSumList::letGoOfDeadView() {
+void RunningSumList::forgetDestroyedView() {
     if (!viewGone()) return;
-    // The view was destroyed with the hooks in it: nothing to remove.
-    link_.reset();
-    hooked_ = false;
-    ids_ = {};
+    detach();
     view_ = nullptr;
-    editing_ = Editing::None;
-    deletePending_ = false;
     changing_ = false;
     zeroValues();
 }
@@ -347,7 +316,7 @@ void RunningSumList::ClearSumValues() {
 }
 
 void RunningSumList::RecalcAll() {
-    letGoOfDeadView();
+    forgetDestroyedView();
     // A recount asked for while one runs (by a listener, say) is left to the running one.
     if (changing_ || !active_ || !attached() || !view_->isOpen()) return;
     // Set for the whole recount, so that neither its own scrolling nor a post it causes

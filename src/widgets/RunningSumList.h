@@ -69,8 +69,8 @@ private:
 // removes the hooks and leaves the other handlers as they were.
 //
 // Lifetime: the owner detaches the list (setDataSet(nullptr) or setActive(false)) before it
-// destroys the view. An attached list also notices when its view is destroyed and lets go
-// of it then; the list's destructor detaches it.
+// destroys the view. A view destroyed while the list is attached takes the list's handlers
+// along; the list then has no view and its values are 0. The list's destructor detaches it.
 //
 // A view with a master view would also need the master's scrolls watched; no view of this
 // program has a master, so that is not built.
@@ -134,24 +134,13 @@ public:
     engine::EventList<RunningSumList&> OnAfterRecalcAll;
 
 private:
-    // Shared by the hooks and weakly held by the list: it expires when the view destroys
-    // its handlers, and the list clears it on detach so that a hook still queued in a
-    // running event does nothing.
-    struct Link {
-        RunningSumList* list;
-    };
-    struct HookIds {
-        engine::EventList<engine::Dataset&>::Id afterEdit = 0, afterInsert = 0, afterPost = 0,
-                                                beforeDelete = 0, afterDelete = 0, afterScroll = 0,
-                                                afterOpen = 0, afterClose = 0, afterCancel = 0;
-    };
     enum class Editing { None, Edit, Insert };
 
     void attach();
     void detach();
     void attachIfReady();
-    bool viewGone() const;
-    void letGoOfDeadView();
+    bool viewGone() const { return !hooks_.empty() && !hooks_.connected(); }
+    void forgetDestroyedView();
 
     void onAfterEdit(engine::Dataset& view);
     void onAfterInsert(engine::Dataset& view);
@@ -175,9 +164,7 @@ private:
     bool active_ = true;
     bool loading_ = false;
     bool changing_ = false;
-    bool hooked_ = false;
-    std::weak_ptr<Link> link_;
-    HookIds ids_;
+    engine::Connections hooks_;  // the list's handlers on its view while attached
     Editing editing_ = Editing::None;
     int editSlot_ = -1;
     bool deletePending_ = false;

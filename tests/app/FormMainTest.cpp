@@ -417,7 +417,7 @@ TEST_F(MainWindowTest, ShowingThePaymentsReadsThePlantNameAgain) {
     EXPECT_EQ(core().texts.plantName(), before);
 
     int notified = 0;
-    core().texts.changed.add([&] { ++notified; });
+    const auto counting = core().texts.changed.add([&] { ++notified; });
     main->ActionShowDayData->trigger();
     EXPECT_EQ(core().PlantNameText, renamed);
     EXPECT_EQ(core().texts.plantName(), renamed);
@@ -431,7 +431,7 @@ TEST_F(MainWindowTest, ShowingThePaymentsReadsThePlantNameAgain) {
 TEST_F(MainWindowTest, SaveReopensTheOpenDaysViews) {
     chooseDay(day);
     int reopened = 0;
-    core().views.TableDataSourceDayData.afterOpen.add([&](engine::Dataset&) { ++reopened; });
+    const auto counting = core().views.TableDataSourceDayData.afterOpen.add([&](engine::Dataset&) { ++reopened; });
     main->ActionSave->trigger();
     EXPECT_EQ(reopened, 1);
     EXPECT_TRUE(dayOpen());

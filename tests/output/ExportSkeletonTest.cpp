@@ -108,7 +108,7 @@ TEST_F(ExportSkeleton, PositionAndNotificationsAreRestored) {
     addThree();
     expenses().setRecNo(2);
     int notifications = 0;
-    expenses().onDataChange.add([&](engine::Dataset&, engine::Field*) { ++notifications; });
+    const auto counting = expenses().onDataChange.add([&](engine::Dataset&, engine::Field*) { ++notifications; });
     RecordingWriter w;
     run(w);
     EXPECT_EQ(expenses().recNo(), 2);

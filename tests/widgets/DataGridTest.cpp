@@ -138,7 +138,7 @@ TEST_F(DataGridTest, ARefusedPostShowsOneMessageAndKeepsTheRowWithWhatWasTyped) 
 
 TEST_F(DataGridTest, AnEngineErrorIsShownAsTheErrorReportAndTheRowStays) {
     showGrid(1);
-    view->beforePost.add([](Dataset&) {
+    hooks += view->beforePost.add([](Dataset&) {
         throw engine::EngineError(QStringLiteral("Файл занят другой программой"));
     });
     goTo(0, KOMU);

@@ -20,6 +20,7 @@ protected:
     QTemporaryDir dir;
     Dataset a{QStringLiteral("A")};
     Dataset b{QStringLiteral("B")};
+    engine::Connections hooks;
 
     void SetUp() override {
         const QString path = dir.filePath(QStringLiteral("t.dbf"));
@@ -41,8 +42,8 @@ protected:
 
 TEST_F(DatasetReadingTest, RecordAtReadsVisibleRecordsWithoutMovingOrNotifying) {
     int events = 0;
-    a.onDataChange.add([&](Dataset&, engine::Field*) { ++events; });
-    a.afterScroll.add([&](Dataset&) { ++events; });
+    hooks += a.onDataChange.add([&](Dataset&, engine::Field*) { ++events; });
+    hooks += a.afterScroll.add([&](Dataset&) { ++events; });
     ASSERT_EQ(a.recordCount(), 2);
     const engine::Record third = a.recordAt(2);
     ASSERT_EQ(third.size(), 2u);
@@ -83,11 +84,11 @@ TEST_F(DatasetReadingTest, TheChangeStampMovesWithAnyChangeOfTheTable) {
 
 TEST_F(DatasetReadingTest, UpdateRecordComesBeforeEveryPostAndLeaveOfAnEditedRecord) {
     std::vector<QString> order;
-    a.onUpdateRecord.add([&](Dataset& d) {
+    hooks += a.onUpdateRecord.add([&](Dataset& d) {
         order.push_back(QStringLiteral("update"));
         d.fieldByName(QStringLiteral("NAME")).setAsString(QStringLiteral("handed over"));
     });
-    a.beforePost.add([&](Dataset&) { order.push_back(QStringLiteral("beforePost")); });
+    hooks += a.beforePost.add([&](Dataset&) { order.push_back(QStringLiteral("beforePost")); });
     a.next();  // browsing: nothing to hand over
     EXPECT_TRUE(order.empty());
     a.edit();
@@ -102,7 +103,7 @@ TEST_F(DatasetReadingTest, UpdateRecordComesBeforeEveryPostAndLeaveOfAnEditedRec
     EXPECT_EQ(order.front(), QStringLiteral("update"));
     EXPECT_EQ(a.recordCount(), 3);
     // A handler may stop the post: the record stays as it is.
-    a.onUpdateRecord.add([](Dataset&) { throw engine::SilentAbort(); });
+    hooks += a.onUpdateRecord.add([](Dataset&) { throw engine::SilentAbort(); });
     a.edit();
     EXPECT_THROW(a.post(), engine::SilentAbort);
     EXPECT_EQ(a.state(), Dataset::State::Edit);

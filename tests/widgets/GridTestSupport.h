@@ -33,6 +33,7 @@ protected:
     QTemporaryDir dir;
     store::test::ScriptedDialogs dialogs;
     std::unique_ptr<Dataset> view;
+    engine::Connections hooks;  // the tests' handlers on the view
     QStringList codes{QStringLiteral("001.001.000.000.000  Выручка"),
                       QStringLiteral("215.001.000.000.000  Электроэнергия"),
                       QStringLiteral("215.002.000.000.000  Природный газ"),
@@ -71,7 +72,7 @@ protected:
         view->addField({QStringLiteral("BANK"), FieldKind::Text, 50});
         view->addField(
             {QStringLiteral("PAY_KIND_N"), FieldKind::Text, 20, false, {}, {}, kCodeMask});
-        view->beforePost.add([this](Dataset& v) {
+        hooks += view->beforePost.add([this](Dataset& v) {
             if (v.fieldByName(QStringLiteral("KOMU")).asString().isEmpty()) {
                 dialogs.messageBox(QStringLiteral("Поле \"Поставщики\" не заполнено"),
                                    QStringLiteral("Ошибка"), store::MB_OK | store::MB_ICONHAND);
@@ -80,7 +81,7 @@ protected:
             if (v.fieldByName(QStringLiteral("NPP")).isNull())
                 v.fieldByName(QStringLiteral("NPP")).setAsInteger(v.recordCount() + 1);
         });
-        view->afterPost.add([this](Dataset&) { ++posts; });
+        hooks += view->afterPost.add([this](Dataset&) { ++posts; });
         view->open();
     }
 

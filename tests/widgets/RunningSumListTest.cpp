@@ -24,6 +24,7 @@ const QString kIncomeCode = QStringLiteral("001.001.000.000.000");
 class RunningSumListTest : public ::testing::Test {
 protected:
     QTemporaryDir dir;
+    engine::Connections hooks;  // the tests' handlers
 
     void SetUp() override {
         const QString path = dir.filePath(QStringLiteral("DayData.DBF"));
@@ -65,19 +66,20 @@ protected:
 struct Listener {
     int changed = 0, recalc = 0, afterRecalc = 0;
     std::vector<int64_t> seen;
+    engine::Connections hooks;
     explicit Listener(RunningSumList& list) {
         auto see = [this](RunningSumList& l) {
             seen.push_back(l.SumCollection().front()->SumValue().count());
         };
-        list.SumListChanged.add([this, see](RunningSumList& l) {
+        hooks += list.SumListChanged.add([this, see](RunningSumList& l) {
             ++changed;
             see(l);
         });
-        list.OnRecalcAll.add([this, see](RunningSumList& l) {
+        hooks += list.OnRecalcAll.add([this, see](RunningSumList& l) {
             ++recalc;
             see(l);
         });
-        list.OnAfterRecalcAll.add([this](RunningSumList&) { ++afterRecalc; });
+        hooks += list.OnAfterRecalcAll.add([this](RunningSumList&) { ++afterRecalc; });
     }
 };
 
@@ -125,7 +127,7 @@ TEST_F(RunningSumListTest, RecountNotifiesThreeTimesWithControlsSuspended) {
     list.setDataSet(v.get());
     Listener l(list);
     int dataChanges = 0;
-    v->onDataChange.add([&](Dataset&, Field*) { ++dataChanges; });
+    hooks += v->onDataChange.add([&](Dataset&, Field*) { ++dataChanges; });
 
     list.RecalcAll();
     // A handler bound to OnRecalcAll and SumListChanged sees 0, 0 and then the final value.
@@ -136,7 +138,7 @@ TEST_F(RunningSumListTest, RecountNotifiesThreeTimesWithControlsSuspended) {
     EXPECT_LE(dataChanges, 1) << "the scan's moves reach the controls as one change at most";
 
     // A listener that asks for a recount while one runs does not start another.
-    list.OnRecalcAll.add([](RunningSumList& s) { s.RecalcAll(); });
+    hooks += list.OnRecalcAll.add([](RunningSumList& s) { s.RecalcAll(); });
     l.recalc = 0;
     list.RecalcAll();
     EXPECT_EQ(l.recalc, 1);
@@ -166,7 +168,7 @@ TEST_F(RunningSumListTest, PostsAndDeletesUpdateTheTotalWithoutAScan) {
     list.setDataSet(v.get());
     Listener l(list);
     int scrolls = 0;
-    v->afterScroll.add([&](Dataset&) { ++scrolls; });
+    hooks += v->afterScroll.add([&](Dataset&) { ++scrolls; });
 
     ASSERT_TRUE(seek(*v, 1));
     scrolls = 0;
@@ -315,7 +317,7 @@ TEST_F(RunningSumListTest, DeleteCountsOnlyWhenTheRecordIsGone) {
     EXPECT_EQ(l.changed, 1);
 
     // A delete refused by a handler installed after the list leaves the total alone.
-    v->beforeDelete.add([](Dataset&) { throw EngineError(QStringLiteral("refused")); });
+    hooks += v->beforeDelete.add([](Dataset&) { throw EngineError(QStringLiteral("refused")); });
     ASSERT_TRUE(seek(*v, 3));
     EXPECT_THROW(v->remove(), EngineError);
     EXPECT_EQ(v->recordCount(), 2);
@@ -379,33 +381,33 @@ TEST_F(RunningSumListTest, EarlierHandlersRunAroundTheListInTheirOrder) {
     };
     // An earlier after-insert handler that stores the new record at once with a default sum:
     // the list already knows of the insert and counts it.
-    v->afterInsert.add([&log](Dataset& d) {
+    hooks += v->afterInsert.add([&log](Dataset& d) {
         log.push_back("insert");
         setSum(d, 7.0);
         d.fieldByName("PAY_KIND_N").setAsString(kExpenseCode);
         d.post();
     });
-    v->afterPost.add(note("post"));
-    v->beforeDelete.add(note("before delete"));
-    v->afterDelete.add(note("delete"));
+    hooks += v->afterPost.add(note("post"));
+    hooks += v->beforeDelete.add(note("before delete"));
+    hooks += v->afterDelete.add(note("delete"));
     // The scan's own moves are left out of the log.
-    v->afterScroll.add([&](Dataset&) {
+    hooks += v->afterScroll.add([&](Dataset&) {
         if (!list.changing()) log.push_back("scroll");
     });
-    v->afterOpen.add(note("open"));
-    v->afterClose.add(note("close"));
-    v->afterCancel.add(note("cancel"));
+    hooks += v->afterOpen.add(note("open"));
+    hooks += v->afterClose.add(note("close"));
+    hooks += v->afterCancel.add(note("cancel"));
     // An earlier after-edit handler that clears the sum: the list has read the value
     // before it, so the edit is still measured from 100.00.
-    v->afterEdit.add([&log](Dataset& d) {
+    hooks += v->afterEdit.add([&log](Dataset& d) {
         log.push_back("edit");
         setSum(d, QVariant());
     });
 
     list.add("PAY_SUM");
     list.setDataSet(v.get());
-    list.SumListChanged.add([&log](RunningSumList&) { log.push_back("sums"); });
-    list.OnRecalcAll.add([&log](RunningSumList&) { log.push_back("recount"); });
+    hooks += list.SumListChanged.add([&log](RunningSumList&) { log.push_back("sums"); });
+    hooks += list.OnRecalcAll.add([&log](RunningSumList&) { log.push_back("recount"); });
 
     v->open();
     EXPECT_EQ(log, (std::vector<std::string>{"sums", "recount", "sums", "open", "scroll"}));
@@ -433,7 +435,7 @@ TEST_F(RunningSumListTest, EarlierHandlersRunAroundTheListInTheirOrder) {
 
 TEST_F(RunningSumListTest, DetachingPutsTheViewBackAsItWas) {
     auto v = view();
-    v->afterScroll.add([](Dataset&) {});
+    hooks += v->afterScroll.add([](Dataset&) {});
     const auto before = hookCounts(*v);
     v->open();
     {
@@ -490,10 +492,10 @@ TEST_F(RunningSumListTest, AListWaitingForItsOwnerAttachesAtLoaded) {
     EXPECT_FALSE(list.attached());
     // The owner installs its handler now; it still counts as one found by the list.
     std::vector<std::string> log;
-    v->afterScroll.add([&](Dataset&) {
+    hooks += v->afterScroll.add([&](Dataset&) {
         if (!list.changing()) log.push_back("owner");
     });
-    list.OnRecalcAll.add([&log](RunningSumList&) { log.push_back("recount"); });
+    hooks += list.OnRecalcAll.add([&log](RunningSumList&) { log.push_back("recount"); });
     list.Loaded();
     EXPECT_TRUE(list.attached());
     EXPECT_EQ(total(list), 1700000);
@@ -527,7 +529,7 @@ TEST_F(RunningSumListTest, ViewAndListMayGoInEitherOrder) {
     list = std::make_unique<RunningSumList>();
     list->add("PAY_SUM");
     bool armed = false;
-    v->afterScroll.addFront([&](Dataset&) {
+    hooks += v->afterScroll.addFront([&](Dataset&) {
         if (armed) list.reset();
     });
     list->setDataSet(v.get());
@@ -546,11 +548,11 @@ TEST_F(RunningSumListTest, AFailedRecountStillEndsCleanly) {
     list.setDataSet(v.get());
     Listener l(list);
     bool changingAtLastNotice = true;
-    list.SumListChanged.add([&](RunningSumList& s) { changingAtLastNotice = s.changing(); });
+    hooks += list.SumListChanged.add([&](RunningSumList& s) { changingAtLastNotice = s.changing(); });
 
     // An earlier scroll handler fails on the second record.
     int scrolls = 0;
-    const auto id = v->afterScroll.addFront([&](Dataset&) {
+    Connection failing = v->afterScroll.addFront([&](Dataset&) {
         if (++scrolls == 2) throw EngineError(QStringLiteral("damaged"));
     });
     EXPECT_THROW(list.RecalcAll(), EngineError);
@@ -558,11 +560,11 @@ TEST_F(RunningSumListTest, AFailedRecountStillEndsCleanly) {
     EXPECT_FALSE(changingAtLastNotice);
     EXPECT_FALSE(v->controlsDisabled());
     EXPECT_EQ(l.seen.back(), 1000000) << "what was counted before the error";
-    v->afterScroll.remove(id);
+    failing.disconnect();
 
     // The view closed under the scan.
     scrolls = 0;
-    v->afterScroll.addFront([&](Dataset& d) {
+    hooks += v->afterScroll.addFront([&](Dataset& d) {
         if (++scrolls == 2) d.close();
     });
     const int noticesBefore = l.changed;
@@ -576,7 +578,7 @@ TEST_F(RunningSumListTest, AFailedRecountStillEndsCleanly) {
     v = view();
     v->open();
     list.setDataSet(v.get());
-    list.OnRecalcAll.add([](RunningSumList&) { throw std::runtime_error("listener"); });
+    hooks += list.OnRecalcAll.add([](RunningSumList&) { throw std::runtime_error("listener"); });
     EXPECT_THROW(list.RecalcAll(), std::runtime_error);
     EXPECT_FALSE(list.changing());
     EXPECT_FALSE(changingAtLastNotice);
@@ -652,13 +654,13 @@ TEST_F(RunningSumListTest, AnExternalRecountTakesTheHandlersValues) {
     list.ExternalRecalc = true;
     SumItem& sum = list.add("PAY_SUM");
     SumItem& avg = list.add("PAY_SUM", widgets::goAvg);
-    list.OnRecalcAll.add([&](RunningSumList&) {
+    hooks += list.OnRecalcAll.add([&](RunningSumList&) {
         sum.setSumValue(widgets::TenThousandths::fromCount(12345678));
         avg.setSumValue(widgets::TenThousandths::fromCount(5));
     });
     Listener l(list);
     int scrolls = 0;
-    v->afterScroll.add([&](Dataset&) { ++scrolls; });
+    hooks += v->afterScroll.add([&](Dataset&) { ++scrolls; });
     v->last();
     scrolls = 0;
     list.setDataSet(v.get());

@@ -36,7 +36,7 @@ TEST_F(KindListQueryTest, TheCatalogueSelectReadsLiveRecordsInFileOrder) {
     for (int i = 1; i <= 5; ++i) q.addField({QStringLiteral("Level%1").arg(i), FieldKind::SmallInt});
     for (int i = 1; i <= 5; ++i) q.addField({QStringLiteral("Name%1").arg(i), FieldKind::Text});
     q.addField({QStringLiteral("CodeLine"), FieldKind::Text, 20, true});
-    q.onCalcFields.add([](Dataset& d) {
+    const auto codeLine = q.onCalcFields.add([](Dataset& d) {
         d.fieldByName("CodeLine").setAsString(QStringLiteral("%1.%2").arg(d.fieldByName("Level1").asInteger(), 3, 10, QLatin1Char('0'))
                                                   .arg(d.fieldByName("Level2").asInteger(), 3, 10, QLatin1Char('0')));
     });
