@@ -81,7 +81,7 @@ QString prepareFolder() {
 struct Day {
     BenchDialogs dialogs;
     reg::RegisterCore core;
-    widgets::GridModel grid;
+    gridmodel::GridModel grid;
     explicit Day(const QString& dir) : core(dir, dialogs) {
         core.currentDay.ActionDateSelectExecute();
         grid = reg::expenseGridModel(core.views);

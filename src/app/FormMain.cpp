@@ -10,7 +10,7 @@
 #include <QToolBar>
 #include <QToolButton>
 
-#include "ErrorReport.h"
+#include "ErrorBoundary.h"
 #include "FormAbout.h"
 #include "FormDayData.h"
 #include "FormHelp.h"
@@ -282,7 +282,7 @@ void TFormMain::runCommand(const std::function<void()>& command) {
     try {
         command();
     } catch (...) {
-        reportException(dialogs_, std::current_exception());
+        store::reportError(&dialogs_, std::current_exception());
     }
 }
 

@@ -20,21 +20,20 @@ class QToolBar;
 
 namespace store {
 class Dialogs;
-class TFormDateSelect;
-class TFormAnimateProgress;
-}  // namespace store
+}
 namespace reg {
 class RegisterCore;
-class TFormDayData;
-}  // namespace reg
-namespace dirs {
-class TFormSprav;
 }
+namespace windows {
+class TFormAbout;
+class TFormAnimateProgress;
+class TFormDateSelect;
+class TFormDayData;
+class TFormHelp;
+class TFormSprav;
+}  // namespace windows
 
 namespace app {
-
-class TFormAbout;
-class TFormHelp;
 
 // The main window: the MDI parent of the day window and the directories window, owner of the
 // register core (folders, current day, views) for the whole run, and of the program's eleven
@@ -65,12 +64,12 @@ public:
 
     // The other windows of the program, created by start-up after this one. The MDI children
     // belong to the MDI area, the dialogs to this window.
-    dirs::TFormSprav* FormSprav = nullptr;
-    store::TFormDateSelect* FormDateSelect = nullptr;
-    store::TFormAnimateProgress* FormAnimateProgress = nullptr;
-    reg::TFormDayData* FormDayData = nullptr;
-    TFormAbout* FormAbout = nullptr;
-    TFormHelp* FormHelp = nullptr;
+    windows::TFormSprav* FormSprav = nullptr;
+    windows::TFormDateSelect* FormDateSelect = nullptr;
+    windows::TFormAnimateProgress* FormAnimateProgress = nullptr;
+    windows::TFormDayData* FormDayData = nullptr;
+    windows::TFormAbout* FormAbout = nullptr;
+    windows::TFormHelp* FormHelp = nullptr;
 
     // The pictures of the commands, by number.
     CommandImages ImageList1;

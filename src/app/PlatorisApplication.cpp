@@ -2,7 +2,7 @@
 
 #include <QtDebug>
 
-#include "ErrorReport.h"
+#include "ErrorBoundary.h"
 #include "engine/EngineError.h"
 
 namespace app {
@@ -21,7 +21,7 @@ bool PlatorisApplication::notify(QObject* receiver, QEvent* event) {
 void PlatorisApplication::reportEscapedError(std::exception_ptr error) {
     try {
         if (errorDialogs_) {
-            reportException(*errorDialogs_, error);
+            store::reportError(errorDialogs_, error);
             return;
         }
         std::rethrow_exception(error);

@@ -6,7 +6,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
-#include "ErrorReport.h"
+#include "ErrorBoundary.h"
 #include "FormAbout.h"
 #include "FormAnimateProgress.h"
 #include "FormDateSelect.h"
@@ -41,19 +41,19 @@ ProgramWindows createWindows(store::Dialogs& dialogs, const QString& programDir)
     TFormMain& main = *windows.FormMain;
     windows.creationOrder.push_back(&main);
 
-    main.FormSprav = new dirs::TFormSprav;
+    main.FormSprav = new windows::TFormSprav;
     main.addChildWindow(main.FormSprav);
     windows.creationOrder.push_back(main.FormSprav);
 
-    main.FormDateSelect = new store::TFormDateSelect(&main);
+    main.FormDateSelect = new windows::TFormDateSelect(&main);
     windows.creationOrder.push_back(main.FormDateSelect);
-    if (auto* qtDialogs = dynamic_cast<widgets::QtDialogs*>(&dialogs))
+    if (auto* qtDialogs = dynamic_cast<windows::QtDialogs*>(&dialogs))
         qtDialogs->setDateForm(main.FormDateSelect);
 
-    main.FormAnimateProgress = new store::TFormAnimateProgress(&main);
+    main.FormAnimateProgress = new windows::TFormAnimateProgress(&main);
     windows.creationOrder.push_back(main.FormAnimateProgress);
 
-    main.FormDayData = new reg::TFormDayData(main.core());
+    main.FormDayData = new windows::TFormDayData(main.core());
     QMdiSubWindow* dayWindow = main.addChildWindow(main.FormDayData);
     windows.creationOrder.push_back(main.FormDayData);
 
@@ -62,10 +62,10 @@ ProgramWindows createWindows(store::Dialogs& dialogs, const QString& programDir)
         output::ActionSaveAsExecute(reg::expenseGridModel(main.core().views), dialogs);
     };
 
-    main.FormAbout = new TFormAbout(&main);
+    main.FormAbout = new windows::TFormAbout(&main);
     windows.creationOrder.push_back(main.FormAbout);
 
-    main.FormHelp = new TFormHelp(&main);
+    main.FormHelp = new windows::TFormHelp(&main);
     windows.creationOrder.push_back(main.FormHelp);
 
     main.showMaximized();
@@ -82,7 +82,7 @@ std::optional<ProgramWindows> startUp(store::Dialogs& dialogs, const StartupEnvi
     const QString programDir = QFileInfo(env.executablePath).absolutePath();
     QDir::setCurrent(programDir);
 
-    QGuiApplication::setApplicationDisplayName(kApplicationTitle);
+    QGuiApplication::setApplicationDisplayName(store::kApplicationTitle);
     return createWindows(dialogs, programDir);
 }
 
@@ -95,7 +95,7 @@ int runProgram(store::Dialogs& dialogs, const StartupEnvironment& env) {
         setMessageLoopRunning(false);
     } catch (...) {
         setMessageLoopRunning(false);
-        reportException(dialogs, std::current_exception());
+        store::reportError(&dialogs, std::current_exception());
     }
     return 0;
 }

@@ -7,9 +7,9 @@
 int main(int argc, char** argv) {
     app::PlatorisApplication application(argc, argv);
     app::endOnTerminationSignals(&application);
-    widgets::installRussianLocale(application);
+    app::installRussianLocale(application);
 
-    widgets::QtDialogs dialogs;
+    windows::QtDialogs dialogs;
     application.setErrorDialogs(&dialogs);
     const int exitCode = app::runProgram(dialogs, app::StartupEnvironment::ofThisProcess());
     application.setErrorDialogs(nullptr);

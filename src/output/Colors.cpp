@@ -86,13 +86,13 @@ ExportEnvironment ExportEnvironment::current() {
     return env;
 }
 
-std::optional<Rgb> resolveColor(const widgets::Color& color, const SystemColors& colors) {
+std::optional<Rgb> resolveColor(const gridmodel::Color& color, const SystemColors& colors) {
     switch (color.kind) {
-        case widgets::Color::Kind::Explicit:
+        case gridmodel::Color::Kind::Explicit:
             return Rgb{color.red, color.green, color.blue};
-        case widgets::Color::Kind::System:
+        case gridmodel::Color::Kind::System:
             return colors.at(color.systemIndex);
-        case widgets::Color::Kind::None:
+        case gridmodel::Color::Kind::None:
             break;
     }
     return std::nullopt;

@@ -53,6 +53,6 @@ struct ExportEnvironment {
 
 // An explicit colour gives its own values, a system colour its value in the table; clNone
 // gives nothing, and each writer says what it writes then.
-std::optional<Rgb> resolveColor(const widgets::Color& color, const SystemColors& colors);
+std::optional<Rgb> resolveColor(const gridmodel::Color& color, const SystemColors& colors);
 
 }  // namespace output

@@ -5,13 +5,12 @@
 #include <stdexcept>
 
 #include "DisplayText.h"
-#include "Money.h"
 #include "engine/Codec.h"
 #include "engine/Dataset.h"
 
-using widgets::ColumnFooter;
-using widgets::GridColumn;
-using widgets::GridModel;
+using gridmodel::ColumnFooter;
+using gridmodel::GridColumn;
+using gridmodel::GridModel;
 
 namespace output {
 
@@ -65,7 +64,7 @@ engine::Field* ExportWriter::FooterFieldOf(int footerRow, int columnIndex) const
 
 QString ExportWriter::DisplayText(const GridColumn& column) const {
     const engine::Field* field = FieldOf(column);
-    return field ? fieldDisplayText(*field, column.displayFormat) : QString();
+    return field ? gridmodel::displayText(*field, column.displayFormat) : QString();
 }
 
 void ExportWriter::prepare() {
@@ -92,9 +91,9 @@ void ExportWriter::prepare() {
             footerFields_[k] =
                 find(footer.fieldName.isEmpty() ? column.fieldName : footer.fieldName);
             // A field-value footer shows the record the grid stands on, so take it now.
-            if (footer.valueType == widgets::fvtFieldValue && footerFields_[k] && view &&
+            if (footer.valueType == gridmodel::fvtFieldValue && footerFields_[k] && view &&
                 !view->eof())
-                fieldValueTexts_[k] = fieldDisplayText(*footerFields_[k], footer.displayFormat);
+                fieldValueTexts_[k] = gridmodel::displayText(*footerFields_[k], footer.displayFormat);
         }
     }
 }
@@ -165,19 +164,15 @@ QString ExportWriter::ownFooterText(int footerRow, int columnIndex) const {
     const ColumnFooter& footer = GridModel::footerFor(column, footerRow);
     const size_t k = static_cast<size_t>(columnIndex + footerRow * footerValues_.columns());
     switch (footer.valueType) {
-        case widgets::fvtStaticText:
+        case gridmodel::fvtStaticText:
             return footer.value;
-        case widgets::fvtFieldValue:
+        case gridmodel::fvtFieldValue:
             return k < fieldValueTexts_.size() ? fieldValueTexts_[k] : QString();
-        case widgets::fvtAvg: {
+        case gridmodel::fvtAvg: {
             if (k >= averageCounts_.size() || averageCounts_[k] == 0 || !footerFields_[k])
                 return {};
             const double average = averageSums_[k] / averageCounts_[k];
-            const engine::Field& field = *footerFields_[k];
-            const QString& format =
-                footer.displayFormat.isEmpty() ? field.displayFormat() : footer.displayFormat;
-            return format.isEmpty() ? generalFloatText(average)
-                                    : widgets::formatWithPattern(average, format);
+            return gridmodel::numberText(average, GridModel::footerFormat(footer, footerFields_[k]));
         }
         default:
             return {};
@@ -190,7 +185,7 @@ void ExportWriter::WriteFooter(const ExportColumns& columns, int footerRow) {
         const ColumnFooter& footer = GridModel::footerFor(column, footerRow);
         const int index = static_cast<int>(j);
         const QString text =
-            footer.valueType == widgets::fvtSum || footer.valueType == widgets::fvtCount
+            footer.valueType == gridmodel::fvtSum || footer.valueType == gridmodel::fvtCount
                 ? GetFooterValue(footerRow, index)
                 : ownFooterText(footerRow, index);
         WriteFooterCell(index, footerRow, column, footer.font, footer.color, footer.alignment,
@@ -206,7 +201,7 @@ void ExportWriter::CalcFooterValues() {
             const engine::Field* field = footerFields_[k];
             if (!field) continue;
             switch (GridModel::footerFor(*columns_[static_cast<size_t>(j)], r).valueType) {
-                case widgets::fvtSum: {
+                case gridmodel::fvtSum: {
                     const QVariant value = field->value();
                     if (value.isNull()) break;
                     int64_t& sum = footerValues_.at(r, j);
@@ -216,10 +211,10 @@ void ExportWriter::CalcFooterValues() {
                     sum = static_cast<int64_t>(std::nearbyint(exact));
                     break;
                 }
-                case widgets::fvtCount:
+                case gridmodel::fvtCount:
                     footerValues_.at(r, j) += 10000;
                     break;
-                case widgets::fvtAvg: {
+                case gridmodel::fvtAvg: {
                     const QVariant value = field->value();
                     if (value.isNull()) break;
                     averageSums_[k] += value.toDouble();
@@ -238,25 +233,18 @@ QString ExportWriter::GetFooterValue(int footerRow, int columnIndex) const {
         columnIndex >= footerValues_.columns())
         return {};
     const GridColumn& column = *columns_[static_cast<size_t>(columnIndex)];
+    const ColumnFooter& footer = GridModel::footerFor(column, footerRow);
     const int64_t sum = footerValues_.at(footerRow, columnIndex);
-    switch (GridModel::footerFor(column, footerRow).valueType) {
-        case widgets::fvtCount:
-            return generalFloatText(static_cast<double>(sum) / 10000.0);
-        case widgets::fvtSum: {
+    switch (footer.valueType) {
+        case gridmodel::fvtCount:
+            return gridmodel::generalNumberText(static_cast<double>(sum / 10000));
+        case gridmodel::fvtSum: {
             const engine::Field* field = FooterFieldOf(footerRow, columnIndex);
-            if (!field) return {};
-            const double value = static_cast<double>(sum) / 10000.0;
-            const QString& format = field->displayFormat();
-            switch (field->kind()) {
-                case engine::FieldKind::SmallInt:
-                    return format.isEmpty() ? QString::number(sum / 10000)
-                                            : widgets::formatWithPattern(value, format);
-                case engine::FieldKind::Float:
-                    return format.isEmpty() ? generalFloatText(value)
-                                            : widgets::formatWithPattern(value, format);
-                default:
-                    return {};
-            }
+            if (!field || (field->kind() != engine::FieldKind::SmallInt &&
+                           field->kind() != engine::FieldKind::Float))
+                return {};
+            return gridmodel::numberText(static_cast<double>(sum) / 10000.0,
+                                         GridModel::footerFormat(footer, field));
         }
         default:
             return {};

@@ -43,8 +43,8 @@ public:
     ExportWriter& operator=(const ExportWriter&) = delete;
 
     // The grid to export (not owned); it must outlive the export.
-    void setGrid(const widgets::GridModel& grid) { grid_ = &grid; }
-    const widgets::GridModel* grid() const { return grid_; }
+    void setGrid(const gridmodel::GridModel& grid) { grid_ = &grid; }
+    const gridmodel::GridModel* grid() const { return grid_; }
 
     // Runs the export into a stream:
     //  1. holds back the view's notifications to its controls and remembers its record;
@@ -67,28 +67,29 @@ protected:
     virtual void WriteTitle(const ExportColumns& /*columns*/) {}
     // Fills the cell parameters for each column in turn and calls WriteDataCell.
     virtual void WriteRecord(const ExportColumns& columns);
-    virtual void WriteDataCell(const widgets::GridColumn& /*column*/, const TCellParams& /*cell*/) {
+    virtual void WriteDataCell(const gridmodel::GridColumn& /*column*/, const TCellParams& /*cell*/) {
     }
     // Collects each column's footer text, font, colour and alignment and calls WriteFooterCell.
     virtual void WriteFooter(const ExportColumns& columns, int footerRow);
     virtual void WriteFooterCell(int /*columnIndex*/, int /*footerRow*/,
-                                 const widgets::GridColumn& /*column*/,
-                                 const widgets::FontSpec& /*font*/, const widgets::Color& /*color*/,
-                                 widgets::Align /*alignment*/, const QString& /*text*/) {}
+                                 const gridmodel::GridColumn& /*column*/,
+                                 const gridmodel::FontSpec& /*font*/, const gridmodel::Color& /*color*/,
+                                 gridmodel::Align /*alignment*/, const QString& /*text*/) {}
 
     // Adds the current record to the footer sums: a sum footer adds its field's value (when
     // not null) as round-half-even(value × 10000 + sum), a count footer adds 10000. The field
     // is the footer's own or else the column's; a footer whose field the view lacks is skipped.
     void CalcFooterValues();
-    // The text of a sum or count footer from the export's own sums: a count in the general
-    // number form; a sum through its field's display format, else in the field type's plain
-    // form. Empty for other footers.
+    // The text of a sum or count footer from the export's own sums, as the grid shows its
+    // footer: a count in the general number form; a sum of a number field through the footer's
+    // format, else its field's display format, else in the general form. Empty for other
+    // footers.
     QString GetFooterValue(int footerRow, int columnIndex) const;
 
     // The display text of a column at the current record; empty without a field.
-    QString DisplayText(const widgets::GridColumn& column) const;
+    QString DisplayText(const gridmodel::GridColumn& column) const;
     // The view's field of a column, or null.
-    engine::Field* FieldOf(const widgets::GridColumn& column) const;
+    engine::Field* FieldOf(const gridmodel::GridColumn& column) const;
     // The field a footer sums or counts, or null.
     engine::Field* FooterFieldOf(int footerRow, int columnIndex) const;
 
@@ -99,7 +100,7 @@ protected:
     // buffer that the next call reuses.
     std::string& encode(const QString& text);
 
-    std::optional<Rgb> resolve(const widgets::Color& color) const {
+    std::optional<Rgb> resolve(const gridmodel::Color& color) const {
         return resolveColor(color, environment_.colors);
     }
     const ExportEnvironment& environment() const { return environment_; }
@@ -111,7 +112,7 @@ private:
     QString ownFooterText(int footerRow, int columnIndex) const;
 
     ExportEnvironment environment_;
-    const widgets::GridModel* grid_ = nullptr;
+    const gridmodel::GridModel* grid_ = nullptr;
     ExportStream* stream_ = nullptr;
     ExportColumns columns_;
     std::vector<engine::Field*> fields_;        // per exported column

@@ -60,7 +60,7 @@ std::unique_ptr<ExportWriter> makeExportWriter(ExportKind kind,
     return nullptr;
 }
 
-void SaveGridToExportFile(ExportKind kind, const widgets::GridModel& grid, const QString& fileName,
+void SaveGridToExportFile(ExportKind kind, const gridmodel::GridModel& grid, const QString& fileName,
                           bool wholeGrid, const ExportEnvironment& environment) {
     const std::unique_ptr<ExportWriter> writer = makeExportWriter(kind, environment);
     writer->setGrid(grid);
@@ -82,7 +82,7 @@ std::optional<QString> SaveDialogExport(store::Dialogs& dialogs) {
     return withDefaultExtension(*chosen);
 }
 
-void ExportGrid(const widgets::GridModel& grid, store::Dialogs& dialogs) {
+void ExportGrid(const gridmodel::GridModel& grid, store::Dialogs& dialogs) {
     const std::optional<QString> fileName = SaveDialogExport(dialogs);
     if (!fileName) return;
     const std::optional<ExportKind> kind = exportKindOf(*fileName);
@@ -90,7 +90,7 @@ void ExportGrid(const widgets::GridModel& grid, store::Dialogs& dialogs) {
     SaveGridToExportFile(*kind, grid, *fileName, true);
 }
 
-void ActionSaveAsExecute(const widgets::GridModel& dataGrid1, store::Dialogs& dialogs) {
+void ActionSaveAsExecute(const gridmodel::GridModel& dataGrid1, store::Dialogs& dialogs) {
     ExportGrid(dataGrid1, dialogs);
 }
 

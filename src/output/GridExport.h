@@ -30,7 +30,7 @@ std::unique_ptr<ExportWriter> makeExportWriter(
 
 // Creates a writer of the kind, gives it the grid and exports into the file (created or
 // truncated). Errors go on to the caller, who shows them; the writer is gone either way.
-void SaveGridToExportFile(ExportKind kind, const widgets::GridModel& grid, const QString& fileName,
+void SaveGridToExportFile(ExportKind kind, const gridmodel::GridModel& grid, const QString& fileName,
                           bool wholeGrid,
                           const ExportEnvironment& environment = ExportEnvironment::current());
 
@@ -41,10 +41,10 @@ std::optional<QString> SaveDialogExport(store::Dialogs& dialogs);
 
 // The export command on a grid: the dialog, the writer by the extension, the export of the
 // whole grid. Cancelling, or an extension no writer has, ends it without output or message.
-void ExportGrid(const widgets::GridModel& grid, store::Dialogs& dialogs);
+void ExportGrid(const gridmodel::GridModel& grid, store::Dialogs& dialogs);
 
 // The command "Экспорт": exports the day window's expenses grid (DataGrid1), whichever page of
 // that window is showing. The main window passes the model of that grid.
-void ActionSaveAsExecute(const widgets::GridModel& dataGrid1, store::Dialogs& dialogs);
+void ActionSaveAsExecute(const gridmodel::GridModel& dataGrid1, store::Dialogs& dialogs);
 
 }  // namespace output

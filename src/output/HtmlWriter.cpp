@@ -5,8 +5,8 @@
 #include "TitleTree.h"
 #include "engine/Codec.h"
 
-using widgets::Align;
-using widgets::GridColumn;
+using gridmodel::Align;
+using gridmodel::GridColumn;
 
 namespace output {
 
@@ -52,7 +52,7 @@ void HtmlWriter::PutL(const QString& text) {
     write(kCrLf);
 }
 
-std::string HtmlWriter::GetColor(const widgets::Color& color) const {
+std::string HtmlWriter::GetColor(const gridmodel::Color& color) const {
     const Rgb rgb = resolve(color).value_or(Rgb{});
     char buf[8];
     std::snprintf(buf, sizeof buf, "%02X%02X%02X", rgb.red & 0xFF, rgb.green & 0xFF,
@@ -72,7 +72,7 @@ const char* HtmlWriter::GetAlignment(Align alignment) {
     return "LEFT";
 }
 
-const HtmlWriter::FontMarkup& HtmlWriter::markupOf(const widgets::FontSpec& font) {
+const HtmlWriter::FontMarkup& HtmlWriter::markupOf(const gridmodel::FontSpec& font) {
     for (const FontMarkup& m : fonts_)
         if (m.font == font) return m;
     FontMarkup m;
@@ -94,7 +94,7 @@ const HtmlWriter::FontMarkup& HtmlWriter::markupOf(const widgets::FontSpec& font
 }
 
 const std::string& HtmlWriter::cellStart(int width, Align alignment,
-                                         const widgets::Color& background) {
+                                         const gridmodel::Color& background) {
     for (const CellStart& c : cellStarts_)
         if (c.width == width && c.alignment == alignment && c.background == background)
             return c.text;
@@ -106,7 +106,7 @@ const std::string& HtmlWriter::cellStart(int width, Align alignment,
 
 // The styles open in the order bold, italic, underline, strike-out and close in that same
 // order, not nested the other way round; browsers read both alike.
-void HtmlWriter::PutText(const widgets::FontSpec& font, const QString& text) {
+void HtmlWriter::PutText(const gridmodel::FontSpec& font, const QString& text) {
     const FontMarkup& m = markupOf(font);
     escaped_ = m.open;
     appendEscaped(escaped_, encode(text));
@@ -125,7 +125,7 @@ void HtmlWriter::WritePrefix() {
     PutL("</TITLE>");
     PutL("</HEAD>");
     PutL("<BODY>");
-    const widgets::GridModel& g = *grid();
+    const gridmodel::GridModel& g = *grid();
     std::string border;
     if (!g.dgColLines && !g.dgRowLines)
         border = "BORDER=0 CELLSPACING=0 CELLPADDING=";
@@ -145,7 +145,7 @@ void HtmlWriter::WriteSuffix() {
 }
 
 void HtmlWriter::WriteTitle(const ExportColumns& columns) {
-    const widgets::GridModel& g = *grid();
+    const gridmodel::GridModel& g = *grid();
     if (!g.useMultiTitle) {
         PutL("<TR>");
         for (const GridColumn* c : columns) {
@@ -200,8 +200,8 @@ void HtmlWriter::WriteFooter(const ExportColumns& columns, int footerRow) {
     PutL("</TR>");
 }
 
-void HtmlWriter::WriteFooterCell(int, int, const GridColumn& column, const widgets::FontSpec& font,
-                                 const widgets::Color& color, Align alignment,
+void HtmlWriter::WriteFooterCell(int, int, const GridColumn& column, const gridmodel::FontSpec& font,
+                                 const gridmodel::Color& color, Align alignment,
                                  const QString& text) {
     Put(cellStart(column.width, alignment, color));
     PutText(font, text);

@@ -24,11 +24,11 @@ protected:
     void WriteSuffix() override;
     void WriteTitle(const ExportColumns& columns) override;
     void WriteRecord(const ExportColumns& columns) override;
-    void WriteDataCell(const widgets::GridColumn& column, const TCellParams& cell) override;
+    void WriteDataCell(const gridmodel::GridColumn& column, const TCellParams& cell) override;
     void WriteFooter(const ExportColumns& columns, int footerRow) override;
-    void WriteFooterCell(int columnIndex, int footerRow, const widgets::GridColumn& column,
-                         const widgets::FontSpec& font, const widgets::Color& color,
-                         widgets::Align alignment, const QString& text) override;
+    void WriteFooterCell(int columnIndex, int footerRow, const gridmodel::GridColumn& column,
+                         const gridmodel::FontSpec& font, const gridmodel::Color& color,
+                         gridmodel::Align alignment, const QString& text) override;
 
     void Put(const char* bytes) { write(bytes); }
     void Put(std::string_view bytes) { write(bytes); }
@@ -37,27 +37,27 @@ protected:
     void PutL(std::string_view bytes);
     void PutL(const QString& text);
     // The font element around the escaped text.
-    void PutText(const widgets::FontSpec& font, const QString& text);
+    void PutText(const gridmodel::FontSpec& font, const QString& text);
     // RRGGBB; no colour gives "000000".
-    std::string GetColor(const widgets::Color& color) const;
-    static const char* GetAlignment(widgets::Align alignment);
+    std::string GetColor(const gridmodel::Color& color) const;
+    static const char* GetAlignment(gridmodel::Align alignment);
 
 private:
     // The font element's opening and closing markup, made once per font of an export.
     struct FontMarkup {
-        widgets::FontSpec font;
+        gridmodel::FontSpec font;
         std::string open, close;
     };
-    const FontMarkup& markupOf(const widgets::FontSpec& font);
+    const FontMarkup& markupOf(const gridmodel::FontSpec& font);
     // "  <TD WIDTH=w ALIGN="a" BGCOLOR=#c>", made once per kind of cell.
     struct CellStart {
         int width;
-        widgets::Align alignment;
-        widgets::Color background;
+        gridmodel::Align alignment;
+        gridmodel::Color background;
         std::string text;
     };
-    const std::string& cellStart(int width, widgets::Align alignment,
-                                 const widgets::Color& background);
+    const std::string& cellStart(int width, gridmodel::Align alignment,
+                                 const gridmodel::Color& background);
 
     std::vector<FontMarkup> fonts_;
     std::string escaped_;

@@ -3,9 +3,9 @@
 #include "TitleTree.h"
 #include "engine/Codec.h"
 
-using widgets::Align;
-using widgets::Color;
-using widgets::GridColumn;
+using gridmodel::Align;
+using gridmodel::Color;
+using gridmodel::GridColumn;
 
 namespace output {
 
@@ -46,9 +46,9 @@ void RtfWriter::ExportToStream(ExportStream& stream, bool wholeGrid) {
     edges_.clear();
     textStarts_.clear();
     recordRowDefinition_.clear();
-    GetColorIndex(widgets::clBlack);
-    GetColorIndex(widgets::clWhite);
-    GetColorIndex(widgets::clBtnFace);
+    GetColorIndex(gridmodel::clBlack);
+    GetColorIndex(gridmodel::clWhite);
+    GetColorIndex(gridmodel::clBtnFace);
     ExportWriter::ExportToStream(body, wholeGrid);
 
     std::string head;
@@ -103,10 +103,10 @@ int RtfWriter::GetColorIndex(const Color& color) {
 }
 
 Color RtfWriter::GetFooterCellColor(const GridColumn& column, int footerRow) const {
-    return widgets::GridModel::footerFor(column, footerRow).color;
+    return gridmodel::GridModel::footerFor(column, footerRow).color;
 }
 
-const std::string& RtfWriter::textStart(const widgets::FontSpec& font, const Color& background) {
+const std::string& RtfWriter::textStart(const gridmodel::FontSpec& font, const Color& background) {
     for (const TextStart& t : textStarts_)
         if (t.font == font && t.background == background) return t.text;
     std::string s = "\\fs" + decimal(2 * font.pointSize(environment().pixelsPerInch));
@@ -122,7 +122,7 @@ const std::string& RtfWriter::textStart(const widgets::FontSpec& font, const Col
     return textStarts_.back().text;
 }
 
-void RtfWriter::PutText(const widgets::FontSpec& font, const QString& text,
+void RtfWriter::PutText(const gridmodel::FontSpec& font, const QString& text,
                         const Color& background) {
     cell_ = textStart(font, background);
     appendEscaped(cell_, encode(text));
@@ -162,7 +162,7 @@ void RtfWriter::WriteSuffix() {
 }
 
 void RtfWriter::WriteTitle(const ExportColumns& columns) {
-    const widgets::GridModel& g = *grid();
+    const gridmodel::GridModel& g = *grid();
     edges_ = cellRightEdges(columns, environment().pixelsPerInch);
     if (!g.useMultiTitle) {
         std::vector<RowCell> cells;
@@ -258,7 +258,7 @@ void RtfWriter::WriteFooter(const ExportColumns& columns, int footerRow) {
     PutL("\\pard\\intbl\\row}");
 }
 
-void RtfWriter::WriteFooterCell(int, int, const GridColumn&, const widgets::FontSpec& font,
+void RtfWriter::WriteFooterCell(int, int, const GridColumn&, const gridmodel::FontSpec& font,
                                 const Color& color, Align alignment, const QString& text) {
     writeCellStart(alignment, ordinarySpacing());
     PutText(font, text, color);

@@ -34,46 +34,46 @@ protected:
     void WriteSuffix() override;
     void WriteTitle(const ExportColumns& columns) override;
     void WriteRecord(const ExportColumns& columns) override;
-    void WriteDataCell(const widgets::GridColumn& column, const TCellParams& cell) override;
+    void WriteDataCell(const gridmodel::GridColumn& column, const TCellParams& cell) override;
     void WriteFooter(const ExportColumns& columns, int footerRow) override;
-    void WriteFooterCell(int columnIndex, int footerRow, const widgets::GridColumn& column,
-                         const widgets::FontSpec& font, const widgets::Color& color,
-                         widgets::Align alignment, const QString& text) override;
+    void WriteFooterCell(int columnIndex, int footerRow, const gridmodel::GridColumn& column,
+                         const gridmodel::FontSpec& font, const gridmodel::Color& color,
+                         gridmodel::Align alignment, const QString& text) override;
 
     void Put(const char* bytes) { write(bytes); }
     void Put(std::string_view bytes) { write(bytes); }
     void PutL(const char* bytes) { PutL(std::string_view(bytes)); }
     void PutL(std::string_view bytes);
-    void PutText(const widgets::FontSpec& font, const QString& text,
-                 const widgets::Color& background);
-    static const char* GetAlignment(widgets::Align alignment);
+    void PutText(const gridmodel::FontSpec& font, const QString& text,
+                 const gridmodel::Color& background);
+    static const char* GetAlignment(gridmodel::Align alignment);
     int GetFontIndex(const QString& faceName);
     // Colours are told apart by their RGB values; no colour counts as white, the paper.
-    int GetColorIndex(const widgets::Color& color);
+    int GetColorIndex(const gridmodel::Color& color);
     // Appends a cell's borders to a row definition: left, top, bottom, right, each it has.
     static void WriteCellBorder(std::string& row, bool left, bool top, bool right, bool bottom);
-    widgets::Color GetDataCellColor(const widgets::GridColumn& column) const {
+    gridmodel::Color GetDataCellColor(const gridmodel::GridColumn& column) const {
         return column.color;
     }
-    widgets::Color GetFooterCellColor(const widgets::GridColumn& column, int footerRow) const;
+    gridmodel::Color GetFooterCellColor(const gridmodel::GridColumn& column, int footerRow) const;
 
 private:
     struct RowCell {
         bool left = true, top = true, right = true, bottom = true;
-        widgets::Color shade;
+        gridmodel::Color shade;
     };
     // "\trowd\trgaph40", then per cell its borders, shade and right edge, then "{\trrh0".
     std::string rowDefinition(const std::vector<RowCell>& cells);
-    void writeCellStart(widgets::Align alignment, int spacing);
+    void writeCellStart(gridmodel::Align alignment, int spacing);
     int ordinarySpacing() const;
 
     // The control words before a cell text, made once per font and background of an export.
     struct TextStart {
-        widgets::FontSpec font;
-        widgets::Color background;
+        gridmodel::FontSpec font;
+        gridmodel::Color background;
         std::string text;
     };
-    const std::string& textStart(const widgets::FontSpec& font, const widgets::Color& background);
+    const std::string& textStart(const gridmodel::FontSpec& font, const gridmodel::Color& background);
 
     std::vector<Rgb> colors_;
     std::vector<QString> fonts_;

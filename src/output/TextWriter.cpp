@@ -46,7 +46,7 @@ void TextWriter::WriteRecord(const ExportColumns& columns) {
     ExportWriter::WriteRecord(columns);
 }
 
-void TextWriter::WriteDataCell(const widgets::GridColumn&, const TCellParams& cell) {
+void TextWriter::WriteDataCell(const gridmodel::GridColumn&, const TCellParams& cell) {
     CheckFirstCell();
     writeCell(cell.text);
 }
@@ -57,8 +57,8 @@ void TextWriter::WriteFooter(const ExportColumns& columns, int footerRow) {
     ExportWriter::WriteFooter(columns, footerRow);
 }
 
-void TextWriter::WriteFooterCell(int, int, const widgets::GridColumn&, const widgets::FontSpec&,
-                                 const widgets::Color&, widgets::Align, const QString& text) {
+void TextWriter::WriteFooterCell(int, int, const gridmodel::GridColumn&, const gridmodel::FontSpec&,
+                                 const gridmodel::Color&, gridmodel::Align, const QString& text) {
     CheckFirstCell();
     writeCell(text);
 }

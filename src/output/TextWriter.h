@@ -22,11 +22,11 @@ public:
 protected:
     void WriteTitle(const ExportColumns& columns) override;
     void WriteRecord(const ExportColumns& columns) override;
-    void WriteDataCell(const widgets::GridColumn& column, const TCellParams& cell) override;
+    void WriteDataCell(const gridmodel::GridColumn& column, const TCellParams& cell) override;
     void WriteFooter(const ExportColumns& columns, int footerRow) override;
-    void WriteFooterCell(int columnIndex, int footerRow, const widgets::GridColumn& column,
-                         const widgets::FontSpec& font, const widgets::Color& color,
-                         widgets::Align alignment, const QString& text) override;
+    void WriteFooterCell(int columnIndex, int footerRow, const gridmodel::GridColumn& column,
+                         const gridmodel::FontSpec& font, const gridmodel::Color& color,
+                         gridmodel::Align alignment, const QString& text) override;
 
     // A line separator unless this is the first line.
     void CheckFirstRec();

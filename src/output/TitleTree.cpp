@@ -2,8 +2,8 @@
 
 namespace output {
 
-TitleTree::TitleTree(const widgets::GridModel& grid) {
-    for (const widgets::GridColumn& column : grid.columns) {
+TitleTree::TitleTree(const gridmodel::GridModel& grid) {
+    for (const gridmodel::GridColumn& column : grid.columns) {
         const QStringList parts = column.title.caption.split(QLatin1Char('|'));
         const int width = column.visible ? column.width : 0;
         THeadTreeNode* parent = &top_;
@@ -36,7 +36,7 @@ TitleTree::TitleTree(const widgets::GridModel& grid) {
     for (const auto& child : top_.children) top_.width += child->width;
 }
 
-const THeadTreeNode* TitleTree::leafOf(const widgets::GridColumn* column) const {
+const THeadTreeNode* TitleTree::leafOf(const gridmodel::GridColumn* column) const {
     for (const auto& [c, leaf] : leaves_)
         if (c == column) return leaf;
     return nullptr;
@@ -45,7 +45,7 @@ const THeadTreeNode* TitleTree::leafOf(const widgets::GridColumn* column) const 
 TitleLevels::TitleLevels(const TitleTree& tree, const ExportColumns& columns)
     : columnCount_(static_cast<int>(columns.size())) {
     std::vector<const THeadTreeNode*> level;
-    for (const widgets::GridColumn* c : columns) level.push_back(tree.leafOf(c));
+    for (const gridmodel::GridColumn* c : columns) level.push_back(tree.leafOf(c));
     levels_.push_back(level);
     for (;;) {
         bool moved = false;

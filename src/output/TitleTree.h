@@ -17,21 +17,21 @@ struct THeadTreeNode {
     int width = 0;  // pixels: the visible columns below the node
     THeadTreeNode* parent = nullptr;
     std::vector<std::unique_ptr<THeadTreeNode>> children;
-    const widgets::GridColumn* column = nullptr;  // leaves only
+    const gridmodel::GridColumn* column = nullptr;  // leaves only
 };
 
 class TitleTree {
 public:
-    explicit TitleTree(const widgets::GridModel& grid);
+    explicit TitleTree(const gridmodel::GridModel& grid);
     TitleTree(const TitleTree&) = delete;
     TitleTree& operator=(const TitleTree&) = delete;
 
     const THeadTreeNode& top() const { return top_; }
-    const THeadTreeNode* leafOf(const widgets::GridColumn* column) const;
+    const THeadTreeNode* leafOf(const gridmodel::GridColumn* column) const;
 
 private:
     THeadTreeNode top_;
-    std::vector<std::pair<const widgets::GridColumn*, const THeadTreeNode*>> leaves_;
+    std::vector<std::pair<const gridmodel::GridColumn*, const THeadTreeNode*>> leaves_;
 };
 
 struct TitleSpan {

@@ -123,10 +123,10 @@ void XlsWriter::WriteStringCell(const QString& text) {
 }
 
 void XlsWriter::WriteTitle(const ExportColumns& columns) {
-    for (const widgets::GridColumn* c : columns) WriteStringCell(c->title.caption);
+    for (const gridmodel::GridColumn* c : columns) WriteStringCell(c->title.caption);
 }
 
-void XlsWriter::WriteDataCell(const widgets::GridColumn& column, const TCellParams& cell) {
+void XlsWriter::WriteDataCell(const gridmodel::GridColumn& column, const TCellParams& cell) {
     const engine::Field* field = FieldOf(column);
     if (!field) {
         WriteBlankCell();
@@ -149,12 +149,12 @@ void XlsWriter::WriteDataCell(const widgets::GridColumn& column, const TCellPara
     }
 }
 
-void XlsWriter::WriteFooterCell(int columnIndex, int footerRow, const widgets::GridColumn& column,
-                                const widgets::FontSpec&, const widgets::Color&, widgets::Align,
+void XlsWriter::WriteFooterCell(int columnIndex, int footerRow, const gridmodel::GridColumn& column,
+                                const gridmodel::FontSpec&, const gridmodel::Color&, gridmodel::Align,
                                 const QString& text) {
-    const widgets::FooterValueType type =
-        widgets::GridModel::footerFor(column, footerRow).valueType;
-    if (type == widgets::fvtSum || type == widgets::fvtCount)
+    const gridmodel::FooterValueType type =
+        gridmodel::GridModel::footerFor(column, footerRow).valueType;
+    if (type == gridmodel::fvtSum || type == gridmodel::fvtCount)
         WriteFloatCell(static_cast<double>(footerValues().at(footerRow, columnIndex)) / 10000.0);
     else
         WriteStringCell(text);

@@ -23,10 +23,10 @@ protected:
     void WritePrefix() override;
     void WriteSuffix() override;
     void WriteTitle(const ExportColumns& columns) override;
-    void WriteDataCell(const widgets::GridColumn& column, const TCellParams& cell) override;
-    void WriteFooterCell(int columnIndex, int footerRow, const widgets::GridColumn& column,
-                         const widgets::FontSpec& font, const widgets::Color& color,
-                         widgets::Align alignment, const QString& text) override;
+    void WriteDataCell(const gridmodel::GridColumn& column, const TCellParams& cell) override;
+    void WriteFooterCell(int columnIndex, int footerRow, const gridmodel::GridColumn& column,
+                         const gridmodel::FontSpec& font, const gridmodel::Color& color,
+                         gridmodel::Align alignment, const QString& text) override;
 
     // Each writes one record at the current row and column, then advances.
     void WriteBlankCell();

@@ -34,12 +34,12 @@ void DayBalances::Loaded() {
 }
 
 void DayBalances::DBSumListDaySumSumListChanged(RunningSumList&) {
-    const widgets::SumItem* start = DBSumListStartMoney.find(widgets::goSum, QStringLiteral("START_SUM"));
-    const widgets::SumItem* expenses = DBSumListDaySum.find(widgets::goSum, QStringLiteral("PAY_SUM"));
-    const widgets::TenThousandths s = start ? start->SumValue() : widgets::TenThousandths();
-    const widgets::TenThousandths e = expenses ? expenses->SumValue() : widgets::TenThousandths();
+    const gridmodel::SumItem* start = DBSumListStartMoney.find(gridmodel::goSum, QStringLiteral("START_SUM"));
+    const gridmodel::SumItem* expenses = DBSumListDaySum.find(gridmodel::goSum, QStringLiteral("PAY_SUM"));
+    const gridmodel::TenThousandths s = start ? start->SumValue() : gridmodel::TenThousandths();
+    const gridmodel::TenThousandths e = expenses ? expenses->SumValue() : gridmodel::TenThousandths();
     core_.DayOstatok = (s - e).toDouble();
-    core_.texts.setDayOstatok(widgets::formatWithPattern(core_.DayOstatok, widgets::kBalanceMoneyPattern));
+    core_.texts.setDayOstatok(gridmodel::formatWithPattern(core_.DayOstatok, kDayOstatokFormat));
 }
 
 void DayBalances::DataSourceIncomeSumDataChange(engine::Dataset&, engine::Field*) {

@@ -10,7 +10,10 @@ class Field;
 namespace reg {
 
 class RegisterCore;
-using widgets::RunningSumList;
+using gridmodel::RunningSumList;
+
+// How the expected balance at the end of the day is shown.
+inline const QString kDayOstatokFormat = QStringLiteral("## ### ##0.00");
 
 // The opening balances per bank, the expected income of the day and the expected balance at
 // the end of the day, kept current while the day is worked on.

@@ -2,7 +2,7 @@
 
 #include "DataViews.h"
 
-using namespace widgets;
+using namespace gridmodel;
 
 namespace reg {
 

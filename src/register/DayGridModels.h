@@ -10,8 +10,8 @@ namespace reg {
 
 // The column models of the day window's three grids: what the screen shows, what export
 // writes and what printing lays out.
-widgets::GridModel expenseGridModel(store::DataViews& views);      // DataGrid1
-widgets::GridModel startMoneyGridModel(store::DataViews& views);   // DataGrid2
-widgets::GridModel incomeGridModel(store::DataViews& views);       // DataGrid3
+gridmodel::GridModel expenseGridModel(store::DataViews& views);      // DataGrid1
+gridmodel::GridModel startMoneyGridModel(store::DataViews& views);   // DataGrid2
+gridmodel::GridModel incomeGridModel(store::DataViews& views);       // DataGrid3
 
 }  // namespace reg

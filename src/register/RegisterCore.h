@@ -11,6 +11,7 @@
 #include "Dialogs.h"
 #include "PaymentRecords.h"
 #include "PickLists.h"
+#include "ProgramVersion.h"
 #include "ProgramFolders.h"
 #include "TableGroups.h"
 #include "engine/EventList.h"
@@ -55,7 +56,7 @@ public:
     RegisterCore(const RegisterCore&) = delete;
     RegisterCore& operator=(const RegisterCore&) = delete;
 
-    const QString ProgVersion = QStringLiteral("1.36");
+    const QString ProgVersion = kProgramVersion;
     QDate CurrentDate;
     QString ProgDir;
     QString SpravDir;

@@ -11,7 +11,7 @@
 #include "DatasetModel.h"
 #include "Dialogs.h"
 #include "ErrorBoundary.h"
-#include "FieldText.h"
+#include "DisplayText.h"
 #include "GridLook.h"
 #include "engine/EngineError.h"
 
@@ -27,7 +27,7 @@ bool isEditing(const engine::Dataset* view) {
                     view->state() == engine::Dataset::State::Insert);
 }
 
-QStringList titleLevels(const GridModel& grid, const GridColumn& column) {
+QStringList titleLevels(const gridmodel::GridModel& grid, const gridmodel::GridColumn& column) {
     if (!grid.useMultiTitle) return {column.title.caption};
     return column.title.caption.split(QLatin1Char('|'));
 }
@@ -38,7 +38,7 @@ QStringList titleLevels(const GridModel& grid, const GridColumn& column) {
 // DataGrid
 
 DataGrid::DataGrid(QWidget* parent)
-    : QFrame(parent), sumList_(RunningSumList::Attaching::Immediately) {
+    : QFrame(parent), sumList_(gridmodel::RunningSumList::Attaching::Immediately) {
     setFrameShape(QFrame::StyledPanel);
     setFrameShadow(QFrame::Sunken);
     sumList_.setActive(false);
@@ -81,7 +81,7 @@ DataGrid::DataGrid(QWidget* parent)
             });
     connect(model_, &DatasetModel::recordChanged, this, &DataGrid::followRecord);
     connect(qApp, &QApplication::focusChanged, this, &DataGrid::onFocusChanged);
-    sumsHook_ = sumList_.SumListChanged.add([this](RunningSumList&) { footer_->update(); });
+    sumsHook_ = sumList_.SumListChanged.add([this](gridmodel::RunningSumList&) { footer_->update(); });
     setFocusProxy(table_);
 }
 
@@ -94,7 +94,7 @@ DataGrid::~DataGrid() {
     model_->setDataset(nullptr);
 }
 
-void DataGrid::setGridModel(GridModel model) {
+void DataGrid::setGridModel(gridmodel::GridModel model) {
     engine::Dataset* view = model.dataSource;
     model.dataSource = grid_.dataSource;
     grid_ = std::move(model);
@@ -109,21 +109,21 @@ void DataGrid::setGridModel(GridModel model) {
 
     model_->setGridModel(&grid_);
     for (size_t i = 0; i < grid_.columns.size(); ++i) {
-        const GridColumn& c = grid_.columns[i];
+        const gridmodel::GridColumn& c = grid_.columns[i];
         table_->setColumnHidden(static_cast<int>(i), !c.visible);
         table_->setColumnWidth(static_cast<int>(i), c.width);
     }
     // Every summing footer owns an item of the grid's sum list.
     const int footerRows = std::max(1, grid_.footerRowCount);
-    for (const GridColumn& c : grid_.columns)
+    for (const gridmodel::GridColumn& c : grid_.columns)
         for (int r = 0; r < footerRows; ++r) {
-            const ColumnFooter& f = GridModel::footerFor(c, r);
-            GroupOperation operation = goSum;
-            if (f.valueType == fvtAvg)
-                operation = goAvg;
-            else if (f.valueType == fvtCount)
-                operation = goCount;
-            else if (f.valueType != fvtSum)
+            const gridmodel::ColumnFooter& f = gridmodel::GridModel::footerFor(c, r);
+            gridmodel::GroupOperation operation = gridmodel::goSum;
+            if (f.valueType == gridmodel::fvtAvg)
+                operation = gridmodel::goAvg;
+            else if (f.valueType == gridmodel::fvtCount)
+                operation = gridmodel::goCount;
+            else if (f.valueType != gridmodel::fvtSum)
                 continue;
             const QString field = f.fieldName.isEmpty() ? c.fieldName : f.fieldName;
             if (!sumList_.find(operation, field)) sumList_.add(field, operation);
@@ -183,45 +183,41 @@ engine::Dataset* DataGrid::openView() const {
 }
 
 void DataGrid::reportError(std::exception_ptr error) {
-    widgets::reportError(dialogs_, error);
+    store::reportError(dialogs_, error);
 }
 
 QString DataGrid::footerText(int column, int footerRow) const {
     if (column < 0 || static_cast<size_t>(column) >= grid_.columns.size()) return {};
-    const GridColumn& c = grid_.columns[static_cast<size_t>(column)];
-    const ColumnFooter& f = GridModel::footerFor(c, footerRow);
+    const gridmodel::GridColumn& c = grid_.columns[static_cast<size_t>(column)];
+    const gridmodel::ColumnFooter& f = gridmodel::GridModel::footerFor(c, footerRow);
     const QString fieldName = f.fieldName.isEmpty() ? c.fieldName : f.fieldName;
     switch (f.valueType) {
-        case fvtStaticText:
+        case gridmodel::fvtStaticText:
             return f.value;
-        case fvtSum:
-        case fvtAvg:
-        case fvtCount: {
-            const GroupOperation operation = f.valueType == fvtSum   ? goSum
-                                             : f.valueType == fvtAvg ? goAvg
-                                                                     : goCount;
-            const SumItem* item = sumList_.find(operation, fieldName);
+        case gridmodel::fvtSum:
+        case gridmodel::fvtAvg:
+        case gridmodel::fvtCount: {
+            const gridmodel::GroupOperation operation = f.valueType == gridmodel::fvtSum ? gridmodel::goSum
+                                                        : f.valueType == gridmodel::fvtAvg ? gridmodel::goAvg
+                                                                                           : gridmodel::goCount;
+            const gridmodel::SumItem* item = sumList_.find(operation, fieldName);
             if (!item) return {};
-            const double value = item->SumValue().toDouble();
-            if (operation == goCount) return QString::number(item->SumValue().count() / 10000);
-            QString format = f.displayFormat;
-            if (format.isEmpty() && grid_.dataSource)
-                if (const engine::Field* field = grid_.dataSource->findField(fieldName))
-                    format = field->displayFormat();
-            if (format.isEmpty()) return generalNumberText(value);
-            return formatWithPattern(value, format, decimalSeparator());
+            if (operation == gridmodel::goCount)
+                return gridmodel::generalNumberText(static_cast<double>(item->SumValue().count() / 10000));
+            const engine::Field* field = grid_.dataSource ? grid_.dataSource->findField(fieldName) : nullptr;
+            return gridmodel::numberText(item->SumValue().toDouble(), gridmodel::GridModel::footerFormat(f, field));
         }
-        case fvtFieldValue: {
+        case gridmodel::fvtFieldValue: {
             engine::Dataset* view = openView();
             const engine::Field* field = view ? view->findField(fieldName) : nullptr;
             if (!field) return {};
             try {
-                return displayText(*field, field->value());
+                return gridmodel::displayText(*field);
             } catch (...) {
                 return {};
             }
         }
-        case fvtNon:
+        case gridmodel::fvtNon:
             break;
     }
     return {};
@@ -270,7 +266,7 @@ int DataGrid::moveRecordTo(int row) {
     const int from = model_->datasetRow();
     if (row == from) return row;
     moving_ = true;
-    runGuarded(dialogs_, [&] {
+    store::runGuarded(dialogs_, [&] {
         const engine::Dataset::Bookmark target = view->bookmarkAt(row + 1);
         view->checkBrowseMode();  // posts a changed record, drops an untouched one; may refuse
         if (view->bookmarkValid(target))
@@ -297,7 +293,7 @@ bool DataGrid::leaveRowForNew() {
     if (view->state() == engine::Dataset::State::Insert && !view->modified()) return false;
     moving_ = true;
     bool posted = false;
-    runGuarded(dialogs_, [&] {
+    store::runGuarded(dialogs_, [&] {
         view->checkBrowseMode();
         posted = true;
         view->append();
@@ -314,21 +310,21 @@ bool DataGrid::postRecord() {
     if (!table_->commitEditor()) return false;
     engine::Dataset* view = openView();
     if (!isEditing(view)) return true;
-    runGuarded(dialogs_, [&] { view->checkBrowseMode(); });
+    store::runGuarded(dialogs_, [&] { view->checkBrowseMode(); });
     return !isEditing(view);
 }
 
 void DataGrid::cancelRecord() {
     table_->discardEditor();
     engine::Dataset* view = openView();
-    if (isEditing(view)) runGuarded(dialogs_, [&] { view->cancel(); });
+    if (isEditing(view)) store::runGuarded(dialogs_, [&] { view->cancel(); });
 }
 
 void DataGrid::insertRecord() {
     engine::Dataset* view = openView();
     if (!view || !options_.editing || !options_.inserting || view->isReadOnly()) return;
     if (!postRecord()) return;
-    runGuarded(dialogs_, [&] { view->insert(); });
+    store::runGuarded(dialogs_, [&] { view->insert(); });
 }
 
 void DataGrid::deleteRecord() {
@@ -340,7 +336,7 @@ void DataGrid::deleteRecord() {
                              store::MB_YESNO | store::MB_ICONQUESTION) != store::IDYES)
         return;
     table_->discardEditor();
-    runGuarded(dialogs_, [&] { view->remove(); });
+    store::runGuarded(dialogs_, [&] { view->remove(); });
 }
 
 void DataGrid::leaveByKeyboard(bool forward) {
@@ -365,7 +361,7 @@ void DataGrid::showEvent(QShowEvent* event) {
     engine::Dataset* view = openView();
     if (!view || view->state() != engine::Dataset::State::Browse) return;
     if (view->changeStamp() == model_->followedStamp()) return;
-    runGuarded(dialogs_, [&] {
+    store::runGuarded(dialogs_, [&] {
         view->refresh();
         if (sumList_.Active()) sumList_.RecalcAll();
     });
@@ -674,10 +670,10 @@ GridTitles::GridTitles(DataGrid* grid) : OwnerDrawnHeader(Qt::Horizontal), grid_
 }
 
 int GridTitles::levelHeight(int level) const {
-    const GridModel& g = grid_->gridModel();
+    const gridmodel::GridModel& g = grid_->gridModel();
     int height = 0;
     for (size_t i = 0; i < g.columns.size(); ++i) {
-        const GridColumn& c = g.columns[i];
+        const gridmodel::GridColumn& c = g.columns[i];
         if (!c.visible || isSectionHidden(static_cast<int>(i))) continue;
         const QStringList levels = titleLevels(g, c);
         if (levels.size() < 2 && level > 0) continue;
@@ -693,10 +689,10 @@ int GridTitles::levelHeight(int level) const {
 }
 
 int GridTitles::titleHeight() const {
-    const GridModel& g = grid_->gridModel();
+    const gridmodel::GridModel& g = grid_->gridModel();
     int single = 0, upper = 0, lower = 0;
     for (size_t i = 0; i < g.columns.size(); ++i) {
-        const GridColumn& c = g.columns[i];
+        const gridmodel::GridColumn& c = g.columns[i];
         if (!c.visible || isSectionHidden(static_cast<int>(i))) continue;
         const QFontMetrics fm(toQFont(c.title.font));
         const int width = std::max(8, sectionSize(static_cast<int>(i)) - 2 * kTextMargin);
@@ -728,9 +724,9 @@ void GridTitles::paintSection(QPainter* painter, const QRect& rect, int logicalI
     if (!rect.isValid()) return;
     paintEmptySection(painter, rect, logicalIndex);
 
-    const GridModel& g = grid_->gridModel();
+    const gridmodel::GridModel& g = grid_->gridModel();
     if (logicalIndex < 0 || static_cast<size_t>(logicalIndex) >= g.columns.size()) return;
-    const GridColumn& c = g.columns[static_cast<size_t>(logicalIndex)];
+    const gridmodel::GridColumn& c = g.columns[static_cast<size_t>(logicalIndex)];
     const QStringList levels = titleLevels(g, c);
     const int wrapping = Qt::TextWordWrap | Qt::AlignVCenter;
     painter->save();
@@ -745,7 +741,7 @@ void GridTitles::paintSection(QPainter* painter, const QRect& rect, int logicalI
         // share of the common cell.
         const int band = levelHeight(0);
         auto upperOf = [&](int i) {
-            const GridColumn& other = g.columns[static_cast<size_t>(i)];
+            const gridmodel::GridColumn& other = g.columns[static_cast<size_t>(i)];
             const QStringList l = titleLevels(g, other);
             return l.size() < 2 || isSectionHidden(i) ? QString() : l[0];
         };
@@ -846,7 +842,7 @@ QSize GridFooter::sizeHint() const {
 
 void GridFooter::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    const GridModel& g = grid_->gridModel();
+    const gridmodel::GridModel& g = grid_->gridModel();
     painter.fillRect(rect(), palette().button());
     QTableView* table = grid_->table();
     QHeaderView* header = table->horizontalHeader();
@@ -860,8 +856,8 @@ void GridFooter::paintEvent(QPaintEvent*) {
         for (size_t i = 0; i < g.columns.size(); ++i) {
             const int logical = static_cast<int>(i);
             if (header->isSectionHidden(logical)) continue;
-            const GridColumn& c = g.columns[i];
-            const ColumnFooter& f = GridModel::footerFor(c, r);
+            const gridmodel::GridColumn& c = g.columns[i];
+            const gridmodel::ColumnFooter& f = gridmodel::GridModel::footerFor(c, r);
             const QRect cell(left + header->sectionViewportPosition(logical), 1 + r * rowHeight,
                              header->sectionSize(logical), rowHeight);
             const QColor fill = toQColor(f.color, palette());
@@ -889,7 +885,7 @@ QWidget* GridDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&
                                     const QModelIndex& index) const {
     engine::Field* field = grid_->model()->fieldOf(index.column());
     if (!field || field->kind() == engine::FieldKind::Boolean) return nullptr;
-    const GridColumn& column = grid_->gridModel().columns[static_cast<size_t>(index.column())];
+    const gridmodel::GridColumn& column = grid_->gridModel().columns[static_cast<size_t>(index.column())];
     auto* editor = new PickListEdit(parent);
     editor->setObjectName(QStringLiteral("CellEditor"));
     editor->setFrame(false);
@@ -900,7 +896,7 @@ QWidget* GridDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&
     editor->setAlignment(toQAlignment(column.alignment) | Qt::AlignVCenter);
     switch (field->kind()) {
         case engine::FieldKind::Text: {
-            const EditMask mask = EditMask::parse(field->editMask());
+            const gridmodel::EditMask mask = gridmodel::EditMask::parse(field->editMask());
             if (!mask.isEmpty())
                 editor->setEditMask(mask);
             else if (field->size() > 0)

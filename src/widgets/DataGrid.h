@@ -67,8 +67,8 @@ public:
 
     // The description of the grid; the grid shows model.dataSource. Its name becomes the
     // grid's object name.
-    void setGridModel(GridModel model);
-    const GridModel& gridModel() const { return grid_; }
+    void setGridModel(gridmodel::GridModel model);
+    const gridmodel::GridModel& gridModel() const { return grid_; }
     // Shows another view (the sum list follows it).
     void setDataSource(engine::Dataset* view);
     engine::Dataset* dataSource() const { return grid_.dataSource; }
@@ -82,7 +82,7 @@ public:
 
     // The grid's own sum list: one goSum item per summing footer. It is switched off until the
     // owner sets it Active.
-    RunningSumList& sumList() { return sumList_; }
+    gridmodel::RunningSumList& sumList() { return sumList_; }
 
     void setDialogs(store::Dialogs* dialogs) { dialogs_ = dialogs; }
     store::Dialogs* dialogs() const { return dialogs_; }
@@ -130,10 +130,10 @@ private:
     void updateRowHeight();
     engine::Dataset* openView() const;
 
-    GridModel grid_;
+    gridmodel::GridModel grid_;
     GridOptions options_;
     std::map<QString, ColumnPickList> pickLists_;  // by upper-case field name
-    RunningSumList sumList_;
+    gridmodel::RunningSumList sumList_;
     store::Dialogs* dialogs_ = nullptr;
     DatasetModel* model_ = nullptr;
     GridTable* table_ = nullptr;

@@ -3,7 +3,7 @@
 #include <QBrush>
 #include <QGuiApplication>
 
-#include "FieldText.h"
+#include "DisplayText.h"
 #include "GridLook.h"
 
 namespace widgets {
@@ -17,12 +17,12 @@ DatasetModel::DatasetModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 DatasetModel::~DatasetModel() = default;
 
-void DatasetModel::setGridModel(const GridModel* grid) {
+void DatasetModel::setGridModel(const gridmodel::GridModel* grid) {
     beginResetModel();
     grid_ = grid;
     fonts_.clear();
     if (grid_)
-        for (const GridColumn& c : grid_->columns) fonts_.push_back(toQFont(c.font));
+        for (const gridmodel::GridColumn& c : grid_->columns) fonts_.push_back(toQFont(c.font));
     bindFields();
     rows_ = computeRows();
     cache_.clear();
@@ -96,7 +96,7 @@ void DatasetModel::bindFields() {
     fieldIndex_.clear();
     if (!grid_) return;
     const bool open = view_ && view_->isOpen();
-    for (const GridColumn& c : grid_->columns) {
+    for (const gridmodel::GridColumn& c : grid_->columns) {
         engine::Field* field = open ? view_->findField(c.fieldName) : nullptr;
         int index = -1;
         if (field) {
@@ -174,7 +174,7 @@ QVariant DatasetModel::valueAt(int row, int column) const {
 
 QVariant DatasetModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || !grid_ || index.row() >= rows_) return {};
-    const GridColumn& column = grid_->columns[static_cast<size_t>(index.column())];
+    const gridmodel::GridColumn& column = grid_->columns[static_cast<size_t>(index.column())];
     try {
         switch (role) {
             case Qt::DisplayRole:
@@ -189,15 +189,15 @@ QVariant DatasetModel::data(const QModelIndex& index, int role) const {
                     return (!value.isNull() && value.toBool()) ? Qt::Checked : Qt::Unchecked;
                 }
                 if (role == Qt::CheckStateRole) return {};
-                return role == Qt::EditRole ? editText(*field, value)
-                                            : displayText(*field, value, column.displayFormat);
+                return role == Qt::EditRole ? gridmodel::editText(*field, value)
+                                            : gridmodel::displayText(*field, value, column.displayFormat);
             }
             case Qt::FontRole:
                 return fonts_[static_cast<size_t>(index.column())];
             case Qt::ForegroundRole:
                 return QBrush(toQColor(column.font.color, QGuiApplication::palette()));
             case Qt::BackgroundRole:
-                if (column.color == clWindow || column.color == clNone) return {};
+                if (column.color == gridmodel::clWindow || column.color == gridmodel::clNone) return {};
                 return QBrush(toQColor(column.color, QGuiApplication::palette()));
             case Qt::TextAlignmentRole: {
                 engine::Field* field = fieldOf(index.column());
@@ -217,7 +217,7 @@ QVariant DatasetModel::data(const QModelIndex& index, int role) const {
 Qt::ItemFlags DatasetModel::flags(const QModelIndex& index) const {
     if (!index.isValid() || !grid_) return Qt::NoItemFlags;
     Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-    const GridColumn& column = grid_->columns[static_cast<size_t>(index.column())];
+    const gridmodel::GridColumn& column = grid_->columns[static_cast<size_t>(index.column())];
     engine::Field* field = fieldOf(index.column());
     if (editable_ && !column.readOnly && field && !field->isCalculated() && view_ &&
         !view_->isReadOnly())
@@ -282,7 +282,7 @@ bool DatasetModel::write(int row, int column, const QVariant& value, int role) {
         newValue = checked;
     } else {
         const QString text = value.toString();
-        same = text == editText(*field, field->value());
+        same = text == gridmodel::editText(*field, field->value());
         newValue = text;
     }
     // Leaving a cell without changing it leaves the record as it was.

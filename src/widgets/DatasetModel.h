@@ -30,7 +30,7 @@ public:
     ~DatasetModel() override;
 
     // The columns; the grid model must outlive this model (the grid owns both).
-    void setGridModel(const GridModel* grid);
+    void setGridModel(const gridmodel::GridModel* grid);
     void setDataset(engine::Dataset* view);
     engine::Dataset* dataset() const { return view_; }
 
@@ -91,7 +91,7 @@ private:
     const engine::Record* storedRow(int row) const;
     bool write(int row, int column, const QVariant& value, int role);
 
-    const GridModel* grid_ = nullptr;
+    const gridmodel::GridModel* grid_ = nullptr;
     engine::Dataset* view_ = nullptr;
     engine::Connection changeHook_;
     bool editable_ = true;

@@ -5,7 +5,7 @@
 #include <QRegularExpressionValidator>
 
 #include "ErrorBoundary.h"
-#include "FieldText.h"
+#include "DisplayText.h"
 
 namespace widgets {
 
@@ -54,7 +54,7 @@ void DbEdit::reset() {
     QString text;
     if (open) {
         try {
-            text = hasFocus() ? editText(*f, f->value()) : widgets::displayText(*f, f->value());
+            text = hasFocus() ? gridmodel::editText(*f, f->value()) : gridmodel::displayText(*f, f->value());
         } catch (...) {
         }
         const bool number =
@@ -77,7 +77,7 @@ void DbEdit::writeField() {
 }
 
 bool DbEdit::updateRecord() {
-    return runGuarded(dialogs_, [&] { writeField(); });
+    return store::runGuarded(dialogs_, [&] { writeField(); });
 }
 
 void DbEdit::onTextEdited() {
@@ -88,7 +88,7 @@ void DbEdit::onTextEdited() {
         const QString typed = text();
         const int cursor = cursorPosition();
         enteringEdit_ = true;
-        const bool ok = runGuarded(dialogs_, [&] { view_->edit(); });
+        const bool ok = store::runGuarded(dialogs_, [&] { view_->edit(); });
         enteringEdit_ = false;
         if (!ok) {
             reset();

@@ -199,7 +199,7 @@ void DbNavigator::BtnClick(Button b) {
         dialogs_->messageBox(QStringLiteral("Удалить запись?"), QStringLiteral("Внимание"),
                              store::MB_YESNO | store::MB_ICONQUESTION) != store::IDYES)
         return;
-    runGuarded(dialogs_, [&] {
+    store::runGuarded(dialogs_, [&] {
         switch (b) {
             case nbFirst:
                 view->first();

@@ -4,7 +4,7 @@
 
 namespace widgets {
 
-QFont toQFont(const FontSpec& spec) {
+QFont toQFont(const gridmodel::FontSpec& spec) {
     const int pixels = spec.height < 0 ? -spec.height : (spec.height > 0 ? spec.height : 11);
     QFont font;
     if (spec.name.compare(QLatin1String("MS Sans Serif"), Qt::CaseInsensitive) == 0 ||
@@ -25,27 +25,27 @@ QFont toQFont(const FontSpec& spec) {
     return font;
 }
 
-QColor toQColor(const Color& color, const QPalette& palette) {
+QColor toQColor(const gridmodel::Color& color, const QPalette& palette) {
     switch (color.kind) {
-        case Color::Kind::Explicit:
+        case gridmodel::Color::Kind::Explicit:
             return QColor(color.red, color.green, color.blue);
-        case Color::Kind::System:
+        case gridmodel::Color::Kind::System:
             if (color.systemIndex == 5) return palette.color(QPalette::Base);
             if (color.systemIndex == 15) return palette.color(QPalette::Button);
             return palette.color(QPalette::Window);
-        case Color::Kind::None:
+        case gridmodel::Color::Kind::None:
             break;
     }
     return QColor();
 }
 
-Qt::Alignment toQAlignment(Align align) {
+Qt::Alignment toQAlignment(gridmodel::Align align) {
     switch (align) {
-        case Align::Right:
+        case gridmodel::Align::Right:
             return Qt::AlignRight;
-        case Align::Center:
+        case gridmodel::Align::Center:
             return Qt::AlignHCenter;
-        case Align::Left:
+        case gridmodel::Align::Left:
             break;
     }
     return Qt::AlignLeft;

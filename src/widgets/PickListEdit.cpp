@@ -40,7 +40,7 @@ PickListEdit::~PickListEdit() {
     if (view_) view_->deleteLater();
 }
 
-void PickListEdit::setEditMask(const EditMask& mask) {
+void PickListEdit::setEditMask(const gridmodel::EditMask& mask) {
     mask_ = mask;
     setInputMask(mask.inputMask());
     updateDropButton();

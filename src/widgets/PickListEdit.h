@@ -5,7 +5,7 @@
 #include <QPointer>
 #include <QStringList>
 
-#include "FieldText.h"
+#include "DisplayText.h"
 
 class QCompleter;
 class QStringListModel;
@@ -38,8 +38,8 @@ public:
     explicit PickListEdit(QWidget* parent = nullptr);
     ~PickListEdit() override;
 
-    void setEditMask(const EditMask& mask);
-    const EditMask& editMask() const { return mask_; }
+    void setEditMask(const gridmodel::EditMask& mask);
+    const gridmodel::EditMask& editMask() const { return mask_; }
     void setPickList(const ColumnPickList& list);
     const ColumnPickList& pickList() const { return list_; }
     bool hasPickList() const { return list_.entries != nullptr; }
@@ -78,7 +78,7 @@ private:
     QPointer<QListView> view_;  // a window of its own, not a child
     QAction* dropButton_ = nullptr;
     ColumnPickList list_;
-    EditMask mask_;
+    gridmodel::EditMask mask_;
     QSize userSize_;  // the size the user gave the open list by its corner
 };
 

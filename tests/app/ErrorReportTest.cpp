@@ -6,7 +6,6 @@
 #include <QTimer>
 #include <stdexcept>
 
-#include "ErrorReport.h"
 #include "PlatorisApplication.h"
 #include "engine/EngineError.h"
 #include "store/ScriptedDialogs.h"
@@ -14,51 +13,6 @@
 using store::test::ScriptedDialogs;
 
 namespace {
-
-TEST(ErrorReportText, AppendsAFullStopOnlyAfterCharactersThatSortAfterIt) {
-    EXPECT_EQ(app::errorReportText(QStringLiteral("Таблица закрыта")),
-              QStringLiteral("Таблица закрыта."));
-    EXPECT_EQ(app::errorReportText(QStringLiteral("Файл:")), QStringLiteral("Файл:."));
-    EXPECT_EQ(app::errorReportText(QStringLiteral("a/b")), QStringLiteral("a/b."));
-    EXPECT_EQ(app::errorReportText(QStringLiteral("Error 42")), QStringLiteral("Error 42."));
-    // Already ends in a full stop or a character that sorts before it: unchanged.
-    for (const QString& kept :
-         {QStringLiteral("Готово."), QStringLiteral("Стоп!"), QStringLiteral("один,"),
-          QStringLiteral("пробел "), QStringLiteral("(скобка)"), QStringLiteral("тире-"),
-          QStringLiteral("строка\n"), QStringLiteral("Итого...")})
-        EXPECT_EQ(app::errorReportText(kept), kept) << kept.toStdString();
-    EXPECT_EQ(app::errorReportText(QString()), QString());
-}
-
-std::exception_ptr errorOf(auto thrower) {
-    try {
-        thrower();
-    } catch (...) {
-        return std::current_exception();
-    }
-    return nullptr;
-}
-
-TEST(ReportException, ShowsEachKindOfErrorWithTheTitleAndTheErrorIcon) {
-    ScriptedDialogs dialogs;
-    app::reportException(dialogs, errorOf([] {
-                             throw engine::EngineError(QStringLiteral("Таблица Const.db закрыта"));
-                         }));
-    app::reportException(dialogs, errorOf([] { throw std::runtime_error("disk full"); }));
-    app::reportException(dialogs, errorOf([] { throw 42; }));
-    app::reportException(dialogs, errorOf([] { throw engine::SilentAbort(); }));
-    app::reportException(dialogs, nullptr);
-
-    ASSERT_EQ(dialogs.boxes.size(), 3u);
-    EXPECT_EQ(dialogs.boxes[0].text, QStringLiteral("Таблица Const.db закрыта."));
-    EXPECT_EQ(dialogs.boxes[1].text, QStringLiteral("disk full."));
-    EXPECT_EQ(dialogs.boxes[2].text, QString());  // an unknown kind has no message
-    for (const auto& box : dialogs.boxes) {
-        EXPECT_EQ(box.caption, QStringLiteral("Платорис"));
-        EXPECT_EQ(box.style, 16);
-        EXPECT_TRUE(box.ownedByApplication);
-    }
-}
 
 // An object whose event handler throws what it is told to.
 class Thrower : public QObject {

@@ -62,7 +62,7 @@ int showAndAnswer(int style, std::function<void(QMessageBox*)> answer, Seen* see
         }
         answer(box);
     });
-    widgets::QtDialogs dialogs;
+    windows::QtDialogs dialogs;
     return dialogs.messageBox(text, QStringLiteral("Внимание"), style, owned);
 }
 
@@ -122,7 +122,7 @@ TEST(QtDialogsMessageBox, PlainTextIsNeverTakenForMarkup) {
         if (shown) format = shown->textFormat();
         modal->close();
     });
-    widgets::QtDialogs().messageBox(QStringLiteral("<b>жирный</b>"), QStringLiteral("x"), MB_OK);
+    windows::QtDialogs().messageBox(QStringLiteral("<b>жирный</b>"), QStringLiteral("x"), MB_OK);
     ASSERT_NE(shown, nullptr);
     EXPECT_EQ(format, Qt::PlainText);
 }
@@ -165,7 +165,7 @@ TEST(QtDialogsMessageBox, EnterTakesTheDefaultButtonWhichCanBeTheSecond) {
         IDYES);
     Seen seen;
     EXPECT_EQ(showAndAnswer(
-                  MB_YESNO | widgets::QtDialogs::MB_DEFBUTTON2,
+                  MB_YESNO | windows::QtDialogs::MB_DEFBUTTON2,
                   [](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Return); }, &seen),
               IDNO);
     EXPECT_EQ(seen.defaultButton, QStringLiteral("Нет"));
@@ -189,7 +189,7 @@ TEST(QtDialogsMessageBox, OwnedBoxesStandOverTheActiveWindowAndOthersOnTheirOwn)
 }
 
 TEST(QtDialogsDisplayText, BreaksLinesAtEachLineBreakPairOnce) {
-    using widgets::QtDialogs;
+    using windows::QtDialogs;
     EXPECT_EQ(QtDialogs::displayText(QStringLiteral("a\n\rb\n\rc")), QStringLiteral("a\nb\nc"));
     EXPECT_EQ(QtDialogs::displayText(QStringLiteral("a\r\nb")), QStringLiteral("a\nb"));
     EXPECT_EQ(QtDialogs::displayText(QStringLiteral("a\rb\nc")), QStringLiteral("a\nb\nc"));
@@ -197,8 +197,8 @@ TEST(QtDialogsDisplayText, BreaksLinesAtEachLineBreakPairOnce) {
 }
 
 TEST(QtDialogsChooseDate, ShowsTheProgramsDateWindowWithTheGivenCaptionAndRestoresIt) {
-    store::TFormDateSelect form;
-    widgets::QtDialogs dialogs;
+    windows::TFormDateSelect form;
+    windows::QtDialogs dialogs;
     dialogs.setDateForm(&form);
 
     QString captionWhileOpen;
@@ -223,18 +223,18 @@ TEST(QtDialogsChooseDate, ShowsTheProgramsDateWindowWithTheGivenCaptionAndRestor
 }
 
 TEST(QtDialogsChooseDate, WithoutTheProgramsWindowADateWindowIsMadeForTheChoice) {
-    widgets::QtDialogs dialogs;
+    windows::QtDialogs dialogs;
     QString seenClass;
     apptest::onNextModal([&](QWidget* modal) {
         seenClass = QString::fromLatin1(modal->metaObject()->className());
-        auto* form = qobject_cast<store::TFormDateSelect*>(modal);
+        auto* form = qobject_cast<windows::TFormDateSelect*>(modal);
         if (form)
             form->ButtonOk->click();
         else
             modal->close();
     });
     EXPECT_EQ(dialogs.chooseDate(QString()), QDate::currentDate());
-    EXPECT_EQ(seenClass, QStringLiteral("store::TFormDateSelect"));
+    EXPECT_EQ(seenClass, QStringLiteral("windows::TFormDateSelect"));
 }
 
 TEST(RussianLocale, TheDefaultLocaleAndQtsOwnTextsAreRussian) {

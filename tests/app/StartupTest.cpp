@@ -102,7 +102,7 @@ TEST(StartUp, MakesTheProgramFolderTheWorkingFolderBeforeTheWindowsFindTheirFold
 
 TEST(StartUp, TheQtDialogsChooseDatesWithTheProgramsDateWindow) {
     apptest::WorkingFolderGuard guard;
-    widgets::QtDialogs dialogs;
+    windows::QtDialogs dialogs;
     FakeProgram program;
     std::optional<app::ProgramWindows> windows = app::startUp(dialogs, program.environment());
     ASSERT_TRUE(windows.has_value());

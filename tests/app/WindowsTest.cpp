@@ -48,12 +48,12 @@ protected:
 TEST_F(ProgramWindowsTest, SevenWindowsAreCreatedInTheirOrderWithTheirNamesAndClasses) {
     const std::vector<std::pair<const char*, const char*>> expected = {
         {"FormMain", "app::TFormMain"},
-        {"FormSprav", "dirs::TFormSprav"},
-        {"FormDateSelect", "store::TFormDateSelect"},
-        {"FormAnimateProgress", "store::TFormAnimateProgress"},
-        {"FormDayData", "reg::TFormDayData"},
-        {"FormAbout", "app::TFormAbout"},
-        {"FormHelp", "app::TFormHelp"},
+        {"FormSprav", "windows::TFormSprav"},
+        {"FormDateSelect", "windows::TFormDateSelect"},
+        {"FormAnimateProgress", "windows::TFormAnimateProgress"},
+        {"FormDayData", "windows::TFormDayData"},
+        {"FormAbout", "windows::TFormAbout"},
+        {"FormHelp", "windows::TFormHelp"},
     };
     ASSERT_EQ(windows.creationOrder.size(), expected.size());
     for (size_t i = 0; i < expected.size(); ++i) {
@@ -152,7 +152,7 @@ QPoint centredOn(const QScreen* screen, QSize size) {
 }
 
 TEST_F(ProgramWindowsTest, TheAboutWindowIsAFixedCentredDialogWithoutCaptionButtons) {
-    app::TFormAbout* about = main->FormAbout;
+    windows::TFormAbout* about = main->FormAbout;
     EXPECT_EQ(about->windowTitle(), QStringLiteral("О программе"));
     EXPECT_EQ(about->size(), QSize(428, 298));
     EXPECT_EQ(about->minimumSize(), about->maximumSize());
@@ -178,7 +178,7 @@ TEST_F(ProgramWindowsTest, TheAboutWindowIsAFixedCentredDialogWithoutCaptionButt
 }
 
 TEST_F(ProgramWindowsTest, TheHelpWindowIsAFixedCentredDialogWithOnlyACloseButton) {
-    app::TFormHelp* help = main->FormHelp;
+    windows::TFormHelp* help = main->FormHelp;
     EXPECT_EQ(help->windowTitle(), QStringLiteral("Как пользоваться программой"));
     EXPECT_EQ(help->size(), QSize(660, 426));
     EXPECT_EQ(help->minimumSize(), help->maximumSize());

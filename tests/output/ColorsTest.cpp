@@ -20,11 +20,11 @@ TEST(SystemColourTable, StandardValuesOfTheTwoColoursTheGridsUse) {
 TEST(SystemColourTable, ResolutionOfExplicitSystemAndNoColour) {
     SystemColors colors = SystemColors::standard();
     colors.set(5, {1, 2, 3});
-    EXPECT_EQ(output::resolveColor(widgets::clNavy, colors), (Rgb{0, 0, 128}));
-    EXPECT_EQ(output::resolveColor(widgets::clYellow, colors), (Rgb{255, 255, 0}));
-    EXPECT_EQ(output::resolveColor(widgets::clWindow, colors), (Rgb{1, 2, 3}));
-    EXPECT_EQ(output::resolveColor(widgets::clBtnFace, colors), (Rgb{240, 240, 240}));
-    EXPECT_EQ(output::resolveColor(widgets::clNone, colors), std::nullopt);
+    EXPECT_EQ(output::resolveColor(gridmodel::clNavy, colors), (Rgb{0, 0, 128}));
+    EXPECT_EQ(output::resolveColor(gridmodel::clYellow, colors), (Rgb{255, 255, 0}));
+    EXPECT_EQ(output::resolveColor(gridmodel::clWindow, colors), (Rgb{1, 2, 3}));
+    EXPECT_EQ(output::resolveColor(gridmodel::clBtnFace, colors), (Rgb{240, 240, 240}));
+    EXPECT_EQ(output::resolveColor(gridmodel::clNone, colors), std::nullopt);
 }
 
 TEST(SystemColourTable, CurrentColoursFollowTheApplicationPalette) {

@@ -39,15 +39,15 @@ protected:
         calls << QStringLiteral("record");
         ExportWriter::WriteRecord(columns);
     }
-    void WriteDataCell(const widgets::GridColumn&, const output::TCellParams& cell) override {
+    void WriteDataCell(const gridmodel::GridColumn&, const output::TCellParams& cell) override {
         cellTexts << cell.text;
     }
     void WriteFooter(const output::ExportColumns& columns, int row) override {
         calls << QStringLiteral("footer %1").arg(row);
         ExportWriter::WriteFooter(columns, row);
     }
-    void WriteFooterCell(int, int, const widgets::GridColumn&, const widgets::FontSpec&,
-                         const widgets::Color&, widgets::Align, const QString& text) override {
+    void WriteFooterCell(int, int, const gridmodel::GridColumn&, const gridmodel::FontSpec&,
+                         const gridmodel::Color&, gridmodel::Align, const QString& text) override {
         footerTexts << text;
     }
 };
@@ -170,13 +170,13 @@ TEST(FooterSums, RoundHalvesToEvenAfterAddingTheSumSoFar) {
         view.setFolder(dir.path());
         view.setTableName(QStringLiteral("S.DBF"));
         view.open();
-        widgets::GridModel g;
+        gridmodel::GridModel g;
         g.dataSource = &view;
-        widgets::GridColumn c;
+        gridmodel::GridColumn c;
         c.fieldName = QStringLiteral("V");
-        c.footer.valueType = widgets::fvtSum;
+        c.footer.valueType = gridmodel::fvtSum;
         g.columns = {c, c};
-        g.columns[1].footer.valueType = widgets::fvtCount;
+        g.columns[1].footer.valueType = gridmodel::fvtCount;
         g.footerRowCount = 1;
         RecordingWriter w;
         w.setGrid(g);
@@ -187,7 +187,7 @@ TEST(FooterSums, RoundHalvesToEvenAfterAddingTheSumSoFar) {
         EXPECT_EQ(w.GetFooterValue(0, 1), QString::number(values.size()));
         // Without a display format the sum is written in the general form.
         EXPECT_EQ(w.GetFooterValue(0, 0),
-                  output::generalFloatText(static_cast<double>(expected) / 10000));
+                  gridmodel::generalNumberText(static_cast<double>(expected) / 10000));
     };
     expectSum({0.03125}, 312);
     expectSum({0.03125, 0.03125}, 624);
@@ -200,15 +200,15 @@ TEST_F(ExportSkeleton, CountAverageFieldValueAndSecondFooterRow) {
     addThree();
     expenses().setRecNo(3);
     grid.footerRowCount = 2;
-    widgets::GridColumn& komu = grid.columns[1];
+    gridmodel::GridColumn& komu = grid.columns[1];
     komu.footers.resize(2);
-    komu.footers[0].valueType = widgets::fvtCount;
-    komu.footers[1].valueType = widgets::fvtFieldValue;
-    widgets::GridColumn& sum = grid.columns[4];
+    komu.footers[0].valueType = gridmodel::fvtCount;
+    komu.footers[1].valueType = gridmodel::fvtFieldValue;
+    gridmodel::GridColumn& sum = grid.columns[4];
     sum.footers = {sum.footer, sum.footer};
-    sum.footers[1].valueType = widgets::fvtAvg;
-    widgets::GridColumn& bank = grid.columns[5];
-    bank.footer.valueType = widgets::fvtSum;  // a text field has no sum text
+    sum.footers[1].valueType = gridmodel::fvtAvg;
+    gridmodel::GridColumn& bank = grid.columns[5];
+    bank.footer.valueType = gridmodel::fvtSum;  // a text field has no sum text
     RecordingWriter w;
     run(w);
     ASSERT_EQ(w.footerTexts.size(), 10);

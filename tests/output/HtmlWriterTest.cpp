@@ -141,18 +141,18 @@ TEST_F(HtmlExport, HiddenNumberColumnLeavesNoTrace) {
 // A grid made for the rules the expenses grid does not reach: no multi-level titles, other
 // borders and padding, every font style, no colour.
 TEST(HtmlWriterRules, PlainTitlesBordersStylesAndNoColour) {
-    widgets::GridModel g;
+    gridmodel::GridModel g;
     g.name = QStringLiteral("Grid");
     g.flat = true;
     g.ctl3D = false;
-    g.fixedColor = widgets::clNone;
-    widgets::GridColumn c;
+    g.fixedColor = gridmodel::clNone;
+    gridmodel::GridColumn c;
     c.width = 40;
     c.title.caption = QStringLiteral("A|B");
-    c.title.alignment = widgets::Align::Right;
+    c.title.alignment = gridmodel::Align::Right;
     c.title.font.name = QStringLiteral("Arial");
     c.title.font.height = -16;
-    c.title.font.color = widgets::clBlue;
+    c.title.font.color = gridmodel::clBlue;
     c.title.font.bold = c.title.font.italic = c.title.font.underline = c.title.font.strikeOut =
         true;
     g.columns = {c};
@@ -177,12 +177,12 @@ TEST(HtmlWriterRules, PlainTitlesBordersStylesAndNoColour) {
 }
 
 TEST(HtmlWriterRules, MultiLevelTitlesSpanColumnsAndRows) {
-    widgets::GridModel g;
+    gridmodel::GridModel g;
     g.name = QStringLiteral("Grid");
     g.useMultiTitle = true;
     g.titleFont.name = QStringLiteral("Top");
     auto column = [](const char* caption, int width) {
-        widgets::GridColumn c;
+        gridmodel::GridColumn c;
         c.title.caption = QString::fromUtf8(caption);
         c.title.font.name = QStringLiteral("Leaf");
         c.width = width;

@@ -74,7 +74,7 @@ protected:
     QString shownCode() const { return code + QLatin1Char(' '); }
 
     QString code;
-    widgets::GridModel grid;
+    gridmodel::GridModel grid;
 };
 
 }  // namespace outputtest

@@ -61,7 +61,7 @@ protected:
                 static_cast<QDialog&>(d).accept();
             },
             &seen);
-        widgets::QtDialogs dialogs;
+        windows::QtDialogs dialogs;
         const auto answer = dialogs.saveFileName(output::saveDialogExportRequest());
         EXPECT_TRUE(seen);
         return answer;
@@ -103,8 +103,8 @@ TEST_F(QtSaveDialog, CancelGivesNothing) {
 }
 
 TEST(QtSaveDialogFilters, EachMaskInBothCases) {
-    EXPECT_EQ(widgets::QtDialogs::nameFiltersOf(QStringLiteral("Все (*.*)|*.*|Таблицы|*.DBF;*.db")),
+    EXPECT_EQ(windows::QtDialogs::nameFiltersOf(QStringLiteral("Все (*.*)|*.*|Таблицы|*.DBF;*.db")),
               (QStringList{QStringLiteral("Все (*.*) (*.*)"),
                            QStringLiteral("Таблицы (*.DBF *.dbf *.db *.DB)")}));
-    EXPECT_TRUE(widgets::QtDialogs::nameFiltersOf(QString()).isEmpty());
+    EXPECT_TRUE(windows::QtDialogs::nameFiltersOf(QString()).isEmpty());
 }

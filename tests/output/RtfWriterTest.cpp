@@ -146,7 +146,7 @@ TEST_F(RtfExport, HiddenNumberColumnLeavesNoTrace) {
 }
 
 TEST(RtfMeasures, CellEdgesAndTitleSpacing) {
-    widgets::GridColumn a, b;
+    gridmodel::GridColumn a, b;
     a.width = 165;
     b.width = 162;
     EXPECT_EQ(output::RtfWriter::cellRightEdges({&a, &b}, 96), (std::vector<int>{2475, 4905}));
@@ -161,11 +161,11 @@ TEST(RtfMeasures, CellEdgesAndTitleSpacing) {
 }
 
 TEST(RtfWriterRules, MultiLevelTitleBordersOpenInsideSpannedCells) {
-    widgets::GridModel g;
+    gridmodel::GridModel g;
     g.useMultiTitle = true;
-    g.fixedColor = widgets::clYellow;
+    g.fixedColor = gridmodel::clYellow;
     auto column = [](const char* caption) {
-        widgets::GridColumn c;
+        gridmodel::GridColumn c;
         c.title.caption = QString::fromUtf8(caption);
         c.width = 96;  // 1440 twips each
         return c;
@@ -207,12 +207,12 @@ TEST(RtfWriterRules, MultiLevelTitleBordersOpenInsideSpannedCells) {
 }
 
 TEST(RtfWriterRules, PlainTitlesAndFlatSpacingAndStyleOrder) {
-    widgets::GridModel g;
+    gridmodel::GridModel g;
     g.flat = true;
-    widgets::GridColumn c;
+    gridmodel::GridColumn c;
     c.width = 10;
     c.title.caption = QStringLiteral("A|B");
-    c.title.alignment = widgets::Align::Right;
+    c.title.alignment = gridmodel::Align::Right;
     c.title.font.bold = c.title.font.italic = c.title.font.underline = c.title.font.strikeOut =
         true;
     g.columns = {c};

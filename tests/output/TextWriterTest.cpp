@@ -71,8 +71,8 @@ TEST(TextWriterRules, CaptionsAreWrittenWholeAndCellTextsMended) {
     bytes = cp1251(QStringLiteral("  Счёт  "));
     output::TextWriter::blankSeparators(bytes);
     EXPECT_EQ(bytes, cp1251(QStringLiteral("  Счёт  ")));
-    widgets::GridModel g;
-    widgets::GridColumn a, b;
+    gridmodel::GridModel g;
+    gridmodel::GridColumn a, b;
     a.title.caption = QStringLiteral("Оплата|Сумма");
     b.title.caption = QString();
     g.columns = {a, b};

@@ -8,10 +8,10 @@ using output::TitleTree;
 
 namespace {
 
-widgets::GridModel gridOf(std::initializer_list<const char*> captions) {
-    widgets::GridModel g;
+gridmodel::GridModel gridOf(std::initializer_list<const char*> captions) {
+    gridmodel::GridModel g;
     for (const char* caption : captions) {
-        widgets::GridColumn c;
+        gridmodel::GridColumn c;
         c.title.caption = QString::fromUtf8(caption);
         c.width = 10;
         g.columns.push_back(c);
@@ -36,7 +36,7 @@ QStringList rows(TitleLevels& levels) {
 }  // namespace
 
 TEST(TitleTreeOfGrid, CaptionsWithoutBarAreLeavesUnderTheTop) {
-    widgets::GridModel g = gridOf({"№ п/п", "Кому", "Сумма"});
+    gridmodel::GridModel g = gridOf({"№ п/п", "Кому", "Сумма"});
     g.columns[0].visible = false;
     const TitleTree tree(g);
     ASSERT_EQ(tree.top().children.size(), 3u);  // the hidden column has its leaf too
@@ -51,7 +51,7 @@ TEST(TitleTreeOfGrid, CaptionsWithoutBarAreLeavesUnderTheTop) {
 }
 
 TEST(TitleTreeOfGrid, NeighboursShareGroupsAndSpansBlankWhatTheyCover) {
-    widgets::GridModel g = gridOf({"Кому", "Оплата|Сумма", "Оплата|Банк", "Прочее", "Оплата|Дата"});
+    gridmodel::GridModel g = gridOf({"Кому", "Оплата|Сумма", "Оплата|Банк", "Прочее", "Оплата|Дата"});
     const TitleTree tree(g);
     // "Оплата" of the last column is a group of its own: it does not stand beside the others.
     ASSERT_EQ(tree.top().children.size(), 4u);
@@ -78,7 +78,7 @@ TEST(TitleTreeOfGrid, NeighboursShareGroupsAndSpansBlankWhatTheyCover) {
 // Captions of unequal depth: an entry that cannot move up repeats on the levels above it, and
 // only the entries below the spanned column's own are blanked, so "A" stands again over "E".
 TEST(TitleTreeOfGrid, HiddenColumnsAreLeftOutAndUnequalDepthsRepeatTheirGroup) {
-    widgets::GridModel g = gridOf({"A|B|C", "A|B|D", "A|E"});
+    gridmodel::GridModel g = gridOf({"A|B|C", "A|B|D", "A|E"});
     g.columns[1].visible = false;
     const TitleTree tree(g);
     TitleLevels levels(tree, g.visibleColumns());

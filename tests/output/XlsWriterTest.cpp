@@ -210,12 +210,12 @@ TEST(XlsWriterRules, IntegersAndColumnsWithoutFieldAndWrapping) {
     view.setFolder(dir.path());
     view.setTableName(QStringLiteral("T.DBF"));
     view.open();
-    widgets::GridModel g;
+    gridmodel::GridModel g;
     g.dataSource = &view;
-    widgets::GridColumn n, s, none;
+    gridmodel::GridColumn n, s, none;
     n.fieldName = QStringLiteral("N");
     n.title.caption = QStringLiteral("N");
-    n.footer.valueType = widgets::fvtCount;
+    n.footer.valueType = gridmodel::fvtCount;
     s.fieldName = QStringLiteral("S");
     none.fieldName = QStringLiteral("MISSING");
     g.columns = {n, s, none};

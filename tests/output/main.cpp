@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QLocale>
 
 int main(int argc, char** argv) {
     // Test discovery runs this binary at build time, outside the test environment.
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // The program's locale: exports write numbers with its decimal comma.
+    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

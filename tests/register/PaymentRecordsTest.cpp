@@ -152,7 +152,7 @@ TEST_F(PaymentRecordsTest, ARecordThatNoLongerPassesStopsTheRenumbering) {
 
 TEST_F(PaymentRecordsTest, SumsStayExact) {
     for (int i = 0; i < 10; ++i) addPayment(expenses(), QStringLiteral("P%1").arg(i), 0.10, expenseCode());
-    const widgets::SumItem* sum = core.balances.DBSumListDaySum.find(widgets::goSum, "PAY_SUM");
+    const gridmodel::SumItem* sum = core.balances.DBSumListDaySum.find(gridmodel::goSum, "PAY_SUM");
     ASSERT_NE(sum, nullptr);
     EXPECT_EQ(sum->SumValue().count(), 10000);
 }

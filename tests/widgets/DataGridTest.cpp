@@ -20,7 +20,7 @@ TEST_F(DataGridTest, ShowsTheRecordsWithTheirDisplayFormatsAndHidesHiddenColumns
     EXPECT_TRUE(table()->isColumnHidden(NPP));
     EXPECT_FALSE(table()->isColumnHidden(KOMU));
     EXPECT_EQ(cell(1, KOMU), QStringLiteral("Поставщик 2"));
-    EXPECT_EQ(cell(1, SUM), widgets::formatWithPattern(200.0, kMoney, QLatin1Char('.')));
+    EXPECT_EQ(cell(1, SUM), gridmodel::formatWithPattern(200.0, kMoney, QLatin1Char('.')));
     EXPECT_EQ(table()->columnWidth(KOMU), 165);
     EXPECT_EQ(table()->columnWidth(SUM), 117);
     EXPECT_EQ(grid->objectName(), QStringLiteral("PayGrid"));
@@ -119,7 +119,7 @@ TEST_F(DataGridTest, ARefusedPostShowsOneMessageAndKeepsTheRowWithWhatWasTyped) 
     EXPECT_EQ(dialogs.boxes[0].caption, QStringLiteral("Ошибка"));
     EXPECT_EQ(current().row(), 1);
     EXPECT_EQ(view->state(), Dataset::State::Insert);
-    EXPECT_EQ(cell(1, SUM), widgets::formatWithPattern(500.0, kMoney, QLatin1Char('.')));
+    EXPECT_EQ(cell(1, SUM), gridmodel::formatWithPattern(500.0, kMoney, QLatin1Char('.')));
     // A click on another row is refused the same way, with one message again.
     const QRect first = table()->visualRect(table()->model()->index(0, KOMU));
     QTest::mouseClick(table()->viewport(), Qt::LeftButton, Qt::NoModifier, first.center());
@@ -294,7 +294,7 @@ TEST_F(DataGridTest, TheCodeIsTypedThroughItsMaskAndAnIncompleteCodeKeepsBlanks)
 TEST_F(DataGridTest, FooterSumsFollowPostsAndDeletesAndUseTheDisplayFormat) {
     showGrid(3);
     EXPECT_EQ(grid->footerText(KOMU), QStringLiteral("Итого за день"));
-    EXPECT_EQ(grid->footerText(SUM), widgets::formatWithPattern(600.0, kMoney, QLatin1Char('.')));
+    EXPECT_EQ(grid->footerText(SUM), gridmodel::formatWithPattern(600.0, kMoney, QLatin1Char('.')));
     EXPECT_EQ(grid->footerText(BANK), QString());
     goTo(2, KOMU);
     down();
@@ -304,13 +304,13 @@ TEST_F(DataGridTest, FooterSumsFollowPostsAndDeletesAndUseTheDisplayFormat) {
     typeText(QStringLiteral("1000,25"));
     enter();
     // Typed but not posted: not in the sum yet.
-    EXPECT_EQ(grid->footerText(SUM), widgets::formatWithPattern(600.0, kMoney, QLatin1Char('.')));
+    EXPECT_EQ(grid->footerText(SUM), gridmodel::formatWithPattern(600.0, kMoney, QLatin1Char('.')));
     up();
-    EXPECT_EQ(grid->footerText(SUM), widgets::formatWithPattern(1600.25, kMoney, QLatin1Char('.')));
+    EXPECT_EQ(grid->footerText(SUM), gridmodel::formatWithPattern(1600.25, kMoney, QLatin1Char('.')));
     grid->setOptions({true, true, true, true, false});
     goTo(0, KOMU);
     pressKey(Qt::Key_Delete, Qt::ControlModifier);
-    EXPECT_EQ(grid->footerText(SUM), widgets::formatWithPattern(1500.25, kMoney, QLatin1Char('.')));
+    EXPECT_EQ(grid->footerText(SUM), gridmodel::formatWithPattern(1500.25, kMoney, QLatin1Char('.')));
     EXPECT_EQ(stored("KOMU").size(), 3);
 }
 
@@ -353,7 +353,7 @@ TEST_F(DataGridTest, GridOptionsLimitWhatTheUserMayDo) {
 
 TEST_F(DataGridTest, AReadOnlyColumnTakesNoEditorAndTabGoesPastIt) {
     showGrid(2);
-    widgets::GridModel g = grid->gridModel();
+    gridmodel::GridModel g = grid->gridModel();
     g.columns[KOMU].readOnly = true;
     grid->setGridModel(g);
     goTo(0, KOMU);
@@ -455,10 +455,10 @@ TEST_F(DataGridTest, TheGridFollowsTheViewMovedElsewhere) {
     EXPECT_EQ(current().row(), 3);
     view->close();
     EXPECT_EQ(table()->model()->rowCount(), 0);
-    EXPECT_EQ(grid->footerText(SUM), widgets::formatWithPattern(0.0, kMoney, QLatin1Char('.')));
+    EXPECT_EQ(grid->footerText(SUM), gridmodel::formatWithPattern(0.0, kMoney, QLatin1Char('.')));
     view->open();
     EXPECT_EQ(table()->model()->rowCount(), 5);
-    EXPECT_EQ(grid->footerText(SUM), widgets::formatWithPattern(1500.0, kMoney, QLatin1Char('.')));
+    EXPECT_EQ(grid->footerText(SUM), gridmodel::formatWithPattern(1500.0, kMoney, QLatin1Char('.')));
 }
 
 TEST_F(DataGridTest, APostFromElsewhereTakesWhatTheOpenEditorHolds) {
@@ -544,7 +544,7 @@ TEST_F(DataGridTest, AScreenOfRowsIsReadOnceFromTheTable) {
     table()->viewport()->repaint();
     EXPECT_LE(model->recordReads(), afterFirstPaint + visibleRows + 2);
     EXPECT_EQ(grid->footerText(SUM),
-              widgets::formatWithPattern(100.0 * 5000 * 5001 / 2, kMoney, QLatin1Char('.')));
+              gridmodel::formatWithPattern(100.0 * 5000 * 5001 / 2, kMoney, QLatin1Char('.')));
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 
 #include "DbEdit.h"
 #include "DbNavigator.h"
-#include "FieldText.h"
+#include "DisplayText.h"
 #include "GridTestSupport.h"
 #include "Money.h"
 
@@ -71,15 +71,15 @@ protected:
 
 TEST_F(DbEditTest, ShowsTheDisplayFormatUnfocusedAndTheEditFormatFocused) {
     EXPECT_EQ(edit->text(),
-              widgets::formatWithPattern(1234.56, kMoney, widgets::decimalSeparator()));
+              gridmodel::formatWithPattern(1234.56, kMoney, gridmodel::decimalSeparator()));
     EXPECT_EQ(edit->text().trimmed(),
-              QStringLiteral("1 234") + widgets::decimalSeparator() + QStringLiteral("56"));
+              QStringLiteral("1 234") + gridmodel::decimalSeparator() + QStringLiteral("56"));
     focusEdit();
     EXPECT_EQ(edit->text(), QStringLiteral("1235"));
     // Leaving without typing changes nothing, although the box showed a rounded value.
     leaveEdit();
     EXPECT_EQ(edit->text(),
-              widgets::formatWithPattern(1234.56, kMoney, widgets::decimalSeparator()));
+              gridmodel::formatWithPattern(1234.56, kMoney, gridmodel::decimalSeparator()));
     EXPECT_EQ(view->state(), Dataset::State::Browse);
     EXPECT_DOUBLE_EQ(view->fieldByName(QStringLiteral("START_SUM")).asFloat(), 1234.56);
     EXPECT_DOUBLE_EQ(stored(), 1234.56);
@@ -97,7 +97,7 @@ TEST_F(DbEditTest, TypingEditsTheRecordAndLeavingWritesTheFieldWithoutPosting) {
     EXPECT_EQ(view->state(), Dataset::State::Edit);
     EXPECT_DOUBLE_EQ(stored(), 1234.56);
     EXPECT_EQ(edit->text(),
-              widgets::formatWithPattern(1500.0, kMoney, widgets::decimalSeparator()));
+              gridmodel::formatWithPattern(1500.0, kMoney, gridmodel::decimalSeparator()));
     view->post();
     EXPECT_DOUBLE_EQ(stored(), 1500.0);
 }
@@ -211,7 +211,7 @@ TEST_F(DbNavigatorTest, DeleteRemovesTheCurrentRecordWithoutAsking) {
     EXPECT_EQ(stored("KOMU"),
               QStringList({QStringLiteral("Поставщик 1"), QStringLiteral("Поставщик 3")}));
     EXPECT_EQ(table()->model()->rowCount(), 2);
-    EXPECT_EQ(grid->footerText(SUM), widgets::formatWithPattern(400.0, kMoney, QLatin1Char('.')));
+    EXPECT_EQ(grid->footerText(SUM), gridmodel::formatWithPattern(400.0, kMoney, QLatin1Char('.')));
     // Asked to confirm, No keeps the record.
     navigator->setConfirmDelete(true);
     dialogs.answers.push_back(store::IDNO);

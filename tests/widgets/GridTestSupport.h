@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "DataGrid.h"
+#include "DataViews.h"
 #include "DatasetModel.h"
 #include "KeyInput.h"
 #include "ScriptedDialogs.h"
@@ -22,7 +23,7 @@ namespace gridtest {
 using engine::Dataset;
 using engine::FieldKind;
 
-inline const QString kMoney = QStringLiteral("# ### ##0.00");
+inline const QString kMoney = QString::fromLatin1(store::kMoneyDisplayFormat);
 inline const QString kCodeMask = QStringLiteral("!999/999/999/999/999 ;1;_");
 
 // A table of payments, a view over it with a before-post check like the register's (a record
@@ -85,9 +86,9 @@ protected:
         view->open();
     }
 
-    static widgets::GridColumn column(const char* field, const QString& title, int width,
-                                      widgets::Align align = widgets::Align::Left) {
-        widgets::GridColumn c;
+    static gridmodel::GridColumn column(const char* field, const QString& title, int width,
+                                      gridmodel::Align align = gridmodel::Align::Left) {
+        gridmodel::GridColumn c;
         c.fieldName = QString::fromLatin1(field);
         c.title.caption = title;
         c.width = width;
@@ -96,21 +97,21 @@ protected:
         return c;
     }
 
-    widgets::GridModel gridModel() {
-        widgets::GridModel g;
+    gridmodel::GridModel gridModel() {
+        gridmodel::GridModel g;
         g.name = QStringLiteral("PayGrid");
         g.dataSource = view.get();
         g.footerRowCount = 1;
         g.useMultiTitle = true;
-        auto npp = column("NPP", QStringLiteral("№ п/п"), 32, widgets::Align::Right);
+        auto npp = column("NPP", QStringLiteral("№ п/п"), 32, gridmodel::Align::Right);
         npp.visible = false;
         npp.readOnly = true;
         auto komu =
             column("KOMU", QStringLiteral("Наименование поставщиков и подрядчиков (Кому)"), 165);
-        komu.footer.valueType = widgets::fvtStaticText;
+        komu.footer.valueType = gridmodel::fvtStaticText;
         komu.footer.value = QStringLiteral("Итого за день");
-        auto sum = column("PAY_SUM", QStringLiteral("Сумма"), 117, widgets::Align::Right);
-        sum.footer.valueType = widgets::fvtSum;
+        auto sum = column("PAY_SUM", QStringLiteral("Сумма"), 117, gridmodel::Align::Right);
+        sum.footer.valueType = gridmodel::fvtSum;
         g.columns = {npp, komu, column("PAY_KIND_N", QStringLiteral("Статья затрат"), 162), sum,
                      column("BANK", QStringLiteral("Банк"), 99)};
         return g;

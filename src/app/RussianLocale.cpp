@@ -1,0 +1,24 @@
+#include "RussianLocale.h"
+
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+namespace app {
+
+bool installRussianLocale(QCoreApplication& app) {
+    const QLocale russian(QLocale::Russian, QLocale::Russia);
+    QLocale::setDefault(russian);
+
+    auto* translator = new QTranslator(&app);
+    if (!translator->load(russian, QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    QCoreApplication::installTranslator(translator);
+    return true;
+}
+
+}  // namespace app

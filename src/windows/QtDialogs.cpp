@@ -1,0 +1,172 @@
+#include "QtDialogs.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <memory>
+#include <vector>
+
+#include "FormDateSelect.h"
+
+namespace windows {
+
+using namespace store;
+
+namespace {
+
+struct Button {
+    QString text;
+    QMessageBox::ButtonRole role;
+    int result;
+};
+
+std::vector<Button> buttonsOf(int style) {
+    const Button ok{QStringLiteral("OK"), QMessageBox::AcceptRole, IDOK};
+    const Button cancel{QStringLiteral("Отмена"), QMessageBox::RejectRole, IDCANCEL};
+    const Button yes{QStringLiteral("Да"), QMessageBox::YesRole, IDYES};
+    const Button no{QStringLiteral("Нет"), QMessageBox::NoRole, IDNO};
+    switch (style & 0x0F) {
+        case MB_OKCANCEL:
+            return {ok, cancel};
+        case MB_YESNOCANCEL:
+            return {yes, no, cancel};
+        case MB_YESNO:
+            return {yes, no};
+        default:
+            return {ok};
+    }
+}
+
+// The answer of a box left with Escape or its close button.
+int escapeResultOf(const std::vector<Button>& buttons) {
+    for (const Button& b : buttons)
+        if (b.result == IDCANCEL) return IDCANCEL;
+    for (const Button& b : buttons)
+        if (b.result == IDNO) return IDNO;
+    return IDOK;
+}
+
+QMessageBox::Icon iconOf(int style) {
+    switch (style & 0xF0) {
+        case MB_ICONHAND:
+            return QMessageBox::Critical;
+        case MB_ICONQUESTION:
+            return QMessageBox::Question;
+        case MB_ICONEXCLAMATION:
+            return QMessageBox::Warning;
+        case MB_ICONINFORMATION:
+            return QMessageBox::Information;
+        default:
+            return QMessageBox::NoIcon;
+    }
+}
+
+QWidget* ownerWindow() {
+    if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+    return QApplication::activeWindow();
+}
+
+}  // namespace
+
+QtDialogs::QtDialogs() = default;
+QtDialogs::~QtDialogs() = default;
+
+QString QtDialogs::displayText(const QString& text) {
+    QString shown = text;
+    shown.replace(QLatin1String("\n\r"), QLatin1String("\n"));
+    shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    shown.replace(u'\r', u'\n');
+    return shown;
+}
+
+int QtDialogs::messageBox(const QString& text, const QString& caption, int style,
+                          bool ownedByApplication) {
+    QMessageBox box(ownedByApplication ? ownerWindow() : nullptr);
+    box.setWindowModality(Qt::ApplicationModal);
+    // A title and a close button, no minimise or maximise.
+    box.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                       Qt::WindowCloseButtonHint);
+    box.setWindowTitle(caption);
+    // Plain text always: a message may quote user data such as "<Income>".
+    box.setTextFormat(Qt::PlainText);
+    box.setText(displayText(text));
+    box.setIcon(iconOf(style));
+
+    const std::vector<Button> buttons = buttonsOf(style);
+    std::vector<QPushButton*> pushButtons;
+    for (const Button& b : buttons) pushButtons.push_back(box.addButton(b.text, b.role));
+
+    const size_t defaultIndex = static_cast<size_t>((style >> 8) & 0x0F);
+    box.setDefaultButton(pushButtons[defaultIndex < pushButtons.size() ? defaultIndex : 0]);
+
+    const int escapeResult = escapeResultOf(buttons);
+    for (size_t i = 0; i < buttons.size(); ++i)
+        if (buttons[i].result == escapeResult) box.setEscapeButton(pushButtons[i]);
+
+    box.exec();
+    for (size_t i = 0; i < buttons.size(); ++i)
+        if (box.clickedButton() == pushButtons[i]) return buttons[i].result;
+    // Closed without a button, as when the program is asked to end while the box is open.
+    return escapeResult;
+}
+
+std::optional<QDate> QtDialogs::chooseDate(const QString& caption) {
+    std::unique_ptr<TFormDateSelect> own;
+    QPointer<TFormDateSelect> form = dateForm_;
+    if (!form) {
+        own = std::make_unique<TFormDateSelect>();
+        form = own.get();
+    }
+
+    const QString savedCaption = form->windowTitle();
+    if (!caption.isEmpty()) form->setWindowTitle(caption);
+    const int result = form->exec();
+    if (!form) return std::nullopt;  // the window went away while it was open
+    form->setWindowTitle(savedCaption);
+
+    if (result != QDialog::Accepted) return std::nullopt;
+    return form->selectedDate();
+}
+
+QStringList QtDialogs::nameFiltersOf(const QString& filter) {
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QStringList masks;
+        for (const QString& mask : parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+            const QString m = mask.trimmed();
+            for (const QString& variant : {m, m.toUpper(), m.toLower()})
+                if (!masks.contains(variant)) masks << variant;
+        }
+        filters << parts[i] + QStringLiteral(" (") + masks.join(QLatin1Char(' ')) + QLatin1Char(')');
+    }
+    return filters;
+}
+
+std::optional<QString> QtDialogs::saveFileName(const SaveFileRequest& request) {
+    QFileDialog dialog(ownerWindow(), request.title, QDir::currentPath());
+    dialog.setWindowModality(Qt::ApplicationModal);
+    dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::DontConfirmOverwrite |
+                      QFileDialog::HideNameFilterDetails);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    const QStringList filters = nameFiltersOf(request.filter);
+    if (!filters.isEmpty()) dialog.setNameFilters(filters);
+    dialog.setDefaultSuffix(request.defaultExtension);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    const QStringList chosen = dialog.selectedFiles();
+    if (chosen.isEmpty() || chosen.first().isEmpty()) return std::nullopt;
+    return chosen.first();
+}
+
+void QtDialogs::setDateForm(TFormDateSelect* form) {
+    dateForm_ = form;
+}
+
+TFormDateSelect* QtDialogs::dateForm() const {
+    return dateForm_;
+}
+
+}  // namespace windows
