@@ -93,9 +93,19 @@ protected:
     // The field a footer sums or counts, or null.
     engine::Field* FooterFieldOf(int footerRow, int columnIndex) const;
 
-    // Output: bytes as they are, or a text in the 1251 code page.
-    void write(std::string_view bytes) { stream_->write(bytes); }
-    void writeText(const QString& text) { write(encode(text)); }
+    // Output: bytes as they are, or a text in the 1251 code page; PutL ends the line with
+    // CR LF.
+    void Put(std::string_view bytes) { stream_->write(bytes); }
+    void Put(const char* bytes) { Put(std::string_view(bytes)); }
+    void Put(const QString& text) { Put(encode(text)); }
+    template <class Text>
+    void PutL(const Text& text) {
+        Put(text);
+        Put(kLineEnd);
+    }
+    static constexpr std::string_view kLineEnd = "\r\n";
+    // A whole number in decimal digits, for the formats' markup.
+    static std::string decimal(long long n) { return std::to_string(n); }
     // The 1251 bytes of a text (one per character, '?' for one the code page lacks), in a
     // buffer that the next call reuses.
     std::string& encode(const QString& text);

@@ -10,13 +10,6 @@ using gridmodel::GridColumn;
 
 namespace output {
 
-namespace {
-const std::string_view kCrLf = "\r\n";
-std::string decimal(int n) {
-    return std::to_string(n);
-}
-}  // namespace
-
 void HtmlWriter::appendEscaped(std::string& out, std::string_view bytes) {
     if (bytes.empty()) {
         out += "&nbsp";
@@ -40,16 +33,6 @@ void HtmlWriter::appendEscaped(std::string& out, std::string_view bytes) {
                 out += c;
         }
     }
-}
-
-void HtmlWriter::PutL(std::string_view bytes) {
-    write(bytes);
-    write(kCrLf);
-}
-
-void HtmlWriter::PutL(const QString& text) {
-    writeText(text);
-    write(kCrLf);
 }
 
 std::string HtmlWriter::GetColor(const gridmodel::Color& color) const {
@@ -135,7 +118,7 @@ void HtmlWriter::WritePrefix() {
         border = "BORDER=0 CELLSPACING=1 CELLPADDING=";
     // The tag carries its own line break, so the file holds the tag and two CR LF.
     PutL("<TABLE " + border + (g.flat ? "1" : "2") + " BGCOLOR=#" + GetColor(g.fixedColor) + ">" +
-         std::string(kCrLf));
+         std::string(kLineEnd));
 }
 
 void HtmlWriter::WriteSuffix() {

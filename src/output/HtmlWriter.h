@@ -30,12 +30,6 @@ protected:
                          const gridmodel::FontSpec& font, const gridmodel::Color& color,
                          gridmodel::Align alignment, const QString& text) override;
 
-    void Put(const char* bytes) { write(bytes); }
-    void Put(std::string_view bytes) { write(bytes); }
-    void Put(const QString& text) { writeText(text); }
-    void PutL(const char* bytes) { PutL(std::string_view(bytes)); }
-    void PutL(std::string_view bytes);
-    void PutL(const QString& text);
     // The font element around the escaped text.
     void PutText(const gridmodel::FontSpec& font, const QString& text);
     // RRGGBB; no colour gives "000000".

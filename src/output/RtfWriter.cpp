@@ -9,13 +9,6 @@ using gridmodel::GridColumn;
 
 namespace output {
 
-namespace {
-const std::string_view kCrLf = "\r\n";
-std::string decimal(int n) {
-    return std::to_string(n);
-}
-}  // namespace
-
 void RtfWriter::appendEscaped(std::string& out, std::string_view bytes) {
     for (char c : bytes) {
         if (c == '\\' || c == '{' || c == '}') out += '\\';
@@ -68,11 +61,6 @@ void RtfWriter::ExportToStream(ExportStream& stream, bool wholeGrid) {
     head += "}\r\n";
     stream.write(head);
     body.writeTo(stream);
-}
-
-void RtfWriter::PutL(std::string_view bytes) {
-    write(bytes);
-    write(kCrLf);
 }
 
 const char* RtfWriter::GetAlignment(Align alignment) {

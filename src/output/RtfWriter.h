@@ -40,10 +40,6 @@ protected:
                          const gridmodel::FontSpec& font, const gridmodel::Color& color,
                          gridmodel::Align alignment, const QString& text) override;
 
-    void Put(const char* bytes) { write(bytes); }
-    void Put(std::string_view bytes) { write(bytes); }
-    void PutL(const char* bytes) { PutL(std::string_view(bytes)); }
-    void PutL(std::string_view bytes);
     void PutText(const gridmodel::FontSpec& font, const QString& text,
                  const gridmodel::Color& background);
     static const char* GetAlignment(gridmodel::Align alignment);

@@ -10,7 +10,7 @@ void TextWriter::blankSeparators(std::string& bytes) {
 void TextWriter::writeCell(const QString& text) {
     std::string& bytes = encode(text);
     blankSeparators(bytes);
-    write(bytes);
+    Put(bytes);
 }
 
 void TextWriter::ExportToStream(ExportStream& stream, bool wholeGrid) {
@@ -22,21 +22,21 @@ void TextWriter::CheckFirstRec() {
     if (firstLine_)
         firstLine_ = false;
     else
-        write("\r\n");
+        Put(kLineEnd);
 }
 
 void TextWriter::CheckFirstCell() {
     if (firstCell_)
         firstCell_ = false;
     else
-        write("\t");
+        Put("\t");
 }
 
 void TextWriter::WriteTitle(const ExportColumns& columns) {
     CheckFirstRec();
     for (size_t i = 0; i < columns.size(); ++i) {
         writeCell(columns[i]->title.caption);
-        if (i + 1 < columns.size()) write("\t");
+        if (i + 1 < columns.size()) Put("\t");
     }
 }
 

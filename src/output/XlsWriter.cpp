@@ -48,14 +48,14 @@ void XlsWriter::WritePrefix() {
     put16(r, kCodePage);
     put16(r, 2);
     put16(r, 1251);
-    write(r);
+    Put(r);
 }
 
 void XlsWriter::WriteSuffix() {
     std::string r;
     put16(r, kEof);
     put16(r, 0);
-    write(r);
+    Put(r);
 }
 
 void XlsWriter::IncColRow() {
@@ -73,7 +73,7 @@ void XlsWriter::WriteBlankCell() {
     put16(r, row_);
     put16(r, col_);
     put16(r, 0x0017);
-    write(r);
+    Put(r);
     IncColRow();
 }
 
@@ -85,7 +85,7 @@ void XlsWriter::WriteFloatCell(double value) {
     put16(r, col_);
     put16(r, 0);
     putDouble(r, value);
-    write(r);
+    Put(r);
     IncColRow();
 }
 
@@ -102,7 +102,7 @@ void XlsWriter::WriteIntegerCell(int64_t value) {
     put16(r, col_);
     put16(r, 0);
     put32(r, static_cast<uint32_t>(value * 4 + 2));
-    write(r);
+    Put(r);
     IncColRow();
 }
 
@@ -118,7 +118,7 @@ void XlsWriter::WriteStringCell(const QString& text) {
     put16(r, 0);
     put16(r, static_cast<uint16_t>(bytes.size()));
     r += bytes;
-    write(r);
+    Put(r);
     IncColRow();
 }
 

@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QPainter>
-#include <QRegularExpressionValidator>
 #include <QScrollBar>
 #include <QVBoxLayout>
 
@@ -11,6 +10,7 @@
 #include "DatasetModel.h"
 #include "Dialogs.h"
 #include "ErrorBoundary.h"
+#include "FieldValidators.h"
 #include "DisplayText.h"
 #include "GridLook.h"
 #include "engine/EngineError.h"
@@ -21,11 +21,6 @@ namespace {
 
 constexpr int kIndicatorWidth = 12;
 constexpr int kTextMargin = 3;
-
-bool isEditing(const engine::Dataset* view) {
-    return view && (view->state() == engine::Dataset::State::Edit ||
-                    view->state() == engine::Dataset::State::Insert);
-}
 
 QStringList titleLevels(const gridmodel::GridModel& grid, const gridmodel::GridColumn& column) {
     if (!grid.useMultiTitle) return {column.title.caption};
@@ -276,7 +271,7 @@ int DataGrid::moveRecordTo(int row) {
     });
     moving_ = false;
     // Refused: the record is still being edited and the cursor stays on its row.
-    if (isEditing(view) && model_->datasetRow() == from) {
+    if (view->isEditing() && model_->datasetRow() == from) {
         refused_ = true;
         followRecord();
         return -1;
@@ -309,15 +304,15 @@ bool DataGrid::leaveRowForNew() {
 bool DataGrid::postRecord() {
     if (!table_->commitEditor()) return false;
     engine::Dataset* view = openView();
-    if (!isEditing(view)) return true;
+    if (!view || !view->isEditing()) return true;
     store::runGuarded(dialogs_, [&] { view->checkBrowseMode(); });
-    return !isEditing(view);
+    return !view->isEditing();
 }
 
 void DataGrid::cancelRecord() {
     table_->discardEditor();
     engine::Dataset* view = openView();
-    if (isEditing(view)) store::runGuarded(dialogs_, [&] { view->cancel(); });
+    if (view && view->isEditing()) store::runGuarded(dialogs_, [&] { view->cancel(); });
 }
 
 void DataGrid::insertRecord() {
@@ -494,7 +489,8 @@ void GridTable::keyPressEvent(QKeyEvent* event) {
             }
             break;
         case Qt::Key_Escape:
-            if (isEditing(grid_->openView())) grid_->cancelRecord();
+            if (const engine::Dataset* view = grid_->openView(); view && view->isEditing())
+                grid_->cancelRecord();
             event->accept();
             return;
         case Qt::Key_Down:
@@ -591,7 +587,7 @@ void GridTable::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint 
             QTableView::closeEditor(editor, QAbstractItemDelegate::NoHint);
             // Esc takes back the cell; a record in which nothing else was typed goes with it.
             engine::Dataset* view = grid_->openView();
-            if (isEditing(view) && !view->modified()) grid_->cancelRecord();
+            if (view && view->isEditing() && !view->modified()) grid_->cancelRecord();
             return;
         }
         default:
@@ -894,29 +890,14 @@ QWidget* GridDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&
     palette.setColor(QPalette::Text, toQColor(column.font.color, palette));
     editor->setPalette(palette);
     editor->setAlignment(toQAlignment(column.alignment) | Qt::AlignVCenter);
-    switch (field->kind()) {
-        case engine::FieldKind::Text: {
-            const gridmodel::EditMask mask = gridmodel::EditMask::parse(field->editMask());
-            if (!mask.isEmpty())
-                editor->setEditMask(mask);
-            else if (field->size() > 0)
-                editor->setMaxLength(field->size());
-            break;
-        }
-        case engine::FieldKind::Float:
-            editor->setValidator(new QRegularExpressionValidator(
-                QRegularExpression(QStringLiteral("-?[0-9 \\x{00A0}]*([.,][0-9]*)?")), editor));
-            break;
-        case engine::FieldKind::SmallInt:
-            editor->setValidator(new QRegularExpressionValidator(
-                QRegularExpression(QStringLiteral("-?[0-9]{0,5}")), editor));
-            break;
-        case engine::FieldKind::Date:
-            editor->setValidator(new QRegularExpressionValidator(
-                QRegularExpression(QStringLiteral("[0-9.]{0,10}")), editor));
-            break;
-        case engine::FieldKind::Boolean:
-            break;
+    if (field->kind() == engine::FieldKind::Text) {
+        const gridmodel::EditMask mask = gridmodel::EditMask::parse(field->editMask());
+        if (!mask.isEmpty())
+            editor->setEditMask(mask);
+        else if (field->size() > 0)
+            editor->setMaxLength(field->size());
+    } else {
+        editor->setValidator(newCellValidator(field->kind(), editor));
     }
     if (const ColumnPickList* list = grid_->pickList(index.column())) editor->setPickList(*list);
     // As soon as the user types, the record is being edited (the row's mark shows it, and Save

@@ -2,9 +2,9 @@
 
 #include <QFocusEvent>
 #include <QKeyEvent>
-#include <QRegularExpressionValidator>
 
 #include "ErrorBoundary.h"
+#include "FieldValidators.h"
 #include "DisplayText.h"
 
 namespace widgets {
@@ -61,8 +61,7 @@ void DbEdit::reset() {
             f->kind() == engine::FieldKind::Float || f->kind() == engine::FieldKind::SmallInt;
         // Blanks are allowed: the display format groups digits with them.
         if (number && !validator())
-            setValidator(new QRegularExpressionValidator(
-                QRegularExpression(QStringLiteral("-?[0-9 \\x{00A0}]*([.,][0-9]*)?")), this));
+            setValidator(newNumberValidator(this));
         if (f->kind() == engine::FieldKind::Text && f->size() > 0) setMaxLength(f->size());
     }
     setText(text);

@@ -85,11 +85,6 @@ QIcon glyph(DbNavigator::Button button, const QColor& ink) {
     return QIcon(pixmap);
 }
 
-bool editing(const engine::Dataset* view) {
-    return view && (view->state() == engine::Dataset::State::Edit ||
-                    view->state() == engine::Dataset::State::Insert);
-}
-
 }  // namespace
 
 QString DbNavigator::hint(Button button) {
@@ -173,7 +168,7 @@ bool DbNavigator::isButtonVisible(Button b) const {
 
 void DbNavigator::updateButtons() {
     const bool open = view_ && view_->isOpen();
-    const bool edits = editing(view_);
+    const bool edits = view_ && view_->isEditing();
     const bool canModify = open && !view_->isReadOnly();
     int recNo = 0, count = 0;
     if (open) {
@@ -217,7 +212,7 @@ void DbNavigator::BtnClick(Button b) {
                 view->insert();
                 break;
             case nbDelete:
-                if (view->recordCount() > 0 || editing(view)) view->remove();
+                if (view->recordCount() > 0 || view->isEditing()) view->remove();
                 break;
             case nbEdit:
                 view->edit();

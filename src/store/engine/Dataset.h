@@ -67,6 +67,8 @@ public:
     void close();
     bool isOpen() const { return state_ != State::Inactive; }
     State state() const { return state_; }
+    // The current record is being edited or appended.
+    bool isEditing() const { return state_ == State::Edit || state_ == State::Insert; }
     bool modified() const { return modified_; }
     bool isReadOnly() const { return readOnly_; }
     TableFile::Format tableFormat() const;
