@@ -186,6 +186,28 @@ void BM_LocateInParadox10k(benchmark::State& state) {
 }
 BENCHMARK(BM_LocateInParadox10k)->Unit(benchmark::kMicrosecond);
 
+// Opening the 10,000-row Paradox table, and reading its text column through.
+void BM_OpenParadox10k(benchmark::State& state) {
+    prepare();
+    for (auto _ : state) {
+        auto t = ParadoxTable::open(referencePath(), false);
+        benchmark::DoNotOptimize(t->slotCount());
+    }
+}
+BENCHMARK(BM_OpenParadox10k)->Unit(benchmark::kMillisecond);
+
+void BM_ScanParadox10k(benchmark::State& state) {
+    prepare();
+    auto t = ParadoxTable::open(referencePath(), false);
+    const QString wanted = QStringLiteral("Поставщик номер 9999");
+    int found = -1;
+    for (auto _ : state)
+        for (int i = 0; i < t->slotCount(); ++i)
+            if (t->value(i, 0).toString() == wanted) found = i;
+    benchmark::DoNotOptimize(found);
+}
+BENCHMARK(BM_ScanParadox10k)->Unit(benchmark::kMillisecond);
+
 }  // namespace
 
 BENCHMARK_MAIN();

@@ -3,7 +3,7 @@
 // The program folder is made from the build's templates in $TMPDIR/platoris-export-bench.
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
+#include <QGuiApplication>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -124,7 +124,7 @@ BENCHMARK(BM_ExportText)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 int main(int argc, char** argv) {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    QGuiApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

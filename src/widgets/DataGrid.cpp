@@ -6,7 +6,7 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 
-#include "DataGridParts.h"
+#include "DataGridInternals.h"
 #include "DatasetModel.h"
 #include "Dialogs.h"
 #include "ErrorBoundary.h"

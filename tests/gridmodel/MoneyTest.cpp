@@ -9,7 +9,7 @@ namespace {
 const QString kGridPattern = QStringLiteral("# ### ##0.00");
 const QString kBalancePattern = QStringLiteral("## ### ##0.00");
 
-TEST(MoneyFormat, GridPatternExamples) {
+TEST(MoneyFormat, GridPatternGroupsThousandsPadsWithBlanksAndPutsTheMinusInFront) {
     EXPECT_EQ(formatWithPattern(5.5, kGridPattern), QStringLiteral("  5,50"));
     EXPECT_EQ(formatWithPattern(1234.5, kGridPattern), QStringLiteral(" 1 234,50"));
     EXPECT_EQ(formatWithPattern(1234567.891, kGridPattern), QStringLiteral("1 234 567,89"));
@@ -19,7 +19,7 @@ TEST(MoneyFormat, GridPatternExamples) {
     EXPECT_EQ(formatWithPattern(1234567890.5, kGridPattern), QStringLiteral("1234 567 890,50"));
 }
 
-TEST(MoneyFormat, BalancePatternExamples) {
+TEST(MoneyFormat, BalancePatternHasOneLeadingPlaceMore) {
     EXPECT_EQ(formatWithPattern(1300, kBalancePattern), QStringLiteral(" 1 300,00"));
     EXPECT_EQ(formatWithPattern(300, kBalancePattern), QStringLiteral("  300,00"));
     EXPECT_EQ(formatWithPattern(-250, kBalancePattern), QStringLiteral("-  250,00"));

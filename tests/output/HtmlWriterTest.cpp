@@ -70,7 +70,7 @@ const QString kTail = QStringLiteral("</TABLE>\n</BODY>\n</HTML>\n");
 
 class HtmlExport : public OutputFixture {};
 
-TEST_F(HtmlExport, WholeDayIsThePageOfTheWorkedExample) {
+TEST_F(HtmlExport, WholeDayIsOneTableOfTitleRecordAndFooterRows) {
     addTwoExpenses();
     const std::string expected =
         crlf(kHead + titleRow() +

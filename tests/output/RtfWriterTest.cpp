@@ -65,7 +65,7 @@ const QString kHeader = QStringLiteral(
 
 class RtfExport : public OutputFixture {};
 
-TEST_F(RtfExport, WholeDayIsTheDocumentOfTheWorkedExample) {
+TEST_F(RtfExport, WholeDayIsOneTableWithColourAndFontTablesInFront) {
     addTwoExpenses();
     const std::string expected =
         crlf(kHeader + titleRow() +

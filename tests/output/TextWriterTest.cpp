@@ -11,7 +11,7 @@ const QString kTitleLine = QStringLiteral(
 
 class TextExport : public OutputFixture {};
 
-TEST_F(TextExport, WholeDayIsTheFileOfTheWorkedExample) {
+TEST_F(TextExport, WholeDayIsTabSeparatedLinesOfTitlesRecordsAndFooter) {
     addTwoExpenses();
     const QString expected =
         kTitleLine + QStringLiteral("\r\n") + QStringLiteral("ООО Ромашка\t") + shownCode() +

@@ -118,7 +118,7 @@ std::string titleRow() {
 
 class XlsExport : public OutputFixture {};
 
-TEST_F(XlsExport, WholeDayIsTheStreamOfTheWorkedExample) {
+TEST_F(XlsExport, WholeDayIsOneCellRecordPerCellWithNumbersKeptAsNumbers) {
     addTwoExpenses();
     const std::string expected =
         kBeginning + kCodePage + titleRow() + label(1, 0, QStringLiteral("ООО Ромашка")) +

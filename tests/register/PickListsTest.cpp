@@ -37,7 +37,7 @@ QString code(int a, int b, int c, int d, int e) {
     return PickLists::codeOf(levels, names, &name);
 }
 
-TEST(LeafPruning, TheExampleCatalogue) {
+TEST(LeafPruning, OnlyCodesWithoutChildrenStayAndOddListsPruneAsRepeatedPassesDo) {
     const QStringList codes = {code(1, 0, 0, 0, 0), code(1, 2, 0, 0, 0), code(1, 2, 3, 0, 0), code(2, 0, 0, 0, 0)};
     EXPECT_EQ(PickLists::pruneToLeaves(codes), (QStringList{"001.002.003.000.000", "002.000.000.000.000"}));
     // A child listed before its parent does not remove the parent; duplicates stay; the

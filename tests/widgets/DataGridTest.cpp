@@ -547,4 +547,46 @@ TEST_F(DataGridTest, AScreenOfRowsIsReadOnceFromTheTable) {
               gridmodel::formatWithPattern(100.0 * 5000 * 5001 / 2, kMoney, QLatin1Char('.')));
 }
 
+// Qt's model tester watches the grid's model (the fixture's checker) and a model of its own over
+// the same view while records are appended, edited and deleted, the filter changes and the grid
+// goes to another view and back: neither reports anything.
+TEST_F(DataGridTest, TheModelsStayConsistentThroughAppendPostDeleteRefilterAndSwitchingViews) {
+    showGrid(3);
+    widgets::DatasetModel own;
+    own.setGridModel(&grid->gridModel());
+    own.setDataset(view.get());
+    testing_support::ModelChecker ownChecker(&own);
+
+    view->append();
+    view->fieldByName(QStringLiteral("KOMU")).setAsString(QStringLiteral("Новый поставщик"));
+    view->post();
+    EXPECT_EQ(own.rowCount(), 4);
+    view->first();
+    view->edit();
+    view->fieldByName(QStringLiteral("PAY_SUM")).setAsFloat(7);
+    view->post();
+    view->last();
+    view->remove();
+    EXPECT_EQ(own.rowCount(), 3);
+    view->setFilter(QStringLiteral("[KOMU]<>'Поставщик 2'"));
+    EXPECT_EQ(own.rowCount(), 2);
+    view->setFiltered(false);
+    EXPECT_EQ(own.rowCount(), 3);
+
+    Dataset other(QStringLiteral("TableOther"));
+    other.setFolder(dir.path());
+    other.setTableName(QStringLiteral("Pay.dbf"));
+    other.setFilter(QStringLiteral("[KOMU]='Поставщик 1'"));
+    other.open();
+    grid->setDataSource(&other);
+    own.setDataset(&other);
+    EXPECT_EQ(grid->model()->rowCount(), 1);
+    EXPECT_EQ(own.rowCount(), 1);
+    grid->setDataSource(view.get());
+    own.setDataset(nullptr);
+    EXPECT_EQ(grid->model()->rowCount(), 3);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(testing_support::ModelChecker::reports(), QStringList());
+}
+
 }  // namespace

@@ -243,4 +243,26 @@ TEST_F(DbNavigatorTest, MovingOnTakesWhatTheOpenCellEditorHoldsAndARefusalShowsO
     EXPECT_EQ(current().row(), 1);
 }
 
+// The controls' connections outlive a view destroyed under them: nothing breaks, and the next
+// view they are given has their handlers and no others.
+TEST(ControlConnections, AViewDestroyedBeforeItsControlsIsHarmless) {
+    auto gone = std::make_unique<Dataset>(QStringLiteral("Gone"));
+    DbEdit edit;
+    DbNavigator navigator;
+    widgets::DatasetModel model;
+    edit.setDataSource(gone.get());
+    navigator.setDataSource(gone.get());
+    model.setDataset(gone.get());
+    gone.reset();
+
+    Dataset next(QStringLiteral("Next"));
+    edit.setDataSource(&next);
+    navigator.setDataSource(&next);
+    model.setDataset(&next);
+    EXPECT_EQ(next.onDataChange.size(), 3u);
+    EXPECT_EQ(next.onUpdateRecord.size(), 1u);
+    EXPECT_EQ(next.onStateChange.size(), 1u);
+    EXPECT_FALSE(navigator.button(DbNavigator::nbFirst)->isEnabled());
+}
+
 }  // namespace

@@ -14,6 +14,7 @@
 #include "DataViews.h"
 #include "DatasetModel.h"
 #include "KeyInput.h"
+#include "ModelChecker.h"
 #include "ScriptedDialogs.h"
 #include "engine/DbfTable.h"
 #include "engine/EngineError.h"
@@ -41,6 +42,7 @@ protected:
                       QStringLiteral("310.000.000.000.000  Налоги")};
     QStringList banks{QStringLiteral("ПАО Сбербанк"), QStringLiteral("Банк ВТБ (ПАО)")};
     std::unique_ptr<QWidget> window;
+    std::unique_ptr<testing_support::ModelChecker> modelChecker;  // on the grid's model
     QLineEdit* elsewhere = nullptr;
     widgets::DataGrid* grid = nullptr;
     int posts = 0;
@@ -123,6 +125,8 @@ protected:
         window = std::make_unique<QWidget>();
         auto* layout = new QVBoxLayout(window.get());
         grid = new widgets::DataGrid(window.get());
+        modelChecker = std::make_unique<testing_support::ModelChecker>(grid->model());
+        testing_support::ModelChecker::reports().clear();
         grid->setGridModel(gridModel());
         grid->setOptions(options);
         grid->setDialogs(&dialogs);
@@ -140,7 +144,9 @@ protected:
 
     void TearDown() override {
         window.reset();
+        modelChecker.reset();
         if (view) view->close();
+        EXPECT_EQ(testing_support::ModelChecker::reports(), QStringList());
     }
 
     QTableView* table() const { return grid->table(); }

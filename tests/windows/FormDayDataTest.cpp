@@ -12,6 +12,7 @@
 #include "DbNavigator.h"
 #include "FormDayData.h"
 #include "KeyInput.h"
+#include "ModelChecker.h"
 #include "Money.h"
 #include "PickListEdit.h"
 #include "RegisterFixture.h"
@@ -29,11 +30,20 @@ enum PaymentColumn { NPP, KOMU, CODE, SUBJECT, SUM, BANK };
 class FormDayDataTest : public RegisterFixture {
 protected:
     std::unique_ptr<windows::TFormDayData> form;
+    // Qt's model tester on the models of the window's three grids.
+    std::vector<std::unique_ptr<ModelChecker>> modelCheckers;
 
-    void TearDown() override { form.reset(); }
+    void TearDown() override {
+        form.reset();
+        modelCheckers.clear();
+        EXPECT_EQ(ModelChecker::reports(), QStringList());
+    }
 
     void showForm() {
         form = std::make_unique<windows::TFormDayData>(core);
+        ModelChecker::reports().clear();
+        for (DataGrid* grid : {form->DataGrid1, form->DataGrid2, form->DataGrid3})
+            modelCheckers.push_back(std::make_unique<ModelChecker>(grid->model()));
         form->resize(1100, 760);
         ASSERT_TRUE(showActive(form.get()));
     }

@@ -255,7 +255,7 @@ protected:
 
 // ---- fixtures -------------------------------------------------------------------------------
 
-TEST_F(MdxIndexTest, BuildsTheWorkedExampleByteForByte) {
+TEST_F(MdxIndexTest, BuildsASingleTagIndexByteForByte) {
     const std::string expected = readBytes(fixture("example/EXAMPLE.MDX"));
     ASSERT_EQ(expected.size(), 4096u);
     const std::string built =

@@ -7,7 +7,6 @@
 
 #include <QDate>
 #include <QDateTime>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <algorithm>
@@ -958,7 +957,8 @@ TEST_F(ParadoxTableTest, EveryMutationOfASmallTableOpensOrFailsCleanly) {
 
 // ---- size --------------------------------------------------------------------------------
 
-TEST_F(ParadoxTableTest, TenThousandRowsAppendReopenAndScanQuickly) {
+// How fast this goes is measured by bench/engine_bench (BM_OpenParadox10k, BM_ScanParadox10k).
+TEST_F(ParadoxTableTest, TenThousandRowsAppendReopenAndScan) {
     const QString p = path(QStringLiteral("Big.db"));
     ParadoxTable::create(p, allKinds());
     {
@@ -968,22 +968,15 @@ TEST_F(ParadoxTableTest, TenThousandRowsAppendReopenAndScanQuickly) {
                              QDate(2024, 1, 1).addDays(i % 365), i % 2 == 0});
         EXPECT_EQ(t->slotCount(), 10000);
     }
-    QElapsedTimer timer;
-    timer.start();
     auto t = ParadoxTable::open(p, false);
-    const qint64 openMs = timer.elapsed();
     ASSERT_EQ(t->slotCount(), 10000);
-    // Generous against a busy machine; a slow algorithm exceeds it by far.
-    EXPECT_LT(openMs, 250) << "open took " << openMs << " ms";
 
-    timer.restart();
     int found = -1;
     const QString wanted = QStringLiteral("Поставщик 9999");
     for (int round = 0; round < 10; ++round)
         for (int i = 0; i < t->slotCount(); ++i)
             if (t->value(i, 0).toString() == wanted) found = i;
     EXPECT_EQ(found, 9999);
-    EXPECT_LT(timer.elapsed(), 250) << "ten scans took " << timer.elapsed() << " ms";
 
     for (int i : {0, 4999, 9999}) {
         EXPECT_EQ(t->value(i, 0).toString(), QStringLiteral("Поставщик %1").arg(i));

@@ -1,6 +1,7 @@
 #pragma once
 
-// The pieces a DataGrid is made of. Only DataGrid.cpp and the tests use them.
+// The private pieces a DataGrid is made of: its table, row guard, headers, footer and cell
+// editors. Only DataGrid.cpp uses them.
 
 #include <QHeaderView>
 #include <QItemSelectionModel>
