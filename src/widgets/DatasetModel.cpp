@@ -189,8 +189,12 @@ QVariant DatasetModel::data(const QModelIndex& index, int role) const {
                     return (!value.isNull() && value.toBool()) ? Qt::Checked : Qt::Unchecked;
                 }
                 if (role == Qt::CheckStateRole) return {};
-                return role == Qt::EditRole ? gridmodel::editText(*field, value)
-                                            : gridmodel::displayText(*field, value, column.displayFormat);
+                if (role == Qt::EditRole) return gridmodel::editText(*field, value);
+                // Blanks at the end draw nothing, but would count against the cell's width
+                // (a masked code ends in one) and have a text that fits shown cut short.
+                QString text = gridmodel::displayText(*field, value, column.displayFormat);
+                while (text.endsWith(QLatin1Char(' '))) text.chop(1);
+                return text;
             }
             case Qt::FontRole:
                 return fonts_[static_cast<size_t>(index.column())];

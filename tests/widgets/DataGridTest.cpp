@@ -21,6 +21,8 @@ TEST_F(DataGridTest, ShowsTheRecordsWithTheirDisplayFormatsAndHidesHiddenColumns
     EXPECT_FALSE(table()->isColumnHidden(KOMU));
     EXPECT_EQ(cell(1, KOMU), QStringLiteral("Поставщик 2"));
     EXPECT_EQ(cell(1, SUM), gridmodel::formatWithPattern(200.0, kMoney, QLatin1Char('.')));
+    // A code shows through its mask, without the mask's closing blank that would cut it short.
+    EXPECT_EQ(cell(1, CODE), QStringLiteral("215.001.000.000.000"));
     EXPECT_EQ(table()->columnWidth(KOMU), 165);
     EXPECT_EQ(table()->columnWidth(SUM), 117);
     EXPECT_EQ(grid->objectName(), QStringLiteral("PayGrid"));
