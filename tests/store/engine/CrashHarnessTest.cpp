@@ -251,6 +251,37 @@ class CrashHarnessTest : public ::testing::Test {
 protected:
     QTemporaryDir scratch{scratchRoot() + QStringLiteral("/platoris-crash-XXXXXX")};
     QString folder(const QString& name) const { return scratch.filePath(name); }
+
+    struct Kill {
+        QString work;      // the folder the killed writer left
+        int completed;     // operations done before the kill
+        std::string at;    // where, for messages
+    };
+
+    // Runs the operations on a fresh copy of the initial folder once per write of theirs,
+    // killed just before that write, and checks each outcome; the number of kill points.
+    long killAtEveryWrite(const QString& initial, const QString& tableName, bool dbase,
+                          const std::vector<Op>& ops, const std::function<void(const Kill&)>& check) {
+        long killPoints = 0;
+        for (long killAt = 1;; ++killAt) {
+            const QString work = folder(QStringLiteral("work"));
+            QDir(work).removeRecursively();
+            copyFolder(initial, work);
+            const QString table = work + "/" + tableName;
+            const WriterRun run = runKilledAt(killAt, [&]() -> std::shared_ptr<TableFile> {
+                if (dbase) return DbfTable::open(table, true);
+                return ParadoxTable::open(table, true);
+            }, ops);
+            if (!run.killed) {
+                EXPECT_EQ(run.completed, static_cast<int>(ops.size()));
+                return killPoints;
+            }
+            ++killPoints;
+            check({work, run.completed,
+                   "kill point " + std::to_string(killAt) + " in operation " + std::to_string(run.completed + 1)});
+            if (HasFailure()) return killPoints;
+        }
+    }
 };
 
 TEST_F(CrashHarnessTest, ParadoxListSurvivesAKillAtEveryWrite) {
@@ -272,35 +303,22 @@ TEST_F(CrashHarnessTest, ParadoxListSurvivesAKillAtEveryWrite) {
     });
     const std::vector<Rows> states = statesOf(ops);
 
-    long killPoints = 0;
-    for (long killAt = 1;; ++killAt) {
-        const QString work = folder(QStringLiteral("work"));
-        QDir(work).removeRecursively();
-        copyFolder(initial, work);
-        const QString table = work + "/List.db";
-        const WriterRun run = runKilledAt(killAt, [&] { return ParadoxTable::open(table, true); }, ops);
-        if (!run.killed) {
-            EXPECT_EQ(run.completed, static_cast<int>(ops.size()));
-            break;
-        }
-        ++killPoints;
-        const std::string at = "kill point " + std::to_string(killAt) + " in operation " +
-                               std::to_string(run.completed + 1);
+    const long killPoints = killAtEveryWrite(initial, QStringLiteral("List.db"), false, ops, [&](const Kill& kill) {
+        const QString table = kill.work + "/List.db";
         const Rows byPxlib = pxlibRows(table);
-        EXPECT_TRUE(isBeforeOrAfter(byPxlib, states, run.completed, true))
-            << at << ": pxlib reads " << describe(byPxlib);
+        EXPECT_TRUE(isBeforeOrAfter(byPxlib, states, kill.completed, true))
+            << kill.at << ": pxlib reads " << describe(byPxlib);
         try {
             auto t = ParadoxTable::open(table, false);
             const Rows rows = engineRows(*t);
-            EXPECT_TRUE(isBeforeOrAfter(rows, states, run.completed, true)) << at << ": " << describe(rows);
-            EXPECT_EQ(rows, byPxlib) << at;
+            EXPECT_TRUE(isBeforeOrAfter(rows, states, kill.completed, true)) << kill.at << ": " << describe(rows);
+            EXPECT_EQ(rows, byPxlib) << kill.at;
         } catch (const EngineError& e) {
-            ADD_FAILURE() << at << ": " << e.what();
+            ADD_FAILURE() << kill.at << ": " << e.what();
         }
         // The first open cleared what the kill left beside the table.
-        EXPECT_EQ(filesIn(work), QStringList{QStringLiteral("List.db")}) << at;
-        if (HasFailure()) break;
-    }
+        EXPECT_EQ(filesIn(kill.work), QStringList{QStringLiteral("List.db")}) << kill.at;
+    });
     EXPECT_GT(killPoints, 60);
     std::printf("Paradox: %ld kill points over %zu operations\n", killPoints, ops.size());
 }
@@ -330,41 +348,30 @@ TEST_F(CrashHarnessTest, DbaseTableAndIndexSurviveAKillAtEveryWrite) {
         std::string at;
     };
     std::vector<Snapshot> snapshots;
-    long killPoints = 0;
-    for (long killAt = 1;; ++killAt) {
-        const QString work = folder(QStringLiteral("work"));
-        QDir(work).removeRecursively();
-        copyFolder(initial, work);
-        const QString table = work + "/DayData.DBF";
-        const WriterRun run = runKilledAt(killAt, [&] { return DbfTable::open(table, true); }, ops);
-        if (!run.killed) {
-            EXPECT_EQ(run.completed, static_cast<int>(ops.size()));
-            break;
-        }
-        ++killPoints;
-        const std::string at = "kill point " + std::to_string(killAt) + " in operation " +
-                               std::to_string(run.completed + 1);
+    const long killPoints = killAtEveryWrite(initial, QStringLiteral("DayData.DBF"), true, ops, [&](const Kill& kill) {
+        const QString table = kill.work + "/DayData.DBF";
         // Both files are whole, and nothing else travels with the table's mask.
-        EXPECT_NO_THROW(MdxIndex::readTags(work + "/DayData.MDX")) << at;
-        for (const QString& name : filesIn(work))
-            EXPECT_TRUE(name == "DayData.DBF" || name == "DayData.MDX" || name.startsWith('.')) << at << ": " << name.toStdString();
-        const QString snapshot = folder(QStringLiteral("snapshot%1").arg(killAt));
-        copyFolder(work, snapshot);
-        snapshots.push_back({snapshot + "/DayData.DBF", run.completed, at});
+        EXPECT_NO_THROW(MdxIndex::readTags(kill.work + "/DayData.MDX")) << kill.at;
+        for (const QString& name : filesIn(kill.work))
+            EXPECT_TRUE(name == "DayData.DBF" || name == "DayData.MDX" || name.startsWith('.'))
+                << kill.at << ": " << name.toStdString();
+        const QString snapshot = folder(QStringLiteral("snapshot%1").arg(snapshots.size()));
+        copyFolder(kill.work, snapshot);
+        snapshots.push_back({snapshot + "/DayData.DBF", kill.completed, kill.at});
         try {
             auto t = DbfTable::open(table, false);
             const Rows rows = engineRows(*t);
-            EXPECT_TRUE(isBeforeOrAfter(rows, states, run.completed, false)) << at << ": " << describe(rows);
+            EXPECT_TRUE(isBeforeOrAfter(rows, states, kill.completed, false)) << kill.at << ": " << describe(rows);
             // The index order follows the names of the records really there.
             const std::vector<int> order = t->tagOrder(QStringLiteral("KOMU"));
             for (size_t i = 1; i < order.size(); ++i)
-                EXPECT_LE(rows[static_cast<size_t>(order[i - 1])].name, rows[static_cast<size_t>(order[i])].name) << at;
+                EXPECT_LE(rows[static_cast<size_t>(order[i - 1])].name, rows[static_cast<size_t>(order[i])].name) << kill.at;
         } catch (const EngineError& e) {
-            ADD_FAILURE() << at << ": " << e.what();
+            ADD_FAILURE() << kill.at << ": " << e.what();
         }
-        EXPECT_EQ(filesIn(work), (QStringList{QStringLiteral("DayData.DBF"), QStringLiteral("DayData.MDX")})) << at;
-        if (HasFailure()) return;
-    }
+        EXPECT_EQ(filesIn(kill.work), (QStringList{QStringLiteral("DayData.DBF"), QStringLiteral("DayData.MDX")})) << kill.at;
+    });
+    if (HasFailure()) return;
 
     // dbfread, which stops at the end mark rather than trusting the count, agrees.
     QStringList tables;
