@@ -17,7 +17,8 @@ namespace {
 bool writeAll(int fd, const QByteArray& bytes) {
     qsizetype done = 0;
     while (done < bytes.size()) {
-        const ssize_t put = ::write(fd, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
+        const ssize_t put =
+            ::write(fd, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
         if (put > 0)
             done += put;
         else if (put == 0 || errno != EINTR)

@@ -16,7 +16,6 @@ namespace dispatch {
 namespace {
 
 constexpr int MB_DEFBUTTON2 = 0x100;  // the second button (No) is the default
-const QString kSendCaption = QStringLiteral("Отправка");
 
 // What identifies one state of a file: a file rewritten in place or replaced by another one
 // differs in its change time, modification time, size or inode.
@@ -33,8 +32,10 @@ struct FileStamp {
         if (exists != o.exists) return false;
         if (!exists) return true;
         return st.st_dev == o.st.st_dev && st.st_ino == o.st.st_ino && st.st_size == o.st.st_size &&
-               st.st_mtim.tv_sec == o.st.st_mtim.tv_sec && st.st_mtim.tv_nsec == o.st.st_mtim.tv_nsec &&
-               st.st_ctim.tv_sec == o.st.st_ctim.tv_sec && st.st_ctim.tv_nsec == o.st.st_ctim.tv_nsec;
+               st.st_mtim.tv_sec == o.st.st_mtim.tv_sec &&
+               st.st_mtim.tv_nsec == o.st.st_mtim.tv_nsec &&
+               st.st_ctim.tv_sec == o.st.st_ctim.tv_sec &&
+               st.st_ctim.tv_nsec == o.st.st_ctim.tv_nsec;
     }
 };
 
@@ -86,35 +87,32 @@ void DayDispatch::ActionSendExecute() {
 
     c.groups.SwitchTableGroup(store::kDayGroupTag, c.DayDir, false, false, c.TemplateDataDir);
     c.payments.RenumberDayData();
-    c.groups.SwitchTableGroup(store::kReferenceGroupTag, c.SpravDir, false, false, c.TemplateSpravDir);
+    c.groups.SwitchTableGroup(store::kReferenceGroupTag, c.SpravDir, false, false,
+                              c.TemplateSpravDir);
+    std::optional<Outcome> outcome;
     try {
-        runArchiver(archivePath);
+        outcome = runArchiver(archivePath);
     } catch (...) {
         // The tables are reopened whatever happened to the archiver.
     }
-    c.groups.SwitchTableGroup(store::kReferenceGroupTag, c.SpravDir, true, true, c.TemplateSpravDir);
+    c.groups.SwitchTableGroup(store::kReferenceGroupTag, c.SpravDir, true, true,
+                              c.TemplateSpravDir);
     c.groups.SwitchTableGroup(store::kDayGroupTag, c.DayDir, true, true, c.TemplateDataDir);
+    if (outcome) dialogs.messageBox(outcome->text, QStringLiteral("Отправка"), outcome->style);
 }
 
-void DayDispatch::runArchiver(const QString& archivePath) {
-    store::Dialogs& dialogs = core_.dialogs();
+DayDispatch::Outcome DayDispatch::runArchiver(const QString& archivePath) {
     // An archive of the same name may still lie in the send folder from an earlier dispatch:
     // only an archive that this run made or rewrote counts as made.
     const FileStamp before = FileStamp::of(archivePath);
-    if (!store::runCommandWithin(dialogs, core_.ProgDir, archiverCommandLine(archivePath), true,
-                                 true, archiverWaitLimit)) {
-        dialogs.messageBox(QStringLiteral("Не удалось выполнить команду упаковки."), kSendCaption,
-                           store::MB_ICONHAND);
-        return;
-    }
+    if (!store::runCommandWithin(core_.dialogs(), core_.ProgDir, archiverCommandLine(archivePath),
+                                 true, true, archiverWaitLimit))
+        return {QStringLiteral("Не удалось выполнить команду упаковки."), store::MB_ICONHAND};
     std::this_thread::sleep_for(archivePause);
     const FileStamp after = FileStamp::of(archivePath);
     if (after.exists && !after.sameAs(before))
-        dialogs.messageBox(QStringLiteral("Файл поставлен в очередь на отправку."), kSendCaption,
-                           store::MB_ICONINFORMATION);
-    else
-        dialogs.messageBox(QStringLiteral("Не удалось создать архив."), kSendCaption,
-                           store::MB_ICONHAND);
+        return {QStringLiteral("Файл поставлен в очередь на отправку."), store::MB_ICONINFORMATION};
+    return {QStringLiteral("Не удалось создать архив."), store::MB_ICONHAND};
 }
 
 }  // namespace dispatch

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <chrono>
+#include <optional>
 
 #include "ProcessUtils.h"
 
@@ -21,8 +22,9 @@ public:
 
     // The "Отправить" command: posts pending edits, asks for confirmation, writes the list
     // file, checks the send folder and prefix, closes both table groups, renumbers the day,
-    // runs the archiver, tells the user whether the archive was made, and reopens the groups.
-    // Every outcome is reported in a message box.
+    // runs the archiver, reopens the groups and tells the user whether the archive was made.
+    // Every outcome is reported in a message box; the outcome of the archiver is shown over
+    // the reopened day rather than over an empty window.
     void ActionSendExecute();
 
     // How long the archiver is waited for before the program goes on without it, and the
@@ -34,7 +36,12 @@ private:
     // Checks the constants and the send folder; the archive path, or nothing after the
     // user was told what is wrong.
     QString checkedArchivePath();
-    void runArchiver(const QString& archivePath);
+    // The box that tells the outcome of the archiver.
+    struct Outcome {
+        QString text;
+        int style = 0;
+    };
+    Outcome runArchiver(const QString& archivePath);
     void reportError(const QString& text);
 
     reg::RegisterCore& core_;

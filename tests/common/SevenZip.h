@@ -45,9 +45,12 @@ public:
             const QString line = QString::fromUtf8(raw).trimmed();
             if (line == QLatin1String("----------")) inEntries = true;
             if (!inEntries) continue;
-            if (line.startsWith(QLatin1String("Path = "))) current = line.mid(7);
-            else if (line.startsWith(QLatin1String("Method = "))) entries[current].method = line.mid(9);
-            else if (line == QLatin1String("Encrypted = +")) entries[current].encrypted = true;
+            if (line.startsWith(QLatin1String("Path = ")))
+                current = line.mid(7);
+            else if (line.startsWith(QLatin1String("Method = ")))
+                entries[current].method = line.mid(9);
+            else if (line == QLatin1String("Encrypted = +"))
+                entries[current].encrypted = true;
         }
         return entries;
     }

@@ -17,9 +17,8 @@ TEST(ArchiverCommandLine, LiteralOptionsAndAnArchivePathThatSplitsBackWhole) {
     EXPECT_EQ(archiverCommandLine("/a b/KZXR0315.RAR"),
               "RAR.EXE a -s -dh -ep1 -y -m5 -pKVal1736pq \"/a b/KZXR0315.RAR\" @AddRAR.LST");
 
-    for (const QString path : {"/srv/send/KZXR0315.RAR", "/a b/c\td/KZXR0315.RAR",
-                               "/x \"y\"/KZ", "/q\\\"/KZ", "/tail \\\\", "/$(touch x); `y` & z|w",
-                               "/a\\\\ b\\"}) {
+    for (const QString path : {"/srv/send/KZXR0315.RAR", "/a b/c\td/KZXR0315.RAR", "/x \"y\"/KZ",
+                               "/q\\\"/KZ", "/tail \\\\", "/$(touch x); `y` & z|w", "/a\\\\ b\\"}) {
         const QStringList args = store::splitWindowsCommandLine(archiverCommandLine(path));
         ASSERT_EQ(args.size(), 10) << path.toStdString();
         EXPECT_EQ(args[8], path);

@@ -14,7 +14,8 @@ TEST(ArchiveListFile, OemLinesEndedByCrLfReplacingTheOldFile) {
     QTemporaryDir tmp;
     const QString path = tmp.filePath("AddRAR.LST");
     writeFile(path, "an older and longer list file\r\n\r\n\r\n");
-    ASSERT_TRUE(writeArchiveListFile(path, {"/Програма/Data/2008/10/13/*.*", "/Їжак/Sprav/const.*"}));
+    ASSERT_TRUE(
+        writeArchiveListFile(path, {"/Програма/Data/2008/10/13/*.*", "/Їжак/Sprav/const.*"}));
     // П р о г р а м а in code page 866; Ї is 0xF4.
     EXPECT_EQ(readFile(path), QByteArray("/\x8f\xe0\xae\xa3\xe0\xa0\xac\xa0/Data/2008/10/13/*.*\r\n"
                                          "/\xf4\xa6\xa0\xaa/Sprav/const.*\r\n"));

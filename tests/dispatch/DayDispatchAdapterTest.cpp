@@ -15,7 +15,8 @@ class DispatchWithAdapter : public DispatchFixture {
 protected:
     void SetUp() override {
         DispatchFixture::SetUp();
-        ASSERT_FALSE(sevenZip.program().isEmpty()) << "7z is missing: scripts/deps installs p7zip-full";
+        ASSERT_FALSE(sevenZip.program().isEmpty())
+            << "7z is missing: scripts/deps installs p7zip-full";
         installAdapter();
         addPayment(core.views.TableDataSourceDayData, "Поставщик 1", 100, expenseCode());
     }
@@ -36,7 +37,8 @@ protected:
         QDir(out).removeRecursively();
         ASSERT_TRUE(sevenZip.extract(archive(), "KVal1736pq", out));
         for (const QString name : {"DayData.DBF", "DayData.MDX", "StartMoney.dbf"})
-            EXPECT_EQ(readFile(out + "/" + name), readFile(core.DayDir + "/" + name)) << name.toStdString();
+            EXPECT_EQ(readFile(out + "/" + name), readFile(core.DayDir + "/" + name))
+                << name.toStdString();
         EXPECT_EQ(readFile(out + "/Const.db"), readFile(core.SpravDir + "/Const.db"));
     }
 
@@ -64,5 +66,6 @@ TEST_F(DispatchWithAdapter, SameDaySentTwiceHoldsTheLatestTables) {
     EXPECT_EQ(shownBoxes(), Boxes({kConfirmation, kQueued, kConfirmation, kQueued}));
     expectArchiveHoldsTheDay();
     // Nothing but the archive lies in the send folder for the transport to take.
-    EXPECT_EQ(QDir(sendFolder).entryList(QDir::Files | QDir::Hidden), QStringList({"KZXR1013.RAR"}));
+    EXPECT_EQ(QDir(sendFolder).entryList(QDir::Files | QDir::Hidden),
+              QStringList({"KZXR1013.RAR"}));
 }

@@ -76,6 +76,8 @@ TEST_F(DispatchFixture, QueuedArchiveAfterTheExactCommandOnARenumberedDay) {
     send();
 
     EXPECT_EQ(shownBoxes(), Boxes({kConfirmation, kQueued}));
+    // The outcome is told over the reopened day, not over an emptied window.
+    EXPECT_EQ(tablesOpenAtBox, std::vector<bool>({true, true}));
     EXPECT_EQ(QString::fromUtf8(readFile(argsFile)).split('\n'),
               QStringList({"a", "-s", "-dh", "-ep1", "-y", "-m5", "-pKVal1736pq", archive(),
                            "@AddRAR.LST", folder.path(), ""}));
@@ -101,11 +103,11 @@ TEST_F(DispatchFixture, SendFolderWithBlanksAndShellCharactersIsOnlyAPath) {
 
 TEST_F(DispatchFixture, ArchiverThatCannotStart) {
     send();
-    EXPECT_EQ(shownBoxes(),
-              Boxes({kConfirmation,
-                     {"Ошибка выполнения команды.", "Ошибка", 16},
-                     {"Не удалось выполнить команду упаковки.", "Отправка", 16}}));
+    EXPECT_EQ(shownBoxes(), Boxes({kConfirmation,
+                                   {"Ошибка выполнения команды.", "Ошибка", 16},
+                                   {"Не удалось выполнить команду упаковки.", "Отправка", 16}}));
     EXPECT_FALSE(dialogs.boxes[1].ownedByApplication);
+    EXPECT_EQ(tablesOpenAtBox, std::vector<bool>({true, false, true}));
     EXPECT_TRUE(dayAndReferenceOpen());
 }
 
@@ -113,6 +115,7 @@ TEST_F(DispatchFixture, ArchiverThatMakesNoArchiveIsReportedEvenWithAnOldOneTher
     installFakeArchiver("exit 0\n");
     send();
     EXPECT_EQ(shownBoxes(), Boxes({kConfirmation, kNoArchive}));
+    EXPECT_EQ(tablesOpenAtBox, std::vector<bool>({true, true}));
     EXPECT_TRUE(dayAndReferenceOpen());
 
     // The archive of an earlier dispatch of this day (or of the same date a year ago) is

@@ -32,6 +32,9 @@ protected:
         setConst("RodazPath", sendFolder);
         setConst("SendPrefix", "KZ");
         dialogs.boxes.clear();
+        dialogs.whileBoxOpen = [this](const auto&) {
+            tablesOpenAtBox.push_back(dayAndReferenceOpen());
+        };
         sender.archiverWaitLimit = 10s;
         sender.archivePause = 0ms;
     }
@@ -62,10 +65,10 @@ protected:
     // A fake archiver that writes its arguments and working folder to args.txt, prints a line
     // and makes the archive (its eighth argument) as an empty file.
     void installRecordingArchiver() {
-        installFakeArchiver(
-            "printf '%s\\n' \"$@\" \"$(pwd)\" > \"" + QFile::encodeName(argsFile) + "\"\n"
-            "echo archiver output\n"
-            ": > \"$8\"\n");
+        const QByteArray args = QFile::encodeName(argsFile);
+        installFakeArchiver("printf '%s\\n' \"$@\" \"$(pwd)\" > \"" + args + "\"\n" +
+                            "echo archiver output\n"
+                            ": > \"$8\"\n");
     }
     // The built adapter as RAR.EXE in the program folder, as the build and installation lay
     // it out.
@@ -100,6 +103,8 @@ protected:
         QStringLiteral("Не удалось создать архив."), QStringLiteral("Отправка"), 16);
 
     dispatch::DayDispatch sender{core};
+    // For every box, whether the day and the reference tables were open under it.
+    std::vector<bool> tablesOpenAtBox;
     QString sendFolder = folder.filePath("send");
     QString noArchiverPath = folder.filePath("no-archiver");
     QString argsFile = folder.filePath("args.txt");

@@ -31,7 +31,8 @@ QByteArray randomBytes(int size) {
 class RarAdapterTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_FALSE(sevenZip.program().isEmpty()) << "7z is missing: scripts/deps installs p7zip-full";
+        ASSERT_FALSE(sevenZip.program().isEmpty())
+            << "7z is missing: scripts/deps installs p7zip-full";
         ASSERT_TRUE(QDir().mkpath(noRar));
     }
 
@@ -193,8 +194,17 @@ TEST_F(RarAdapterTest, HandsTheWorkToARealRarOnPath) {
 
     const Result r = runAdapter(command("out dir/KZXR1013.RAR"), bin);
     EXPECT_EQ(r.exitCode, 3);
-    const QStringList expected = {"a",  "-s", "-dh", "-ep1", "-y", "-m5", "-pKVal1736pq", "--",
-                                  "out dir/KZXR1013.RAR", tmp.filePath("day/DayData.DBF"),
-                                  tmp.filePath("sprav/Const.db"), ""};
+    const QStringList expected = {"a",
+                                  "-s",
+                                  "-dh",
+                                  "-ep1",
+                                  "-y",
+                                  "-m5",
+                                  "-pKVal1736pq",
+                                  "--",
+                                  "out dir/KZXR1013.RAR",
+                                  tmp.filePath("day/DayData.DBF"),
+                                  tmp.filePath("sprav/Const.db"),
+                                  ""};
     EXPECT_EQ(QString::fromUtf8(readFile(bin + "/rar.args")).split('\n'), expected);
 }

@@ -5,7 +5,7 @@ namespace rar_adapter {
 const char kAdapterUsage[] = "a -s -dh -ep1 -y -m5 -p<password> <archive> @<list file>";
 
 std::optional<AdapterCommand> parseAdapterCommand(const QStringList& arguments) {
-    const QStringList fixed = {QStringLiteral("a"),   QStringLiteral("-s"), QStringLiteral("-dh"),
+    const QStringList fixed = {QStringLiteral("a"),    QStringLiteral("-s"), QStringLiteral("-dh"),
                                QStringLiteral("-ep1"), QStringLiteral("-y"), QStringLiteral("-m5")};
     if (arguments.size() != fixed.size() + 3 || arguments.mid(0, fixed.size()) != fixed)
         return std::nullopt;

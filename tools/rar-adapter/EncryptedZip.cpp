@@ -35,7 +35,9 @@ struct Failure {
     QString text;
 };
 
-QString errnoText(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+QString errnoText(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
+}
 
 // The temporary file: every write checked, the first error kept.
 struct Output {
@@ -73,8 +75,9 @@ Writer openWriter(Output& out, const QString& password) {
     if (!w) throw Failure{QStringLiteral("out of memory")};
     const QByteArray pass = password.toUtf8();
     if (archive_write_set_format_zip(w.get()) != ARCHIVE_OK ||
-        archive_write_set_options(w.get(), "zip:compression=deflate,zip:encryption=aes256,"
-                                           "zip:hdrcharset=UTF-8") != ARCHIVE_OK ||
+        archive_write_set_options(w.get(),
+                                  "zip:compression=deflate,zip:encryption=aes256,"
+                                  "zip:hdrcharset=UTF-8") != ARCHIVE_OK ||
         archive_write_set_passphrase(w.get(), pass.constData()) != ARCHIVE_OK ||
         archive_write_set_bytes_in_last_block(w.get(), 1) != ARCHIVE_OK)
         throw Failure{QStringLiteral("cannot set up the ZIP writer: ") + writerError(w.get(), out)};
@@ -105,7 +108,8 @@ void writeEntry(archive* w, const Output& out, const QString& name, time_t mtime
             throw Failure{name + QStringLiteral(": ") + writerError(w, out)};
         total += got;
     }
-    if (size >= 0 && total != size) throw Failure{name + QStringLiteral(": the file changed while being read")};
+    if (size >= 0 && total != size)
+        throw Failure{name + QStringLiteral(": the file changed while being read")};
     if (archive_write_finish_entry(w) != ARCHIVE_OK)
         throw Failure{name + QStringLiteral(": ") + writerError(w, out)};
 }
@@ -138,14 +142,13 @@ void copyKeptEntries(archive* w, const Output& out, const QString& archivePath,
         const QString name = QString::fromUtf8(utf8 ? utf8 : archive_entry_pathname(e));
         if (archive_entry_filetype(e) != AE_IFREG || replaced(name, files)) continue;
         const la_int64_t size = archive_entry_size_is_set(e) ? archive_entry_size(e) : -1;
-        writeEntry(w, out, name, archive_entry_mtime(e), size,
-                   [&](char* buffer, size_t size) {
-                       const la_ssize_t got = archive_read_data(r.get(), buffer, size);
-                       if (got < 0)
-                           throw Failure{failed + name + QStringLiteral(": ") +
-                                         QString::fromLocal8Bit(archive_error_string(r.get()))};
-                       return got;
-                   });
+        writeEntry(w, out, name, archive_entry_mtime(e), size, [&](char* buffer, size_t size) {
+            const la_ssize_t got = archive_read_data(r.get(), buffer, size);
+            if (got < 0)
+                throw Failure{failed + name + QStringLiteral(": ") +
+                              QString::fromLocal8Bit(archive_error_string(r.get()))};
+            return got;
+        });
     }
 }
 
@@ -175,8 +178,8 @@ int createTemporary(const QString& archivePath, QByteArray& name) {
                                      .arg(info.path(), info.fileName())
                                      .arg(::getpid())
                                      .arg(attempt));
-        const int fd = ::open(name.constData(),
-                              O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        const int fd =
+            ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST) return fd;
     }
     errno = EEXIST;

@@ -35,7 +35,9 @@ std::vector<FileToAdd> filesOfListLines(const QStringList& lines, QStringList& u
     std::vector<FileToAdd> files;
     for (const QString& line : lines) {
         const qsizetype slash = line.lastIndexOf(u'/');
-        const QString folder = slash < 0 ? QStringLiteral(".") : slash == 0 ? QStringLiteral("/") : line.left(slash);
+        const QString folder = slash < 0    ? QStringLiteral(".")
+                               : slash == 0 ? QStringLiteral("/")
+                                            : line.left(slash);
         const QString mask = line.mid(slash + 1);
         bool matched = false;
         const QFileInfoList entries = QDir(folder).entryInfoList(

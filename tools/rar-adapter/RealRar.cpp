@@ -27,10 +27,11 @@ QString findRealRar() {
 
 void runRealRar(const QString& rar, const AdapterCommand& command,
                 const std::vector<FileToAdd>& files) {
-    QStringList args = {QStringLiteral("rar"), QStringLiteral("a"),   QStringLiteral("-s"),
-                        QStringLiteral("-dh"), QStringLiteral("-ep1"), QStringLiteral("-y"),
-                        QStringLiteral("-m5"), QStringLiteral("-p") + command.password,
-                        QStringLiteral("--"),  command.archive};
+    QStringList args = {QStringLiteral("rar"),  QStringLiteral("a"),
+                        QStringLiteral("-s"),   QStringLiteral("-dh"),
+                        QStringLiteral("-ep1"), QStringLiteral("-y"),
+                        QStringLiteral("-m5"),  QStringLiteral("-p") + command.password,
+                        QStringLiteral("--"),   command.archive};
     for (const FileToAdd& f : files) args << f.path;
 
     std::vector<QByteArray> bytes;

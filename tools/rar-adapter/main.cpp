@@ -5,12 +5,11 @@
 // Exit codes follow rar's: 0 done, 1 done with warnings (list lines that named no file),
 // 2 a fatal error (the archive is left as it was), 7 a command line not accepted, 10 no file
 // to add.
+#include <QFile>
+#include <QStringList>
 #include <clocale>
 #include <csignal>
 #include <cstdio>
-
-#include <QFile>
-#include <QStringList>
 
 #include "AdapterCommand.h"
 #include "EncryptedZip.h"
@@ -54,7 +53,8 @@ int main(int argc, char** argv) {
         rar_adapter::filesOfListLines(*lines, unmatched);
     for (const QString& line : unmatched) say(QStringLiteral("no files match ") + line);
     if (files.empty()) {
-        say(QStringLiteral("no files to add; ") + command->archive + QStringLiteral(" not changed"));
+        say(QStringLiteral("no files to add; ") + command->archive +
+            QStringLiteral(" not changed"));
         return kNoFiles;
     }
 
@@ -65,7 +65,8 @@ int main(int argc, char** argv) {
         return kFatal;
     }
 
-    const QString error = rar_adapter::addToEncryptedZip(command->archive, command->password, files);
+    const QString error =
+        rar_adapter::addToEncryptedZip(command->archive, command->password, files);
     if (!error.isEmpty()) {
         say(error);
         say(command->archive + QStringLiteral(" left as it was"));
