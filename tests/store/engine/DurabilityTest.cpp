@@ -16,6 +16,7 @@
 #include "engine/DbfTable.h"
 #include "engine/EngineError.h"
 #include "engine/MdxIndex.h"
+#include "engine/ParadoxTable.h"
 
 using namespace engine;
 using namespace enginetest;
@@ -144,6 +145,88 @@ TEST_F(DurabilityTest, TemporariesOfInterruptedWritesAreClearedAndMatchNoMask) {
     DbfTable::open(path(), true).reset();
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name),
               (QStringList{".Other.DBF.Ab12Cd.tmp~", "DayData.DBF", "DayData.MDX", "DayData.TXT"}));
+}
+
+}  // namespace
+
+namespace {
+
+// Two processes append to a Paradox list while a third deletes its first rows again and again
+// (each delete writes the table anew and renames it into place): no appended row is lost.
+TEST(ConcurrentWriters, AppendsSurviveDeletesThatReplaceTheFile) {
+    QTemporaryDir dir(QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm/platoris-race-XXXXXX")
+                                                                 : QDir::tempPath() + QStringLiteral("/platoris-race-XXXXXX"));
+    const QString path = dir.filePath(QStringLiteral("List.db"));
+    ParadoxTable::create(path, {{QStringLiteral("Name"), FieldKind::Text, 40, 0}});
+    {
+        auto t = ParadoxTable::open(path, false);
+        for (int i = 0; i < 300; ++i) t->appendRecord({QStringLiteral("seed%1").arg(i)});
+    }
+    constexpr int kAppends = 200;
+    int start[2];
+    ASSERT_EQ(::pipe(start), 0);
+    auto child = [&](const std::function<void(TableFile&)>& work) {
+        std::fflush(nullptr);
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            ::close(start[1]);
+            int rc = 0;
+            try {
+                auto t = ParadoxTable::open(path, false);
+                char go;
+                [[maybe_unused]] ssize_t n = ::read(start[0], &go, 1);  // all begin together
+                work(*t);
+            } catch (const std::exception& e) {
+                std::fprintf(stderr, "%s\n", e.what());
+                rc = 1;
+            }
+            ::_exit(rc);
+        }
+        return pid;
+    };
+    std::vector<pid_t> pids;
+    for (const char* who : {"a", "b"})
+        pids.push_back(child([&](TableFile& t) {
+            for (int i = 0; i < kAppends; ++i) {
+                t.appendRecord({QStringLiteral("%1%2").arg(QLatin1String(who)).arg(i)});
+                ::usleep(200);
+            }
+        }));
+    pids.push_back(child([&](TableFile& t) {
+        for (int deleted = 0; deleted < 100;) {
+            t.reloadIfChangedOnDisk();
+            try {
+                for (int s = 0; s < t.slotCount(); ++s)
+                    if (!t.isDeleted(s) && t.value(s, 0).toString().startsWith(QLatin1String("seed"))) {
+                        t.deleteRecord(s);
+                        ++deleted;
+                        ::usleep(500);
+                        break;
+                    }
+            } catch (const EngineError&) {
+                // Another process changed the table since it was read: read it again.
+            }
+        }
+    }));
+    ::close(start[0]);
+    ::close(start[1]);  // the children's reads return: go
+    for (pid_t pid : pids) {
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    auto t = ParadoxTable::open(path, false);
+    QStringList names;
+    for (int s = 0; s < t->slotCount(); ++s) names << t->value(s, 0).toString();
+    EXPECT_EQ(names.size(), 300 - 100 + 2 * kAppends);
+    for (const char* who : {"a", "b"}) {
+        QStringList mine;
+        for (const QString& n : names)
+            if (n.startsWith(QLatin1String(who))) mine << n;
+        QStringList expected;
+        for (int i = 0; i < kAppends; ++i) expected << QStringLiteral("%1%2").arg(QLatin1String(who)).arg(i);
+        EXPECT_EQ(mine, expected);  // all there, in the order they were added
+    }
 }
 
 }  // namespace
