@@ -120,6 +120,32 @@ void BM_PostEditedExpense(benchmark::State& state) {
 }
 BENCHMARK(BM_PostEditedExpense)->Unit(benchmark::kMillisecond)->Iterations(20);
 
+// A new expense to a new supplier for a new purpose: the day table's append, the two list
+// appends of the check before the post and the renumbering after it, all synced.
+void BM_PostNewExpenseWithNewNames(benchmark::State& state) {
+    const QString dir = prepareFolder("day", 3000, true);
+    BenchDialogs dialogs;
+    reg::RegisterCore core(dir, dialogs);
+    core.currentDay.ActionDateSelectExecute();
+    engine::Dataset& expenses = core.views.TableDataSourceDayData;
+    QString code;
+    for (const QString& c : core.KindCodeList)
+        if (code.isEmpty() && !c.startsWith("001") && !c.startsWith("100")) code = c;
+    int n = 0;
+    for (auto _ : state) {
+        ++n;
+        expenses.append();
+        expenses.fieldByName("KOMU").setAsString(QStringLiteral("Новый поставщик %1").arg(n));
+        expenses.fieldByName("SUBJECT").setAsString(QStringLiteral("Новое назначение %1").arg(n));
+        expenses.fieldByName("PAY_SUM").setAsFloat(n);
+        expenses.fieldByName("BANK").setAsString(QStringLiteral("Сбербанк"));
+        expenses.fieldByName("PAY_KIND_N").setAsString(code);
+        expenses.post();
+    }
+    state.counters["expenses"] = expenses.recordCount();
+}
+BENCHMARK(BM_PostNewExpenseWithNewNames)->Unit(benchmark::kMillisecond)->Iterations(20);
+
 void BM_FillPickLists20k(benchmark::State& state) {
     const QString dir = prepareFolder("catalogue", 20000, false);
     BenchDialogs dialogs;

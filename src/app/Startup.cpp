@@ -12,6 +12,7 @@
 #include "FormDateSelect.h"
 #include "FormDayData.h"
 #include "FormHelp.h"
+#include "DayDispatch.h"
 #include "DayGridModels.h"
 #include "RegisterCore.h"
 #include "FormMain.h"
@@ -61,6 +62,7 @@ ProgramWindows createWindows(store::Dialogs& dialogs, const QString& programDir)
     main.saveAsHandler = [&main, &dialogs] {
         output::ActionSaveAsExecute(reg::expenseGridModel(main.core().views), dialogs);
     };
+    main.sendHandler = [&main] { dispatch::DayDispatch(main.core()).ActionSendExecute(); };
 
     main.FormAbout = new windows::TFormAbout(&main);
     windows.creationOrder.push_back(main.FormAbout);

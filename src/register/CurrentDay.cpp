@@ -38,10 +38,13 @@ void CurrentDay::reindexDayData() {
             table.post();
             table.next();
         }
-    } catch (...) {
-        core_.dialogs().messageBox(
-            QStringLiteral("Не могу произвести переиндексацию.\n\rФайл DayData.DBF открыт другой программой."),
-            QStringLiteral("Внимание"), store::MB_OK | store::MB_ICONEXCLAMATION);
+    } catch (const engine::EngineError& e) {
+        // The message says another program has the file: it is shown when one has. A damaged
+        // table is reported when the day group opens it, which also rescues its records.
+        if (e.kind() == engine::ErrorKind::Busy)
+            core_.dialogs().messageBox(
+                QStringLiteral("Не могу произвести переиндексацию.\n\rФайл DayData.DBF открыт другой программой."),
+                QStringLiteral("Внимание"), store::MB_OK | store::MB_ICONEXCLAMATION);
     }
 }
 

@@ -1,6 +1,7 @@
 #include "PaymentRecords.h"
 
 #include "RegisterCore.h"
+#include "engine/SyncScope.h"
 #include "engine/EngineError.h"
 #include "FlagScope.h"
 
@@ -115,6 +116,8 @@ void PaymentRecords::RenumberDayData() {
         }
     };
     try {
+        // Every record is rewritten: synced once, when all are numbered.
+        engine::SyncScope durable;
         {
             store::FlagScope renumbering(fullRenumbering_);
             view.setFiltered(false);
@@ -130,6 +133,7 @@ void PaymentRecords::RenumberDayData() {
             }
         }
         TableDataSourceDayDataAfterPost(view);
+        durable.commit();
     } catch (...) {
         restore();
         throw;

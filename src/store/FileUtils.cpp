@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "Dialogs.h"
+#include "engine/EngineError.h"
+#include "engine/FileIo.h"
 #include "engine/PathCase.h"
 
 namespace store {
@@ -136,8 +138,16 @@ bool copyOneFile(const QString& source, const QString& target) {
     ok = ::close(out) == 0 && ok;
     ::close(in);
     if (ok) ok = ::rename(temp.constData(), QFile::encodeName(target).constData()) == 0;
-    if (!ok) ::unlink(temp.constData());
-    return ok;
+    if (!ok) {
+        ::unlink(temp.constData());
+        return false;
+    }
+    try {
+        engine::fileio::syncFolderOf(target);  // the new name survives a power loss too
+    } catch (const engine::EngineError&) {
+        return false;
+    }
+    return true;
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "ProgramFolders.h"
 #include "engine/EngineError.h"
 #include "engine/PathCase.h"
+#include "engine/SyncScope.h"
 #include "FlagScope.h"
 
 using engine::EngineError;
@@ -94,6 +95,8 @@ bool TableGroups::updateStructure(engine::Dataset& view, const QString& folder, 
 
     try {
         FlagScope carrying(carryingOver_);
+        // One long copy, complete only at its end: synced once, when it is done.
+        engine::SyncScope durable(engine::SyncScope::Bulk);
         const int n = old.recordCount();
         old.first();
         for (int r = 0; r < n; ++r) {
@@ -111,6 +114,7 @@ bool TableGroups::updateStructure(engine::Dataset& view, const QString& folder, 
             view.post();
             old.next();
         }
+        durable.commit();
     } catch (...) {
         error(QStringLiteral("Не могу открыть \"") + tablePath + QStringLiteral("\""));
         return false;

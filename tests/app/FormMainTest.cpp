@@ -473,7 +473,6 @@ TEST_F(MainWindowTest, CommandsOfLaterVersionsSayTheyAreNotAvailableYetAndChange
     chooseDay(day);
     const std::vector<std::pair<QAction*, QString>> later = {
         {main->ActionPrint, "Предварительный просмотр и печать"},
-        {main->ActionSend, "Отправить"},
         {main->ActionCopyFrom, "Скопировать из другого дня"},
     };
     for (const auto& [action, caption] : later) {
@@ -491,12 +490,23 @@ TEST_F(MainWindowTest, CommandsOfLaterVersionsSayTheyAreNotAvailableYetAndChange
     // Once the work is installed, the commands run it instead.
     std::vector<QString> ran;
     main->printHandler = [&] { ran.push_back(QStringLiteral("print")); };
-    main->sendHandler = [&] { ran.push_back(QStringLiteral("send")); };
     main->copyFromHandler = [&] { ran.push_back(QStringLiteral("copy")); };
     const size_t boxes = dialogs.boxes.size();
     for (const auto& entry : later) entry.first->trigger();
-    EXPECT_EQ(ran, (std::vector<QString>{"print", "send", "copy"}));
+    EXPECT_EQ(ran, (std::vector<QString>{"print", "copy"}));
     EXPECT_EQ(dialogs.boxes.size(), boxes);
+}
+
+TEST_F(MainWindowTest, SendAsksWhetherToPrepareTheDayForHeadOffice) {
+    chooseDay(day);
+    dialogs.boxes.clear();
+    dialogs.answers.push_back(store::IDNO);
+    main->ActionSend->trigger();
+    ASSERT_EQ(dialogs.boxes.size(), 1u);
+    EXPECT_EQ(dialogs.boxes[0].text,
+              QStringLiteral("Подготовить данные за текущий день\n\rк отправке в управление?"));
+    EXPECT_EQ(dialogs.boxes[0].style, 0x124);
+    EXPECT_TRUE(dayOpen());
 }
 
 TEST_F(MainWindowTest, ExitClosesTheMainWindowWithoutAsking) {

@@ -114,6 +114,23 @@ TEST_F(DayOpeningTest, ReopeningADayPacksAwayDeletedRecords) {
     EXPECT_EQ(stored("KOMU"), (QStringList{"Первый", "Третий"}));
 }
 
+TEST_F(DayOpeningTest, AMissingDayIndexIsRebuiltAndTheDayPackedWithoutAWord) {
+    openDay();
+    engine::Dataset& expenses = core.views.TableDataSourceDayData;
+    addPayment(expenses, "Первый", 10, expenseCode());
+    addPayment(expenses, "Второй", 20, expenseCode());
+    ASSERT_TRUE(expenses.locate("KOMU", "Первый"));
+    expenses.remove();
+    openDay(QDate(2008, 10, 14));
+    ASSERT_TRUE(QFile::remove(folder.filePath("Data/2008/10/13/DayData.MDX")));
+
+    openDay();
+    EXPECT_TRUE(dialogs.boxes.empty()) << boxTexts().join("|").toStdString();
+    EXPECT_EQ(engine::DbfTable::open(core.DayDir + "/DayData.DBF", false)->slotCount(), 1);
+    EXPECT_EQ(engine::MdxIndex::walk(core.DayDir + "/DayData.MDX", "NPP").size(), 1u);
+    EXPECT_EQ(stored("KOMU"), (QStringList{"Второй"}));
+}
+
 TEST_F(DayOpeningTest, AnotherProgramHoldingTheDayTableOnlyStopsTheReindex) {
     openDay();
     addPayment(core.views.TableDataSourceDayData, "Первый", 10, expenseCode());

@@ -14,7 +14,8 @@ namespace store::test {
 // from queues. A box with no queued answer returns IDOK; a date or file request with none is
 // cancelled. A queued file name is returned as given; `whileSaveDialogOpen`, when set, runs
 // while a save-file request is "open" (for instance to change the working folder, as browsing
-// in a real dialog may).
+// in a real dialog may), and `whileBoxOpen` while a message box is (to see what it is shown
+// over).
 class ScriptedDialogs : public Dialogs {
 public:
     struct Box {
@@ -26,6 +27,7 @@ public:
     int messageBox(const QString& text, const QString& caption, int style,
                    bool ownedByApplication = true) override {
         boxes.push_back({text, caption, style, ownedByApplication});
+        if (whileBoxOpen) whileBoxOpen(boxes.back());
         return next(answers, int(IDOK));
     }
     std::optional<QDate> chooseDate(const QString& caption) override {
@@ -47,6 +49,7 @@ public:
     std::vector<SaveFileRequest> saveRequests;
     std::deque<QString> fileNames;  // answers of the coming save-file requests; a null one cancels
     std::function<void(const SaveFileRequest&)> whileSaveDialogOpen;
+    std::function<void(const Box&)> whileBoxOpen;  // runs while a box is "open"
 
 private:
     template <class T>

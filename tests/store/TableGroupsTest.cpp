@@ -176,17 +176,17 @@ TEST_F(TableGroupsTest, ATableHeldByAnotherProgramIsReportedAndLeftAlone) {
     EXPECT_TRUE(openDayViews().isEmpty());
 }
 
-TEST_F(TableGroupsTest, ATableWithoutItsIndexFileIsReportedAndLeftAlone) {
+TEST_F(TableGroupsTest, AMissingIndexFileIsRebuiltFromTheData) {
     ASSERT_TRUE(groups.SwitchTableGroup(kReferenceGroupTag, folder.sprav(), true, true, folder.templateSprav()));
+    const int plants = views.TablePlantNames.recordCount();
     ASSERT_TRUE(groups.SwitchTableGroup(kReferenceGroupTag, folder.sprav(), false, false, QString()));
     ASSERT_TRUE(QFile::remove(folder.sprav() + "/PlantNames.MDX"));
-    const QByteArray before = bytesOf(folder.sprav() + "/PlantNames.dbf");
-    EXPECT_FALSE(groups.SwitchTableGroup(kReferenceGroupTag, folder.sprav(), true, true, folder.templateSprav()));
-    ASSERT_EQ(dialogs.boxes.size(), 1u);
-    EXPECT_TRUE(dialogs.boxes[0].text.contains(QStringLiteral("PlantNames"))) << dialogs.boxes[0].text.toStdString();
-    EXPECT_EQ(bytesOf(folder.sprav() + "/PlantNames.dbf"), before);
+    EXPECT_TRUE(groups.SwitchTableGroup(kReferenceGroupTag, folder.sprav(), true, true, folder.templateSprav()));
+    EXPECT_TRUE(dialogs.boxes.empty());
+    EXPECT_TRUE(QFile::exists(folder.sprav() + "/PlantNames.MDX"));
     EXPECT_FALSE(QDir(folder.sprav() + "/Update").exists());
-    EXPECT_FALSE(views.TablePlantNames.isOpen());
+    ASSERT_TRUE(views.TablePlantNames.isOpen());
+    EXPECT_EQ(views.TablePlantNames.recordCount(), plants);
 }
 
 }  // namespace

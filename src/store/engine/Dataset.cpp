@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "EngineError.h"
+#include "SyncScope.h"
 #include "PathCase.h"
 #include "TableRegistry.h"
 
@@ -455,6 +456,8 @@ void Dataset::insert() { append(); }
 void Dataset::post() {
     checkOpen();
     if (state_ != State::Edit && state_ != State::Insert) return;
+    // The record and whatever the handlers write with it are synced once, at the end.
+    SyncScope durable;
     const bool updated = updateSent_;
     updateSent_ = false;
     if (!updated) {
@@ -483,6 +486,7 @@ void Dataset::post() {
     moveToSlotOrClamp(slot, oldPos);
     afterPost(*this);
     dataChanged(nullptr);
+    durable.commit();
 }
 
 void Dataset::placeRow(int slot, int oldPos) {
@@ -526,6 +530,7 @@ void Dataset::remove() {
     if (readOnly_ || table_->readOnly())
         throw EngineError(QStringLiteral("Таблица %1 доступна только для чтения").arg(name_));
     if (rows_.empty()) throw EngineError(QStringLiteral("Нет записи для удаления"));
+    SyncScope durable;
     beforeDelete(*this);
     beforeScroll(*this);
     const int oldPos = pos_;
@@ -544,6 +549,7 @@ void Dataset::remove() {
     afterDelete(*this);
     afterScroll(*this);
     dataChanged(nullptr);
+    durable.commit();
 }
 
 Field* Dataset::findField(const QString& name) const {

@@ -13,6 +13,7 @@
 
 #include "Codec.h"
 #include "EngineError.h"
+#include "FileIo.h"
 #include "FileLock.h"
 #include "MdxIndex.h"
 #include "PathCase.h"
@@ -121,20 +122,6 @@ char typeLetter(const FieldDef& f) {
     return 'C';
 }
 
-void writeAll(int fd, long long offset, const char* data, size_t size, const QString& path) {
-    while (size > 0) {
-        ssize_t n = pwrite(fd, data, size, offset);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            throw EngineError(QStringLiteral("Ошибка записи в файл %1: %2")
-                                  .arg(path, QString::fromLocal8Bit(strerror(errno))));
-        }
-        data += n;
-        size -= static_cast<size_t>(n);
-        offset += n;
-    }
-}
-
 ByteBuffer readWhole(int fd, const QString& path) {
     struct stat st;
     if (fstat(fd, &st) != 0) throw EngineError(QStringLiteral("Не могу прочитать файл %1").arg(path));
@@ -149,31 +136,6 @@ ByteBuffer readWhole(int fd, const QString& path) {
     }
     bytes.resize(done);
     return bytes;
-}
-
-// Writes a complete file under a temporary name beside the target and renames it over the
-// target, so that a crash leaves either the old file or the new one.
-void replaceFile(const QString& path, const std::string& bytes, mode_t mode) {
-    QFileInfo info(path);
-    const QString tmp = info.dir().filePath(QStringLiteral(".%1.tmp~").arg(info.fileName()));
-    const QByteArray tmpName = tmp.toLocal8Bit();
-    int fd = ::open(tmpName.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
-    if (fd < 0)
-        throw EngineError(QStringLiteral("Не могу создать файл %1: %2")
-                              .arg(tmp, QString::fromLocal8Bit(strerror(errno))));
-    try {
-        writeAll(fd, 0, bytes.data(), bytes.size(), tmp);
-        if (fsync(fd) != 0) throw EngineError(QStringLiteral("Ошибка записи в файл %1").arg(tmp));
-    } catch (...) {
-        ::close(fd);
-        ::unlink(tmpName.constData());
-        throw;
-    }
-    ::close(fd);
-    if (::rename(tmpName.constData(), path.toLocal8Bit().constData()) != 0) {
-        ::unlink(tmpName.constData());
-        throw EngineError(QStringLiteral("Не могу заменить файл %1").arg(path));
-    }
 }
 
 QString mdxPathFor(const QString& dbfPath) {
@@ -253,12 +215,30 @@ std::shared_ptr<DbfTable> DbfTable::open(const QString& path, bool exclusive) {
         throw EngineError(QStringLiteral("Файл %1 доступен только для чтения").arg(path));
     if (!tryLockFile(t->fd_, exclusive))
         throw EngineError(ErrorKind::Busy, QStringLiteral("Таблица занята другой программой: %1").arg(path));
-    t->load();
+    {
+        ChangeLock reading(t->fd_, false, path);
+        t->load();
+    }
+    if (!t->readOnly_) t->tidyUp();
     return t;
 }
 
+void DbfTable::tidyUp() {
+    // Nobody else is changing the table while this lock can be had at once, so what
+    // temporaries lie beside it were left by an interrupted write.
+    ChangeLock lock(fd_);
+    if (!lock.held()) return;
+    fileio::removeStaleTemporaries(path_);
+    if (rebuildIndex_) {
+        indexDirty_ = true;
+        writeIndex();
+    }
+}
+
 void DbfTable::load() {
+    const bool dirty = indexDirty_;
     parse(readWhole(fd_, path_));
+    indexDirty_ = indexDirty_ || dirty;  // what this process changed still needs its index
     rememberFileState();
     changed();
 }
@@ -278,6 +258,7 @@ void DbfTable::parse(ByteBuffer bytes) {
 
     std::vector<FieldDef> fields;
     std::vector<int> offsets;
+    std::vector<TagDef> fieldTags;  // the tags the descriptors announce (tag named after its field)
     int offset = 1;
     for (int at = kFileHeader; at + kDescriptor <= headerLength; at += kDescriptor) {
         if (static_cast<unsigned char>(bytes[static_cast<size_t>(at)]) == kTerminator) break;
@@ -305,6 +286,7 @@ void DbfTable::parse(ByteBuffer bytes) {
         if (!sound) throw (damaged(path_, QStringLiteral("неверная длина поля %1").arg(f.name)));
         f.kind = kindOf(type, f.width, f.decimals);
         f.nativeType = type;
+        if (d[31] == 1 && f.kind != FieldKind::Boolean) fieldTags.push_back(TagDef{f.name, f.name});
         offsets.push_back(offset);
         offset += f.width;
         fields.push_back(std::move(f));
@@ -313,12 +295,22 @@ void DbfTable::parse(ByteBuffer bytes) {
     if (offset != recordLength)
         throw (damaged(path_, QStringLiteral("длина записи не равна сумме длин полей")));
 
-    // Trust what is really in the file: never more records than the header says, never
-    // more than the file holds.
+    // The header's count says how many records there are. A file that holds fewer lost
+    // records and is damaged; a missing end mark or records past the count (an append that
+    // was stopped before its count was written) are tolerated.
     const long long physical = (size - headerLength) / recordLength;
-    const long long count = std::min<long long>(get32(bytes, 4), physical);
+    const long long headerCount = get32(bytes, 4);
+    if (headerCount > physical)
+        throw (damaged(path_, QStringLiteral("в заголовке %1 записей, в файле %2").arg(headerCount).arg(physical)));
+    long long count = headerCount;
     for (long long i = 0; i < count; ++i) {
         char flag = bytes[static_cast<size_t>(headerLength + i * recordLength)];
+        if (flag == kEndOfFile && i == count - 1) {
+            // The last record is still marked as the end of the file: its append was stopped
+            // after the count and before the record was let in. It is not there yet.
+            count = i;
+            break;
+        }
         if (flag != ' ' && flag != '*')
             throw (damaged(path_, QStringLiteral("неверный признак удаления записи %1").arg(i + 1)));
     }
@@ -326,17 +318,20 @@ void DbfTable::parse(ByteBuffer bytes) {
     std::vector<TagDef> tags;
     QString mdxPath = mdxPathFor(path_);
     bool mdxMissing = false;
+    bool rebuild = false;
     if (bytes[28] != 0) {
-        if (!QFileInfo::exists(mdxPath)) {
-            mdxMissing = true;
-        } else {
+        try {
             // Only the tag definitions are taken from the .MDX; the order comes from the data.
-            try {
-                for (const MdxIndex::TagInfo& info : MdxIndex::readTags(mdxPath))
-                    tags.push_back(TagDef{info.name, info.expression});
-            } catch (const EngineError& e) {
-                throw EngineError(ErrorKind::Damaged, e.message());
-            }
+            if (!QFileInfo::exists(mdxPath))
+                throw EngineError(ErrorKind::MissingCompanion, QString());
+            for (const MdxIndex::TagInfo& info : MdxIndex::readTags(mdxPath))
+                tags.push_back(TagDef{info.name, info.expression});
+        } catch (const EngineError&) {
+            // A missing or damaged index of sound data is rebuilt from the data, with the
+            // tags the field descriptors announce.
+            tags = fieldTags;
+            mdxMissing = tags.empty();
+            rebuild = !tags.empty();
         }
     }
 
@@ -346,10 +341,12 @@ void DbfTable::parse(ByteBuffer bytes) {
     tags_ = std::move(tags);
     mdxPath_ = mdxPath;
     mdxMissing_ = mdxMissing;
+    rebuildIndex_ = rebuild;
     codec_ = &Codec::forLanguageDriver(static_cast<unsigned char>(data_[29]));
     headerLength_ = headerLength;
     recordLength_ = recordLength;
     count_ = static_cast<int>(count);
+    diskCount_ = headerCount;
     indexDirty_ = false;
 }
 
@@ -362,31 +359,46 @@ void DbfTable::rememberFileState() {
     state_.inode = static_cast<long long>(st.st_ino);
 }
 
-bool DbfTable::reloadIfChangedOnDisk() {
+bool DbfTable::followReplacedFile() {
     struct stat byPath;
     const QByteArray name = path_.toLocal8Bit();
-    if (::stat(name.constData(), &byPath) == 0 && static_cast<long long>(byPath.st_ino) != state_.inode) {
-        // Another program replaced the file (a pack writes a new file): follow the name.
-        int fd = ::open(name.constData(), readOnly_ ? O_RDONLY | O_CLOEXEC : O_RDWR | O_CLOEXEC);
-        if (fd >= 0) {
-            if (!tryLockFile(fd, exclusive_)) {
-                ::close(fd);
-                throw EngineError(ErrorKind::Busy, QStringLiteral("Таблица занята другой программой: %1").arg(path_));
-            }
-            ::close(fd_);
-            fd_ = fd;
-            load();
-            return true;
-        }
+    if (::stat(name.constData(), &byPath) != 0 || static_cast<long long>(byPath.st_ino) == state_.inode)
+        return false;
+    // Another program replaced the file (a pack writes a new file): follow the name.
+    int fd = ::open(name.constData(), readOnly_ ? O_RDONLY | O_CLOEXEC : O_RDWR | O_CLOEXEC);
+    if (fd < 0) return false;
+    if (!tryLockFile(fd, exclusive_)) {
+        ::close(fd);
+        throw EngineError(ErrorKind::Busy, QStringLiteral("Таблица занята другой программой: %1").arg(path_));
     }
+    ::close(fd_);
+    fd_ = fd;
+    return true;
+}
+
+bool DbfTable::changedOnDisk() const {
     struct stat st;
     if (fstat(fd_, &st) != 0) return false;
     const long long mtime = static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
     const long long ctime = static_cast<long long>(st.st_ctim.tv_sec) * 1000000000LL + st.st_ctim.tv_nsec;
-    if (st.st_size == state_.size && mtime == state_.mtimeNs && ctime == state_.ctimeNs) return false;
-    if (indexDirty_) writeIndex();
+    if (st.st_size != state_.size || mtime != state_.mtimeNs || ctime != state_.ctimeNs) return true;
+    // The time stamps may not move for a change made within their resolution: the header's
+    // count tells of an append all the same.
+    unsigned char head[8];
+    if (::pread(fd_, head, sizeof head, 0) != static_cast<ssize_t>(sizeof head)) return true;
+    const long long count = head[4] | (head[5] << 8) | (head[6] << 16) | (static_cast<long long>(head[7]) << 24);
+    return count != diskCount_;
+}
+
+bool DbfTable::reloadIfChangedOnDisk() {
+    if (!followReplacedFile() && !changedOnDisk()) return false;
+    ChangeLock reading(fd_, false, path_);
     load();
     return true;
+}
+
+void DbfTable::catchUpWithDisk() {
+    if (followReplacedFile() || changedOnDisk()) load();
 }
 
 const char* DbfTable::recordPtr(int slot) const {
@@ -498,53 +510,105 @@ std::string DbfTable::encodeRecord(const Record& values, char flag) const {
     return rec;
 }
 
-void DbfTable::writeAt(long long offset, const std::string& bytes) {
+void DbfTable::writeAt(long long offset, std::string_view bytes) {
     if (readOnly_) throw EngineError(QStringLiteral("Файл %1 доступен только для чтения").arg(path_));
-    writeAll(fd_, offset, bytes.data(), bytes.size(), path_);
+    fileio::writeAt(fd_, offset, bytes, path_);
     const size_t end = static_cast<size_t>(offset) + bytes.size();
     if (data_.size() < end) data_.resize(end);
     std::memcpy(data_.data() + offset, bytes.data(), bytes.size());
 }
 
-void DbfTable::writeHeaderCount() {
+std::string DbfTable::headerCountBytes(long long count) const {
     std::string head(7, '\0');
     std::string date = headerDate(QDate::currentDate());
     std::memcpy(head.data(), date.data(), 3);
-    put32(head, 3, static_cast<uint32_t>(count_));
-    writeAt(1, head);
+    put32(head, 3, static_cast<uint32_t>(count));
+    return head;
+}
+
+template <typename Change>
+void DbfTable::change(Change&& apply) {
+    if (readOnly_) throw EngineError(QStringLiteral("Файл %1 доступен только для чтения").arg(path_));
+    ChangeLock lock(fd_, true, path_);
+    catchUpWithDisk();
+    try {
+        apply();
+    } catch (...) {
+        // Memory must say what the file says: read it again after a failed write.
+        try {
+            load();
+        } catch (...) {
+        }
+        throw;
+    }
+    rememberFileState();
+    changed();
+}
+
+void DbfTable::stampDate() {
+    const std::string date = headerDate(QDate::currentDate());
+    if (data_.view(1, 3) != date) writeAt(1, date);
 }
 
 void DbfTable::writeRecord(int slot, const Record& values) {
     const char flag = *recordPtr(slot);
-    std::string rec = encodeRecord(values, flag);
-    writeAt(headerLength_ + static_cast<long long>(slot) * recordLength_, rec);
-    const std::string date = headerDate(QDate::currentDate());
-    if (data_.view(1, 3) != date) writeAt(1, date);
-    indexDirty_ = !tags_.empty();
-    rememberFileState();
-    changed();
+    const std::string rec = encodeRecord(values, flag);
+    change([&] {
+        recordPtr(slot);
+        writeAt(headerLength_ + static_cast<long long>(slot) * recordLength_, rec);
+        stampDate();
+        written();
+        indexDirty_ = !tags_.empty();
+    });
 }
 
 int DbfTable::appendRecord(const Record& values) {
     std::string rec = encodeRecord(values, ' ');
-    const long long at = headerLength_ + static_cast<long long>(count_) * recordLength_;
-    writeAt(at, rec);                    // the record first,
-    ++count_;
-    writeHeaderCount();                  // then the count,
-    writeAt(at + recordLength_, std::string(1, kEndOfFile));  // then the end mark
-    indexDirty_ = !tags_.empty();
-    rememberFileState();
-    changed();
+    change([&] {
+        // After the last record that is really in the file (another process may have
+        // appended since this one read it). The record goes in still marked as the end of
+        // the file, so that a reader that stops at the end mark and one that trusts the
+        // count both see it only once its count is written and its mark turned into a
+        // live flag.
+        const long long at = headerLength_ + static_cast<long long>(count_) * recordLength_;
+        struct stat st {};
+        const long long oldSize = fstat(fd_, &st) == 0 ? st.st_size : static_cast<long long>(data_.size());
+        const std::string oldHead(data_.view(1, 7));
+        const long long oldDiskCount = diskCount_;
+        try {
+            rec[0] = kEndOfFile;
+            rec.push_back(kEndOfFile);
+            writeAt(at, rec);
+            orderWrites();  // the record is on disk before the count names it
+            writeAt(1, headerCountBytes(count_ + 1));
+            diskCount_ = count_ + 1;
+            writeAt(at, std::string_view(" ", 1));
+            written();
+        } catch (...) {
+            // Give back what was added: the old count, the old length.
+            try {
+                writeAt(1, oldHead);
+                fileio::truncateTo(fd_, oldSize, path_);
+                data_.resize(static_cast<size_t>(oldSize));
+                diskCount_ = oldDiskCount;
+            } catch (...) {
+            }
+            throw;
+        }
+        data_.resize(static_cast<size_t>(at + recordLength_ + 1));
+        ++count_;
+        indexDirty_ = !tags_.empty();
+    });
     return count_ - 1;
 }
 
 void DbfTable::deleteRecord(int slot) {
-    recordPtr(slot);
-    writeAt(headerLength_ + static_cast<long long>(slot) * recordLength_, std::string(1, '*'));
-    const std::string date = headerDate(QDate::currentDate());
-    if (data_.view(1, 3) != date) writeAt(1, date);
-    rememberFileState();
-    changed();
+    change([&] {
+        recordPtr(slot);
+        writeAt(headerLength_ + static_cast<long long>(slot) * recordLength_, std::string_view("*", 1));
+        stampDate();
+        written();
+    });
 }
 
 void DbfTable::pack() {
@@ -564,27 +628,36 @@ void DbfTable::pack() {
     std::memcpy(out.data() + 1, date.data(), 3);
     put32(out, 4, static_cast<uint32_t>(live));
 
+    // The packed table is written beside the old one and takes its place whole; the new file
+    // is locked for this process before it gets the table's name.
     struct stat st;
     mode_t mode = (fstat(fd_, &st) == 0) ? (st.st_mode & 07777) : 0644;
-    replaceFile(path_, out, mode);
-    // The new file takes the old one's place: reopen and lock it again.
-    const QByteArray name = path_.toLocal8Bit();
-    int fd = ::open(name.constData(), O_RDWR | O_CLOEXEC);
-    if (fd < 0) throw EngineError(QStringLiteral("Не могу открыть файл %1").arg(path_));
-    ::close(fd_);
-    fd_ = fd;
-    if (!tryLockFile(fd_, true))
+    fileio::Replacement packed(path_, mode);
+    packed.append(out);
+    if (!tryLockFile(packed.fd(), true))
         throw EngineError(ErrorKind::Busy, QStringLiteral("Таблица занята другой программой: %1").arg(path_));
+    packed.commit(true);
+    ::close(fd_);
+    fd_ = packed.releaseFd();
+    indexDirty_ = false;
     load();
     indexDirty_ = !tags_.empty();
     writeIndex();
 }
 
 void DbfTable::flush() {
+    if (fd_ < 0 || readOnly_) return;
+    ChangeLock lock(fd_, true, path_);
     if (indexDirty_) writeIndex();
-    if (fd_ >= 0 && !readOnly_) fdatasync(fd_);
+    syncWritten();
 }
 
+void DbfTable::syncData() {
+    if (fd_ >= 0 && !readOnly_) fileio::syncData(fd_, path_);
+}
+
+// The caller holds the change lock, so no other process removes the temporary of the index
+// as a stale one while it is being written.
 void DbfTable::writeIndex() {
     if (tags_.empty() || readOnly_) {
         indexDirty_ = false;
@@ -613,6 +686,8 @@ void DbfTable::writeIndex() {
     QFileInfo info(path_);
     MdxIndex::write(mdxPath_, info.completeBaseName().toUpper(), tagData, QDate::currentDate());
     indexDirty_ = false;
+    rebuildIndex_ = false;
+    mdxMissing_ = false;
 }
 
 void DbfTable::create(const QString& path, const std::vector<FieldDef>& fields,
@@ -700,7 +775,7 @@ void DbfTable::create(const QString& path, const std::vector<FieldDef>& fields,
         MdxIndex::write(info.dir().filePath(info.completeBaseName() + QStringLiteral(".MDX")),
                         info.completeBaseName().toUpper(), tagData, QDate::currentDate());
     }
-    replaceFile(path, file, 0644);
+    fileio::replaceFile(path, file, 0644);
 }
 
 }  // namespace engine

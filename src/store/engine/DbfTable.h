@@ -14,10 +14,12 @@ class Codec;
 
 // A genuine dBase IV table (.DBF, version 0x03) with its production index (.MDX).
 // The file is read into memory when opened and after another process changed it; every
-// change is written to the file at once: an append writes the record first, then the end
-// mark and the header's record count. Index order is built from the data, never from a
-// possibly stale .MDX, and the .MDX is written anew when the table is closed, packed or
-// flushed after a change.
+// change is written to the file at once and synced, under a lock that keeps other
+// processes' changes apart. An append writes the record still marked as the end of the
+// file, then the header's record count, then turns the mark into a live flag, so that a
+// crash leaves the table with or without the record, never half of it. Index order is built
+// from the data, never from a possibly stale .MDX, and the .MDX is written anew (a missing
+// or damaged one rebuilt) when the table is opened, closed, packed or flushed after a change.
 class DbfTable : public TableFile {
 public:
     ~DbfTable() override;
@@ -48,11 +50,23 @@ private:
     DbfTable(QString path, bool exclusive);
     void load();
     void parse(ByteBuffer bytes);
+    // Removes stale temporaries and rebuilds a missing or damaged index, when no other
+    // process is changing the table.
+    void tidyUp();
+    bool followReplacedFile();
+    bool changedOnDisk() const;
+    void catchUpWithDisk();
+    // Runs one change of the file under the change lock, after catching up with changes of
+    // other processes; after a failed write memory is read again from the file.
+    template <typename Change>
+    void change(Change&& apply);
     std::string encodeRecord(const Record& values, char flag) const;
-    void writeAt(long long offset, const std::string& bytes);
-    void writeHeaderCount();
+    void writeAt(long long offset, std::string_view bytes);
+    std::string headerCountBytes(long long count) const;
+    void stampDate();
     void rememberFileState();
     void writeIndex();
+    void syncData() override;
     const char* recordPtr(int slot) const;
 
     int fd_ = -1;
@@ -63,8 +77,10 @@ private:
     const Codec* codec_ = nullptr;
     int headerLength_ = 0;
     int recordLength_ = 0;
-    int count_ = 0;
+    int count_ = 0;              // records there are
+    long long diskCount_ = 0;    // the header's count as last read or written
     bool indexDirty_ = false;
+    bool rebuildIndex_ = false;  // the index file is missing or damaged and can be rebuilt
     bool mdxMissing_ = false;
     QString mdxPath_;
     struct FileState {

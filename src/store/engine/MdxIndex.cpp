@@ -1,8 +1,9 @@
 #include "MdxIndex.h"
 
+#include <sys/stat.h>
+
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 #include <algorithm>
 #include <bit>
 #include <climits>
@@ -12,6 +13,7 @@
 
 #include "Codec.h"
 #include "EngineError.h"
+#include "FileIo.h"
 
 namespace engine {
 
@@ -662,14 +664,11 @@ std::string MdxIndex::build(const QString& tableBaseName, const std::vector<TagD
 void MdxIndex::write(const QString& path, const QString& tableBaseName,
                      const std::vector<TagData>& tags, const QDate& date) {
     const std::string image = build(tableBaseName, tags, date);
-    // QSaveFile writes a temporary file beside the target and renames it over the target
-    // on commit, so a crash leaves either the old index or the new one, never a mix.
-    QSaveFile file(path);
-    const auto size = static_cast<qint64>(image.size());
-    if (!file.open(QIODevice::WriteOnly) || file.write(image.data(), size) != size ||
-        !file.commit())
-        throw EngineError(QStringLiteral("Не удалось записать индексный файл: %1 (%2)")
-                              .arg(nativePath(path), file.errorString()));
+    // A complete new file replaces the old one only once it is on disk, so a crash or a full
+    // disk leaves either the old index or the new one, never a mix or an empty file.
+    struct stat st {};
+    const mode_t mode = ::stat(QFile::encodeName(path).constData(), &st) == 0 ? (st.st_mode & 07777) : 0644;
+    fileio::replaceFile(path, image, mode);
 }
 
 std::vector<MdxIndex::TagInfo> MdxIndex::readTags(const QString& path) {

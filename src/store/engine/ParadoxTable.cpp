@@ -16,10 +16,12 @@
 #include <cstring>
 #include <ctime>
 #include <limits>
+#include <optional>
 #include <thread>
 
 #include "Codec.h"
 #include "EngineError.h"
+#include "FileIo.h"
 #include "FileLock.h"
 
 // pxlib's header has no C++ guard of its own.
@@ -35,9 +37,12 @@ extern "C" {
 //    insert puts a new row into the first block with room (table order must stay the order
 //    rows were added), its delete leaves emptied blocks in the chain, and its reader then
 //    miscounts the rows of such a file.
-//  - Invariants kept for files written here: rows are packed at the start of each block, no
-//    block in the chain is empty and every block of the file is in the chain. A new row goes
-//    into the last block of the chain or into a new block at the end of the file.
+//  - The table's rows are the first rows of the chain of blocks, as many as the header's count
+//    says (as pxlib reads them). A new row goes into the last block of the chain or into a new
+//    block at the end of the file, and the header's count, written last, lets it in: a crash
+//    before that leaves the table as it was for every reader. A delete or a pack writes the
+//    whole table anew beside the old one and renames it into place. Files written here keep
+//    their rows packed at the start of each block, and no block in the chain is empty.
 
 namespace engine {
 namespace {
@@ -70,7 +75,6 @@ constexpr int kMaxFieldNameBytes = 25;
 constexpr int kNewTableBlockKb = 4;
 // Paradox counts days from 1 January of year 1 (day 1); that day is Julian day 1721426.
 constexpr qint64 kJulianDayOffset = 1721425;
-constexpr auto kLockWait = std::chrono::seconds(3);
 
 unsigned rd8(const std::string& b, size_t off) {
     return static_cast<unsigned char>(b[off]);
@@ -305,7 +309,8 @@ struct SlotData {
 // Everything read from the file; a reload builds a new one and swaps it in whole.
 struct TableState {
     HeaderInfo info;
-    std::string head;  // fixed part of the header as last read or written
+    std::string head;        // fixed part of the header as last read or written
+    std::string headerRest;  // the rest of the header (fields, names), written by a rewrite
     std::vector<FieldDef> fields;
     std::vector<FieldLayout> layout;
     const Codec* codec = &Codec::cp1251();
@@ -361,35 +366,6 @@ size_t readAt(int fd, char* buf, size_t len, off_t off, const QString& path) {
     return done;
 }
 
-// A whole-file flock() held while rows are read (shared) or changed (exclusive), so a reader
-// never sees another process's change half done. It is independent of the open-file lock
-// that tells shared from exclusive use. Waits a little, then reports the table busy.
-class ChangeLock {
-public:
-    ChangeLock(int fd, bool exclusive, const QString& path) : fd_(fd) {
-        const auto deadline = std::chrono::steady_clock::now() + kLockWait;
-        for (;;) {
-            if (::flock(fd_, (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB) == 0) {
-                held_ = true;
-                return;
-            }
-            if (errno == EINTR) continue;
-            if (errno != EWOULDBLOCK) return;  // no flock on this file system: go on without
-            if (std::chrono::steady_clock::now() > deadline) throw busyError(path);
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
-    }
-    ~ChangeLock() {
-        if (held_) ::flock(fd_, LOCK_UN);
-    }
-    ChangeLock(const ChangeLock&) = delete;
-    ChangeLock& operator=(const ChangeLock&) = delete;
-
-private:
-    int fd_;
-    bool held_ = false;
-};
-
 // pxlib reports problems through this handler instead of printing them.
 void recordPxError(pxdoc_t*, int, const char* msg, void* data) {
     if (data && msg) *static_cast<std::string*>(data) = msg;
@@ -418,36 +394,93 @@ struct ParadoxTable::Impl {
 
     // ---- opening and reading -------------------------------------------------------------
 
-    void openFile() {
+    // Opens the file that bears the table's name now, with the open-file lock of this use.
+    int openCurrentFile() const {
         const QByteArray native = QFile::encodeName(path());
         // O_NONBLOCK: opening a FIFO put in the table's place must not block.
         const int common = O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
-        fd = ::open(native.constData(), O_RDWR | common);
-        if (fd < 0 && (errno == EACCES || errno == EROFS || errno == EPERM)) {
-            fd = ::open(native.constData(), O_RDONLY | common);
-            if (fd >= 0) q->readOnly_ = true;
+        int f = ::open(native.constData(), (q->readOnly_ ? O_RDONLY : O_RDWR) | common);
+        if (f < 0 && !q->readOnly_ && (errno == EACCES || errno == EROFS || errno == EPERM)) {
+            f = ::open(native.constData(), O_RDONLY | common);
+            if (f >= 0) q->readOnly_ = true;
         }
-        if (fd < 0) {
+        if (f < 0) {
             if (errno == ENOENT)
                 throw EngineError(ErrorKind::NotFound, QStringLiteral("Файл таблицы не найден: %1").arg(path()));
             throw EngineError(ErrorKind::Unreadable, QStringLiteral("Не удалось открыть таблицу: %1 (%2)")
                                   .arg(path(), errnoText(errno)));
         }
         struct stat st {};
-        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+        if (::fstat(f, &st) != 0 || !S_ISREG(st.st_mode)) {
+            ::close(f);
             throw EngineError(ErrorKind::Unreadable, QStringLiteral("Не файл таблицы: %1").arg(path()));
-        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-        if (q->exclusive_ && q->readOnly_)
+        }
+        ::fcntl(f, F_SETFL, ::fcntl(f, F_GETFL) & ~O_NONBLOCK);
+        if (q->exclusive_ && q->readOnly_) {
+            ::close(f);
             throw EngineError(
                 QStringLiteral(
                     "Таблица доступна только для чтения, монопольный доступ невозможен: %1")
                     .arg(path()));
-        if (!tryLockFile(fd, q->exclusive_)) throw busyError(path());
+        }
+        if (!tryLockFile(f, q->exclusive_)) {
+            ::close(f);
+            throw busyError(path());
+        }
+        return f;
+    }
 
-        ChangeLock lock(fd, false, path());
+    void openFile() {
+        fd = openCurrentFile();
+        {
+            std::optional<ChangeLock> lock;
+            lockCurrentFile(lock, false);
+            readAll();
+        }
+        if (q->readOnly_) return;
+        // Nobody else is changing the table while this lock can be had at once, so a
+        // temporary beside it was left by an interrupted rewrite.
+        ChangeLock idle(fd);
+        if (idle.held()) fileio::removeStaleTemporaries(path());
+    }
+
+    // True when another process has put a new file in the table's place (a rewrite).
+    bool replacedOnDisk() const {
+        struct stat byPath {}, open {};
+        if (::stat(QFile::encodeName(path()).constData(), &byPath) != 0 || ::fstat(fd, &open) != 0)
+            return false;
+        return byPath.st_ino != open.st_ino || byPath.st_dev != open.st_dev;
+    }
+
+    // Takes the change lock on the file that bears the table's name, following the name to a
+    // new file as often as another process replaces it. True when the file was replaced.
+    bool lockCurrentFile(std::optional<ChangeLock>& lock, bool exclusive) {
+        bool replaced = false;
+        for (;;) {
+            lock.emplace(fd, exclusive, path());
+            if (!replacedOnDisk()) return replaced;
+            lock.reset();
+            const int f = openCurrentFile();
+            ::close(fd);
+            fd = f;
+            replaced = true;
+        }
+    }
+
+    // Reads the rows anew; the caller holds the change lock.
+    void readAll() {
         t = readTable();
         disk = currentDiskState();
         if (t.keyed) q->readOnly_ = true;
+    }
+
+    // Takes the change lock and reads the rows again when another process changed them.
+    // True when they were read again.
+    bool lockAndCatchUp(std::optional<ChangeLock>& lock, bool exclusive) {
+        if (!lockCurrentFile(lock, exclusive) && !changedOnDisk()) return false;
+        readAll();
+        q->changed();
+        return true;
     }
 
     DiskState currentDiskState() const {
@@ -483,6 +516,7 @@ struct ParadoxTable::Impl {
         if (!reason.isEmpty()) throw damagedError(path(), reason);
         const HeaderInfo& h = s.info;
         s.head = bytes.substr(0, h.fixedSize);
+        s.headerRest = bytes.substr(h.fixedSize, static_cast<size_t>(h.headerSize) - h.fixedSize);
         s.keyed = h.fileType == pxfFileTypIndexDB;
         s.codec = h.codePage == 866 ? &Codec::cp866() : &Codec::cp1251();
 
@@ -518,12 +552,14 @@ struct ParadoxTable::Impl {
             offset += f.length;
         }
 
-        // Walk the chain of data blocks; each block is visited at most once.
+        // Walk the chain of data blocks until it has given as many rows as the header counts;
+        // each block is visited at most once. What lies beyond (a row or a block whose append
+        // was stopped before the count let it in) is not part of the table.
         s.fileBlocks = h.fileBlocks;
         s.blocks.resize(static_cast<size_t>(h.fileBlocks) + 1);
         std::string block(static_cast<size_t>(h.blockSize), '\0');
         int prev = 0;
-        for (int b = h.firstBlock; b != 0;) {
+        for (int b = h.firstBlock; b != 0 && static_cast<int>(s.rows.size()) < h.numRecords;) {
             if (b < 1 || b > h.fileBlocks)
                 throw damagedError(path(), QStringLiteral("ссылка на блок %1").arg(b));
             BlockInfo& info = s.blocks[static_cast<size_t>(b)];
@@ -538,7 +574,8 @@ struct ParadoxTable::Impl {
                     lastOffset / h.recordSize >= h.recordsPerBlock)
                     throw damagedError(path(),
                                        QStringLiteral("в блоке %1 неверный размер данных").arg(b));
-                count = lastOffset / h.recordSize + 1;
+                count = std::min(lastOffset / h.recordSize + 1,
+                                 h.numRecords - static_cast<int>(s.rows.size()));
             }
             info.prev = prev;
             info.next = next;
@@ -557,7 +594,12 @@ struct ParadoxTable::Impl {
             prev = b;
             b = next;
         }
-        // The rows found in the blocks count; the header's count is rewritten on the next change.
+        if (static_cast<int>(s.rows.size()) < h.numRecords)
+            throw damagedError(path(), QStringLiteral("в заголовке %1 записей, в блоках %2")
+                                           .arg(h.numRecords)
+                                           .arg(s.rows.size()));
+        // The chain ends here for this table; the next change writes that down.
+        if (s.lastBlock != 0) s.blocks[static_cast<size_t>(s.lastBlock)].next = 0;
         s.live = static_cast<int>(s.rows.size());
         return s;
     }
@@ -692,32 +734,29 @@ struct ParadoxTable::Impl {
     // ---- writing ---------------------------------------------------------------------------
 
     void writeAt(const char* data, size_t len, off_t off) const {
-        size_t done = 0;
-        while (done < len) {
-            ssize_t n = ::pwrite(fd, data + done, len - done, off + static_cast<off_t>(done));
-            if (n < 0) {
-                if (errno == EINTR) continue;
-                throw EngineError(QStringLiteral("Ошибка записи в файл таблицы: %1 (%2)")
-                                      .arg(path(), errnoText(errno)));
-            }
-            done += static_cast<size_t>(n);
-        }
+        fileio::writeAt(fd, off, std::string_view(data, len), path());
+    }
+
+    std::string blockHeader(const BlockInfo& info) const {
+        std::string head(kBlockHeaderSize, '\0');
+        wr16(head.data(), static_cast<unsigned>(info.next));
+        wr16(head.data() + 2, static_cast<unsigned>(info.prev));
+        const int count = static_cast<int>(info.members.size());
+        wr16(head.data() + 4, static_cast<unsigned>((count - 1) * t.info.recordSize) & 0xFFFF);
+        return head;
     }
 
     void writeBlockHeader(int b) const {
-        const BlockInfo& info = t.blocks[static_cast<size_t>(b)];
-        char head[kBlockHeaderSize];
-        wr16(head, static_cast<unsigned>(info.next));
-        wr16(head + 2, static_cast<unsigned>(info.prev));
-        const int count = static_cast<int>(info.members.size());
-        wr16(head + 4, static_cast<unsigned>((count - 1) * t.info.recordSize) & 0xFFFF);
-        writeAt(head, sizeof head, blockOffset(b));
+        const std::string head = blockHeader(t.blocks[static_cast<size_t>(b)]);
+        writeAt(head.data(), head.size(), blockOffset(b));
     }
 
-    // Writes counts and block numbers to the header and stamps it, so that another process
-    // notices even a change that leaves the size and the time stamps of the file as they were.
-    void writeHeader() {
-        char* h = t.head.data();
+    // The fixed part of the header with the counts and block numbers of t, stamped so that
+    // another process notices even a change that leaves the size and the time stamps of the
+    // file as they were.
+    std::string headerImage() const {
+        std::string head = t.head;
+        char* h = head.data();
         wr32(h + kOffNumRecords, static_cast<uint32_t>(t.live));
         wr16(h + kOffNextBlock, static_cast<unsigned>(t.fileBlocks));
         wr16(h + kOffFileBlocks, static_cast<unsigned>(t.fileBlocks));
@@ -729,7 +768,14 @@ struct ParadoxTable::Impl {
             const uint32_t now = static_cast<uint32_t>(std::time(nullptr));
             wr32(h + kOffUpdateTime, now > previous ? now : previous + 1);
         }
-        writeAt(t.head.data(), t.head.size(), 0);
+        return head;
+    }
+
+    // Writes the header: with a new count it is the one write that lets a change in.
+    void writeHeader() {
+        std::string head = headerImage();
+        writeAt(head.data(), head.size(), 0);
+        t.head = std::move(head);
     }
 
     void requireWritable() const {
@@ -746,13 +792,6 @@ struct ParadoxTable::Impl {
         return slot;
     }
 
-    void reload() {
-        TableState fresh = readTable();
-        t = std::move(fresh);
-        disk = currentDiskState();
-        if (t.keyed) q->readOnly_ = true;
-    }
-
     // Runs one change under the change lock. When another process changed the file since it
     // was read, the rows are read again first; a change that names a slot is then refused,
     // since the slot may now hold another row. Values are checked before this is called: an
@@ -760,10 +799,8 @@ struct ParadoxTable::Impl {
     template <typename Change>
     void change(bool needsSameSlots, Change&& apply) {
         requireWritable();
-        ChangeLock lock(fd, true, path());
-        if (changedOnDisk()) {
-            reload();
-            q->changed();
+        std::optional<ChangeLock> lock;
+        if (lockAndCatchUp(lock, true)) {
             if (needsSameSlots)
                 throw EngineError(
                     QStringLiteral("Таблица изменена другой программой, данные перечитаны: %1")
@@ -781,7 +818,7 @@ struct ParadoxTable::Impl {
             work();
         } catch (...) {
             try {
-                reload();
+                readAll();
             } catch (...) {
             }
             q->changed();
@@ -805,152 +842,129 @@ struct ParadoxTable::Impl {
             SlotData& s = t.rows[static_cast<size_t>(slot)];
             writeAt(raw.data(), raw.size(), recordOffset(s.block, positionInBlock(slot)));
             writeHeader();
+            q->written();
             s.raw = raw;
             s.values = decode(t, raw);
         });
     }
 
+    // The row is written where no reader looks yet (after the last row of the last block, or
+    // into a new block past the blocks the header counts), then linked in, and the header
+    // with the new count lets it in.
     int append(const Record& values) {
         const std::string raw = encode(values);
         int slot = -1;
         change(false, [&] {
             const int last = t.lastBlock;
             slot = static_cast<int>(t.rows.size());
+            SlotData row{decode(t, raw), raw, last, false};
             if (last != 0 && static_cast<int>(t.blocks[static_cast<size_t>(last)].members.size()) <
                                  t.info.recordsPerBlock) {
-                // Room in the last block of the chain: the row goes after its last row.
-                BlockInfo& info = t.blocks[static_cast<size_t>(last)];
+                BlockInfo info = t.blocks[static_cast<size_t>(last)];
                 writeAt(raw.data(), raw.size(),
                         recordOffset(last, static_cast<int>(info.members.size())));
                 info.members.push_back(slot);
-                writeBlockHeader(last);
-                t.rows.push_back({decode(t, raw), raw, last, false});
+                const std::string head = blockHeader(info);
+                writeAt(head.data(), head.size(), blockOffset(last));
+                q->orderWrites();  // the row is on disk before the count names it
+                t.blocks[static_cast<size_t>(last)] = std::move(info);
             } else {
-                // A new block at the end of the file, linked after the last one.
                 if (t.fileBlocks >= kMaxBlocks)
                     throw EngineError(QStringLiteral("Таблица переполнена: %1").arg(path()));
                 const int b = t.fileBlocks + 1;
-                std::string block(static_cast<size_t>(t.info.blockSize), '\0');
-                wr16(block.data(), 0);
-                wr16(block.data() + 2, static_cast<unsigned>(last));
-                wr16(block.data() + 4, 0);
-                std::memcpy(block.data() + kBlockHeaderSize, raw.data(), raw.size());
+                const BlockInfo info{last, 0, true, {slot}};
+                std::string block = blockHeader(info);
+                block += raw;
+                block.resize(static_cast<size_t>(t.info.blockSize), '\0');
                 writeAt(block.data(), block.size(), blockOffset(b));
-                t.blocks.resize(static_cast<size_t>(b) + 1);
-                t.blocks[static_cast<size_t>(b)] = {last, 0, true, {slot}};
-                t.fileBlocks = b;
                 if (last != 0) {
-                    t.blocks[static_cast<size_t>(last)].next = b;
-                    writeBlockHeader(last);
-                } else {
-                    t.firstBlock = b;
+                    BlockInfo linked = t.blocks[static_cast<size_t>(last)];
+                    linked.next = b;
+                    const std::string head = blockHeader(linked);
+                    writeAt(head.data(), head.size(), blockOffset(last));
                 }
+                q->orderWrites();  // the row is on disk before the count names it
+                t.blocks.push_back(info);
+                t.fileBlocks = b;
+                if (last != 0)
+                    t.blocks[static_cast<size_t>(last)].next = b;
+                else
+                    t.firstBlock = b;
                 t.lastBlock = b;
-                t.rows.push_back({decode(t, raw), raw, b, false});
+                row.block = b;
             }
+            t.rows.push_back(std::move(row));
             ++t.live;
             writeHeader();
+            q->written();
         });
         return slot;
     }
 
+    // The table without the row is written anew and takes the old file's place. Slots keep
+    // their numbers in memory: the deleted one stays, marked deleted, until the next read.
     void remove(int slot) {
         checkedSlot(slot);
         if (t.rows[static_cast<size_t>(slot)].deleted) return;
         change(true, [&] {
+            std::vector<int> keep;
+            for (int b = t.firstBlock; b != 0; b = t.blocks[static_cast<size_t>(b)].next)
+                for (int s : t.blocks[static_cast<size_t>(b)].members)
+                    if (s != slot) keep.push_back(s);
+            rewrite(keep);
             SlotData& s = t.rows[static_cast<size_t>(slot)];
-            const int b = s.block;
-            BlockInfo& info = t.blocks[static_cast<size_t>(b)];
-            const int pos = positionInBlock(slot);
-            const int count = static_cast<int>(info.members.size());
-            const long long oldSize = fileSizeFor(t.fileBlocks);
-            if (count > 1) {
-                // Rows after it move up one place; the freed place at the end is cleared.
-                const int rs = t.info.recordSize;
-                std::string tail;
-                tail.reserve(static_cast<size_t>((count - pos) * rs));
-                for (int i = pos + 1; i < count; ++i)
-                    tail += t.rows[static_cast<size_t>(info.members[static_cast<size_t>(i)])].raw;
-                tail.append(static_cast<size_t>(rs), '\0');
-                writeAt(tail.data(), tail.size(), recordOffset(b, pos));
-                info.members.erase(info.members.begin() + pos);
-                writeBlockHeader(b);
-            } else {
-                info.members.clear();
-                dropBlock(b);
-            }
-            --t.live;
-            writeHeader();
-            const long long newSize = fileSizeFor(t.fileBlocks);
-            if (newSize < oldSize && ::ftruncate(fd, static_cast<off_t>(newSize)) != 0)
-                throw EngineError(QStringLiteral("Ошибка записи в файл таблицы: %1 (%2)")
-                                      .arg(path(), errnoText(errno)));
             s.deleted = true;
             s.block = 0;
             s.raw.clear();
         });
     }
 
-    long long fileSizeFor(int blocks) const {
-        return t.info.headerSize + static_cast<long long>(blocks) * t.info.blockSize;
-    }
-
-    // Takes an emptied block out of the chain and keeps every block of the file in the chain:
-    // the last block of the file moves into the freed place (the chain order, and so the
-    // table order, stays) and the file shrinks by one block.
-    void dropBlock(int b) {
-        BlockInfo& info = t.blocks[static_cast<size_t>(b)];
-        const int prev = info.prev;
-        const int next = info.next;
-        if (prev != 0) {
-            t.blocks[static_cast<size_t>(prev)].next = next;
-            writeBlockHeader(prev);
-        } else {
-            t.firstBlock = next;
-        }
-        if (next != 0) {
-            t.blocks[static_cast<size_t>(next)].prev = prev;
-            writeBlockHeader(next);
-        } else {
-            t.lastBlock = prev;
-        }
-        info = BlockInfo{};
-        writeBlockHeader(b);  // an empty block that nothing links to
-
-        trimUnlinkedTail();
-        const int last = t.fileBlocks;
-        if (b < last) {
-            // Copy the last block into the freed place, then point its neighbours at the copy.
-            BlockInfo moved = t.blocks[static_cast<size_t>(last)];
-            std::string block(static_cast<size_t>(t.info.blockSize), '\0');
-            if (readAt(fd, block.data(), block.size(), blockOffset(last), path()) != block.size())
-                throw damagedError(path(), QStringLiteral("блок %1 обрезан").arg(last));
-            writeAt(block.data(), block.size(), blockOffset(b));
-            t.blocks[static_cast<size_t>(b)] = moved;
-            t.blocks[static_cast<size_t>(last)] = BlockInfo{};
-            writeBlockHeader(b);
-            if (moved.prev != 0) {
-                t.blocks[static_cast<size_t>(moved.prev)].next = b;
-                writeBlockHeader(moved.prev);
-            } else {
-                t.firstBlock = b;
+    // Writes a new file holding the given rows in that order, packed into full blocks from the
+    // first one on, renames it over the table and goes on with it. t then describes the new
+    // file; the slots not given keep their entries.
+    void rewrite(const std::vector<int>& order) {
+        const int perBlock = t.info.recordsPerBlock;
+        const int count = static_cast<int>(order.size());
+        const int blocks = (count + perBlock - 1) / perBlock;
+        TableState next = t;
+        next.blocks.assign(static_cast<size_t>(blocks) + 1, BlockInfo{});
+        for (int b = 1; b <= blocks; ++b) {
+            BlockInfo& info = next.blocks[static_cast<size_t>(b)];
+            info.prev = b - 1;
+            info.next = b < blocks ? b + 1 : 0;
+            info.inChain = true;
+            for (int i = (b - 1) * perBlock; i < std::min(count, b * perBlock); ++i) {
+                info.members.push_back(order[static_cast<size_t>(i)]);
+                next.rows[static_cast<size_t>(order[static_cast<size_t>(i)])].block = b;
             }
-            if (moved.next != 0) {
-                t.blocks[static_cast<size_t>(moved.next)].prev = b;
-                writeBlockHeader(moved.next);
-            } else {
-                t.lastBlock = b;
-            }
-            for (int slot : moved.members) t.rows[static_cast<size_t>(slot)].block = b;
-            trimUnlinkedTail();
         }
-    }
+        next.fileBlocks = blocks;
+        next.firstBlock = blocks > 0 ? 1 : 0;
+        next.lastBlock = blocks;
+        next.live = count;
 
-    // Blocks at the end of the file that are not in the chain are dropped.
-    void trimUnlinkedTail() {
-        while (t.fileBlocks > 0 && !t.blocks[static_cast<size_t>(t.fileBlocks)].inChain)
-            --t.fileBlocks;
-        t.blocks.resize(static_cast<size_t>(t.fileBlocks) + 1);
+        std::swap(t, next);
+        std::string image = headerImage() + t.headerRest;
+        for (int b = 1; b <= blocks; ++b) {
+            const BlockInfo& info = t.blocks[static_cast<size_t>(b)];
+            std::string block = blockHeader(info);
+            for (int s : info.members) block += t.rows[static_cast<size_t>(s)].raw;
+            block.resize(static_cast<size_t>(t.info.blockSize), '\0');
+            image += block;
+        }
+        std::swap(t, next);
+
+        struct stat st {};
+        const mode_t mode = ::fstat(fd, &st) == 0 ? (st.st_mode & 07777) : 0644;
+        fileio::Replacement file(path(), mode);
+        file.append(image);
+        // The new file carries this process's open-file lock before it bears the name.
+        if (!tryLockFile(file.fd(), q->exclusive_)) throw busyError(path());
+        file.commit(true);
+        ::close(fd);  // also lets go of the change lock of the old file
+        fd = file.releaseFd();
+        next.head = image.substr(0, t.head.size());
+        t = std::move(next);
     }
 
     void pack() {
@@ -958,57 +972,18 @@ struct ParadoxTable::Impl {
         if (!q->exclusive_)
             throw EngineError(
                 QStringLiteral("Сжатие таблицы требует монопольного доступа: %1").arg(path()));
-        ChangeLock lock(fd, true, path());
-        if (changedOnDisk()) reload();
+        std::optional<ChangeLock> lock;
+        lockAndCatchUp(lock, true);
         writeThenResync([&] {
-            // The live rows in table order, written into full blocks from the first one on.
-            std::vector<std::string> rows;
-            rows.reserve(static_cast<size_t>(t.live));
+            // The live rows in table order get the slots 0, 1, ... of the packed table.
+            std::vector<SlotData> rows;
             for (int b = t.firstBlock; b != 0; b = t.blocks[static_cast<size_t>(b)].next)
                 for (int slot : t.blocks[static_cast<size_t>(b)].members)
-                    rows.push_back(t.rows[static_cast<size_t>(slot)].raw);
-            const int perBlock = t.info.recordsPerBlock;
-            const int count = static_cast<int>(rows.size());
-            const int blocks = (count + perBlock - 1) / perBlock;
-            TableState packed;
-            packed.info = t.info;
-            packed.head = t.head;
-            packed.fields = t.fields;
-            packed.layout = t.layout;
-            packed.codec = t.codec;
-            packed.keyed = t.keyed;
-            packed.blocks.resize(static_cast<size_t>(blocks) + 1);
-            std::string block(static_cast<size_t>(t.info.blockSize), '\0');
-            for (int b = 1; b <= blocks; ++b) {
-                std::fill(block.begin(), block.end(), '\0');
-                BlockInfo& info = packed.blocks[static_cast<size_t>(b)];
-                info.prev = b - 1;
-                info.next = b < blocks ? b + 1 : 0;
-                info.inChain = true;
-                const int first = (b - 1) * perBlock;
-                const int n = std::min(perBlock, count - first);
-                for (int i = 0; i < n; ++i) {
-                    const std::string& raw = rows[static_cast<size_t>(first + i)];
-                    std::memcpy(block.data() + kBlockHeaderSize + i * t.info.recordSize, raw.data(),
-                                raw.size());
-                    info.members.push_back(first + i);
-                    packed.rows.push_back({decode(t, raw), raw, b, false});
-                }
-                wr16(block.data(), static_cast<unsigned>(info.next));
-                wr16(block.data() + 2, static_cast<unsigned>(info.prev));
-                wr16(block.data() + 4, static_cast<unsigned>((n - 1) * t.info.recordSize) & 0xFFFF);
-                writeAt(block.data(), block.size(), blockOffset(b));
-            }
-            packed.fileBlocks = blocks;
-            packed.firstBlock = blocks > 0 ? 1 : 0;
-            packed.lastBlock = blocks;
-            packed.live = count;
-            t = std::move(packed);
-            writeHeader();
-            if (::ftruncate(fd, static_cast<off_t>(fileSizeFor(blocks))) != 0 ||
-                ::fdatasync(fd) != 0)
-                throw EngineError(QStringLiteral("Ошибка записи в файл таблицы: %1 (%2)")
-                                      .arg(path(), errnoText(errno)));
+                    rows.push_back(t.rows[static_cast<size_t>(slot)]);
+            std::vector<int> order(rows.size());
+            for (size_t i = 0; i < rows.size(); ++i) order[i] = static_cast<int>(i);
+            t.rows = std::move(rows);
+            rewrite(order);
         });
     }
 };
@@ -1018,7 +993,13 @@ struct ParadoxTable::Impl {
 ParadoxTable::ParadoxTable(QString path, bool exclusive)
     : TableFile(std::move(path), exclusive), d(std::make_unique<Impl>(this)) {}
 
-ParadoxTable::~ParadoxTable() = default;
+ParadoxTable::~ParadoxTable() {
+    try {
+        flush();
+    } catch (...) {
+        // A destructor must not throw; the rows were written, only their sync failed.
+    }
+}
 
 std::shared_ptr<ParadoxTable> ParadoxTable::open(const QString& path, bool exclusive) {
     std::shared_ptr<ParadoxTable> table(new ParadoxTable(path, exclusive));
@@ -1087,19 +1068,16 @@ void ParadoxTable::create(const QString& path, const std::vector<FieldDef>& fiel
         throw EngineError(
             QStringLiteral("Слишком длинная запись таблицы %1: %2 байт").arg(path).arg(recordSize));
 
-    const QByteArray native = QFile::encodeName(path);
-    const int fd = ::open(native.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        if (errno == EEXIST)
-            throw EngineError(QStringLiteral("Файл таблицы уже существует: %1").arg(path));
-        throw EngineError(
-            QStringLiteral("Не удалось создать таблицу: %1 (%2)").arg(path, errnoText(errno)));
-    }
-    FILE* fp = ::fdopen(fd, "w+b");
+    // pxlib writes the new table under a temporary name; it gets its name only once it is
+    // complete, on disk and reads back as a sound table.
+    if (QFileInfo::exists(path))
+        throw EngineError(QStringLiteral("Файл таблицы уже существует: %1").arg(path));
+    fileio::Replacement file(path, 0644);
+    const int fd = ::dup(file.fd());
+    FILE* fp = fd < 0 ? nullptr : ::fdopen(fd, "w+b");
     if (!fp) {
         const int e = errno;
-        ::close(fd);
-        ::unlink(native.constData());
+        if (fd >= 0) ::close(fd);
         throw EngineError(
             QStringLiteral("Не удалось создать таблицу: %1 (%2)").arg(path, errnoText(e)));
     }
@@ -1131,12 +1109,11 @@ void ParadoxTable::create(const QString& path, const std::vector<FieldDef>& fiel
             }
         }
     }
-    ok = ok && std::fflush(fp) == 0 && ::fsync(fd) == 0;
+    ok = ok && std::fflush(fp) == 0;
     const int e = errno;
     if (doc) PX_delete(doc);
     const bool closed = std::fclose(fp) == 0;
     if (!ok || !closed) {
-        ::unlink(native.constData());
         const QString why =
             !pxMessage.empty() ? QString::fromLocal8Bit(pxMessage.c_str()) : errnoText(e);
         throw EngineError(QStringLiteral("Не удалось создать таблицу: %1 (%2)").arg(path, why));
@@ -1144,12 +1121,12 @@ void ParadoxTable::create(const QString& path, const std::vector<FieldDef>& fiel
 
     // Read back what pxlib wrote: the table must open as any other.
     try {
-        ParadoxTable::open(path, true);
+        ParadoxTable::open(file.temporaryPath(), true);
     } catch (const EngineError& err) {
-        ::unlink(native.constData());
         throw EngineError(
             QStringLiteral("Не удалось создать таблицу: %1 (%2)").arg(path, err.message()));
     }
+    file.commitNew();
 }
 
 const std::vector<FieldDef>& ParadoxTable::fields() const {
@@ -1188,17 +1165,16 @@ void ParadoxTable::pack() {
 }
 
 void ParadoxTable::flush() {
-    if (!readOnly_ && ::fdatasync(d->fd) != 0)
-        throw EngineError(QStringLiteral("Ошибка записи в файл таблицы: %1 (%2)")
-                              .arg(path_, QString::fromLocal8Bit(std::strerror(errno))));
+    syncWritten();
+}
+
+void ParadoxTable::syncData() {
+    if (!readOnly_) fileio::syncData(d->fd, path_);
 }
 
 bool ParadoxTable::reloadIfChangedOnDisk() {
-    ChangeLock lock(d->fd, false, path_);
-    if (!d->changedOnDisk()) return false;
-    d->reload();
-    changed();
-    return true;
+    std::optional<ChangeLock> lock;
+    return d->lockAndCatchUp(lock, false);
 }
 
 }  // namespace engine

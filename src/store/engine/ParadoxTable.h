@@ -40,6 +40,7 @@ public:
 
 private:
     ParadoxTable(QString path, bool exclusive);
+    void syncData() override;
     struct Impl;
     std::unique_ptr<Impl> d;
 };

@@ -5,6 +5,7 @@
 
 #include "Codec.h"
 #include "EngineError.h"
+#include "SyncScope.h"
 
 namespace engine {
 
@@ -17,6 +18,33 @@ QString fieldKindName(FieldKind kind) {
         case FieldKind::Boolean: return QStringLiteral("boolean");
     }
     return {};
+}
+
+TableFile::~TableFile() {
+    SyncScope::forget(this);
+}
+
+void TableFile::syncWritten() {
+    SyncScope::forget(this);
+    if (!unsynced_) return;
+    syncData();
+    unsynced_ = false;
+}
+
+void TableFile::written() {
+    unsynced_ = true;
+    if (SyncScope::deferring())
+        SyncScope::addPending(this);
+    else
+        syncWritten();
+}
+
+void TableFile::orderWrites() {
+    unsynced_ = true;
+    if (SyncScope::deferringOrderingSyncs())
+        SyncScope::addPending(this);
+    else
+        syncWritten();
 }
 
 int TableFile::fieldIndex(const QString& name) const {

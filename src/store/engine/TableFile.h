@@ -19,7 +19,7 @@ class TableFile {
 public:
     enum class Format { DBase, Paradox };
 
-    virtual ~TableFile() = default;
+    virtual ~TableFile();
 
     const QString& path() const { return path_; }
     bool exclusive() const { return exclusive_; }
@@ -66,9 +66,18 @@ public:
     // Bumped by every change of slots or values, so views know when to rebuild.
     uint64_t generation() const { return generation_; }
 
+    // Makes what was written to the file durable now (its data sync), if anything was.
+    void syncWritten();
+
 protected:
     TableFile(QString path, bool exclusive) : path_(std::move(path)), exclusive_(exclusive) {}
     void changed() { ++generation_; }
+    // After a change: its data is synced at once, or when the outermost SyncScope ends.
+    void written();
+    // Between writes whose order must survive a power loss: syncs at once (a bulk SyncScope
+    // leaves it to its end).
+    void orderWrites();
+    virtual void syncData() = 0;
 
     QString path_;
     bool exclusive_ = false;
@@ -79,6 +88,7 @@ private:
     TagKey keyOf(int field, int slot) const;
 
     uint64_t generation_ = 1;
+    bool unsynced_ = false;  // written since the last data sync
     struct CachedOrder {
         uint64_t generation = 0;
         std::vector<int> order;

@@ -384,16 +384,27 @@ TEST_F(DatasetTest, OpenErrorsSayWhatKindOfProblemItIs) {
         EXPECT_EQ(kindOfOpenError(*other), ErrorKind::Busy);
     }
 
-    QFile::rename(dir.filePath("DayData.MDX"), dir.filePath("Moved.MDX"));
+    // A missing or damaged index of sound data is rebuilt from the data at the open.
+    const QByteArray goodIndex = readFile(dir.filePath("DayData.MDX"));
+    for (const QByteArray& index : {QByteArray(), QByteArray(700, 'x')}) {
+        QFile::remove(dir.filePath("DayData.MDX"));
+        if (!index.isEmpty()) writeFile(dir.filePath("DayData.MDX"), index);
+        auto indexed = view({}, QStringLiteral("NPP"));
+        indexed->open();
+        indexed->close();
+        EXPECT_EQ(readFile(dir.filePath("DayData.MDX")).size(), goodIndex.size());
+    }
+    // Without the index file and without a field that announces the tag, it cannot be.
+    QByteArray table = readFile(dir.filePath("DayData.DBF"));
+    table[32 + 31] = 0;
+    writeFile(dir.filePath("DayData.DBF"), table);
+    QFile::remove(dir.filePath("DayData.MDX"));
     auto indexed = view({}, QStringLiteral("NPP"));
     EXPECT_EQ(kindOfOpenError(*indexed), ErrorKind::MissingCompanion);
     auto plain = view();
     plain->open();  // a view without an index still opens the table
     plain->close();
 
-    writeFile(dir.filePath("DayData.MDX"), QByteArray(700, 'x'));
-    auto damagedIndex = view();
-    EXPECT_EQ(kindOfOpenError(*damagedIndex), ErrorKind::Damaged);
     writeFile(dir.filePath("DayData.DBF"), QByteArray("\x03\x00", 2));
     auto damagedTable = view();
     EXPECT_EQ(kindOfOpenError(*damagedTable), ErrorKind::Damaged);

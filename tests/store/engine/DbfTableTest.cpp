@@ -215,21 +215,37 @@ TEST_F(DbfTableTest, ReadsFilesOfOtherWritersTolerantly) {
     // No end mark.
     writeFile(path("DAYDATA.DBF"), original.left(original.size() - 1));
     EXPECT_EQ(DbfTable::open(path("DAYDATA.DBF"), false)->slotCount(), 5);
-    // The header claims more records than the file holds (a crash during an append):
-    // trust what is there, and append right after it.
-    QByteArray cut = original.left(headerLength + 3 * recordLength + 7);
-    writeFile(path("DAYDATA.DBF"), cut);
+    // The header claims more records than the file holds: records were lost, and the file
+    // is damaged rather than opened short.
+    writeFile(path("DAYDATA.DBF"), original.left(headerLength + 3 * recordLength + 7));
+    try {
+        DbfTable::open(path("DAYDATA.DBF"), false);
+        ADD_FAILURE() << "a file cut short opened";
+    } catch (const EngineError& e) {
+        EXPECT_EQ(e.kind(), ErrorKind::Damaged);
+    }
+    // An append stopped after its count and before its record was let in (the record still
+    // marked as the end of the file): the table is as before, and the next append takes the
+    // place.
+    QByteArray unfinished = original;
+    unfinished.chop(1);
+    unfinished.append(recordLength, ' ');
+    unfinished[headerLength + 5 * recordLength] = 0x1A;
+    unfinished.append(char(0x1A));
+    unfinished[4] = 6;
+    writeFile(path("DAYDATA.DBF"), unfinished);
     {
         auto t = DbfTable::open(path("DAYDATA.DBF"), false);
-        EXPECT_EQ(t->slotCount(), 3);
+        EXPECT_EQ(t->slotCount(), 5);
         Record r(t->fields().size());
         r[0] = 7;
         t->appendRecord(r);
-        EXPECT_EQ(t->slotCount(), 4);
+        EXPECT_EQ(t->slotCount(), 6);
     }
     const QByteArray healed = readFile(path("DAYDATA.DBF"));
-    EXPECT_EQ(healed.size(), headerLength + 4 * recordLength + 1);
-    EXPECT_EQ(healed[4], 4);
+    EXPECT_EQ(healed.size(), headerLength + 6 * recordLength + 1);
+    EXPECT_EQ(healed[4], 6);
+    EXPECT_EQ(healed[headerLength + 5 * recordLength], ' ');
     // The header claims fewer records than there are: never read past the count.
     QByteArray fewer = original;
     fewer[4] = 2;
@@ -275,11 +291,12 @@ TEST_F(DbfTableTest, DamagedFilesGiveAClearError) {
     b = good;
     b[15] = 1;
     expectDamaged(b, "encrypted");
-    // A damaged index file is reported as well.
+    // A damaged index file of sound data is rebuilt from the data.
     writeFile(path(), good);
-    QByteArray mdx = readFile(path("DayData.MDX"));
+    const QByteArray mdx = readFile(path("DayData.MDX"));
     writeFile(path("DayData.MDX"), mdx.left(100));
-    EXPECT_THROW(DbfTable::open(path(), false), EngineError);
+    EXPECT_EQ(DbfTable::open(path(), false)->tagOrder("NPP"), std::vector<int>{0});
+    EXPECT_EQ(readFile(path("DayData.MDX")).size(), mdx.size());
 }
 
 TEST_F(DbfTableTest, ChangesOfAnotherProcessShowAfterReload) {

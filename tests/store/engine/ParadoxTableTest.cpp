@@ -19,7 +19,9 @@
 #include "engine/Codec.h"
 #include "engine/EngineError.h"
 #include "engine/FileLock.h"
+#include "engine/FileIo.h"
 #include "engine/ParadoxTable.h"
+#include "engine/SyncScope.h"
 
 extern "C" {
 #include <paradox.h>
@@ -831,6 +833,8 @@ TEST_F(ParadoxTableTest, DamagedHeadersAndBlockChainsAreReported) {
         const char* what;
         int offset;
         std::vector<unsigned char> bytes;
+        int offset2 = -1;  // a second patch, where the damage needs two
+        std::vector<unsigned char> bytes2 = {};
     };
     const std::vector<Damage> damages = {
         {"file type of a primary index", 0x04, {1}},
@@ -853,8 +857,10 @@ TEST_F(ParadoxTableTest, DamagedHeadersAndBlockChainsAreReported) {
         {"negative record count", 0x06, {0, 0, 0, 0x80}},
         {"more blocks than the file", 0x0C, {2, 0}},
         {"first block past the file", 0x0E, {7, 0}},
-        {"chain loops", kHeaderSize, {1, 0}},
-        {"chain leaves the file", kHeaderSize, {9, 0}},
+        // The count asks for a sixth row, which the chain must then give.
+        {"chain loops", kHeaderSize, {1, 0}, 0x06, {6}},
+        {"chain leaves the file", kHeaderSize, {9, 0}, 0x06, {6}},
+        {"chain ends before the count", 0x06, {6}},
         {"block data size not a record multiple", kHeaderSize + 4, {5, 0}},
         {"block data size past the block", kHeaderSize + 4, {0xF0, 0x7F}},
     };
@@ -862,6 +868,8 @@ TEST_F(ParadoxTableTest, DamagedHeadersAndBlockChainsAreReported) {
         QByteArray bytes = good;
         for (size_t i = 0; i < d.bytes.size(); ++i)
             bytes[d.offset + static_cast<int>(i)] = static_cast<char>(d.bytes[i]);
+        for (size_t i = 0; i < d.bytes2.size(); ++i)
+            bytes[d.offset2 + static_cast<int>(i)] = static_cast<char>(d.bytes2[i]);
         writeFile(p, bytes);
         try {
             ParadoxTable::open(p, false);
@@ -910,6 +918,7 @@ TEST_F(ParadoxTableTest, EveryMutationOfASmallTableOpensOrFailsCleanly) {
     // Runs in a child process so that a crash or a hang is a failure with the mutation named.
     const int rc = runInChild(
         [&] {
+            engine::fileio::setSyncing(false);  // thousands of throwaway files, none about durability
             auto note = [&](const QString& text) { overwrite(progress, text.toUtf8()); };
             // Every byte of the header and of the first data block's head, and a record.
             std::vector<int> offsets;
@@ -963,6 +972,7 @@ TEST_F(ParadoxTableTest, TenThousandRowsAppendReopenAndScan) {
     ParadoxTable::create(p, allKinds());
     {
         auto t = ParadoxTable::open(p, false);
+        engine::SyncScope bulk(engine::SyncScope::Bulk);
         for (int i = 0; i < 10000; ++i)
             t->appendRecord({QStringLiteral("Поставщик %1").arg(i), i % 30000, i * 0.25,
                              QDate(2024, 1, 1).addDays(i % 365), i % 2 == 0});

@@ -1,0 +1,118 @@
+#include "DayDispatch.h"
+
+#include <sys/stat.h>
+
+#include <QFile>
+#include <QFileInfo>
+#include <thread>
+
+#include "ArchiveCommand.h"
+#include "ArchiveListFile.h"
+#include "RegisterCore.h"
+#include "engine/Codec.h"
+
+namespace dispatch {
+
+namespace {
+
+constexpr int MB_DEFBUTTON2 = 0x100;  // the second button (No) is the default
+
+// What identifies one state of a file: a file rewritten in place or replaced by another one
+// differs in its change time, modification time, size or inode.
+struct FileStamp {
+    bool exists = false;
+    struct stat st {};
+
+    static FileStamp of(const QString& path) {
+        FileStamp s;
+        s.exists = ::stat(QFile::encodeName(path).constData(), &s.st) == 0;
+        return s;
+    }
+    bool sameAs(const FileStamp& o) const {
+        if (exists != o.exists) return false;
+        if (!exists) return true;
+        return st.st_dev == o.st.st_dev && st.st_ino == o.st.st_ino && st.st_size == o.st.st_size &&
+               st.st_mtim.tv_sec == o.st.st_mtim.tv_sec &&
+               st.st_mtim.tv_nsec == o.st.st_mtim.tv_nsec &&
+               st.st_ctim.tv_sec == o.st.st_ctim.tv_sec &&
+               st.st_ctim.tv_nsec == o.st.st_ctim.tv_nsec;
+    }
+};
+
+}  // namespace
+
+void DayDispatch::reportError(const QString& text) {
+    core_.dialogs().messageBox(text, QStringLiteral("Ошибка"), store::MB_ICONHAND);
+}
+
+QString DayDispatch::checkedArchivePath() {
+    reg::RegisterCore& c = core_;
+    QString sendFolder;
+    if (!c.ReadConst(QStringLiteral("RodazPath"), sendFolder) ||
+        !c.ReadConst(QStringLiteral("SendPrefix"), c.SendPrefixText)) {
+        reportError(QStringLiteral("Справочник констант заполнен неправильно."));
+        return {};
+    }
+    if (c.SendPrefixText.size() != 2) {
+        reportError(QStringLiteral("Префикс отправки указан неправильно."));
+        return {};
+    }
+    // A folder whose name the OEM code page cannot carry would reach the archiver garbled.
+    if (!QFileInfo(sendFolder).isDir() || !engine::Codec::cp866().canEncode(sendFolder)) {
+        reportError(QStringLiteral("Каталог для отправки указан неправильно."));
+        return {};
+    }
+    return archivePathOf(sendFolder, c.SendPrefixText, c.CurrentDate);
+}
+
+void DayDispatch::ActionSendExecute() {
+    reg::RegisterCore& c = core_;
+    store::Dialogs& dialogs = c.dialogs();
+    c.balances.PostDayEdits();
+    const int answer = dialogs.messageBox(
+        QStringLiteral("Подготовить данные за текущий день\n\rк отправке в управление?"),
+        QStringLiteral("Внимание"), store::MB_YESNO | store::MB_ICONQUESTION | MB_DEFBUTTON2);
+    if (answer != store::IDYES) return;
+
+    const QStringList listLines = {store::joinPath(c.DayDir, QStringLiteral("*.*")),
+                                   store::joinPath(c.SpravDir, QStringLiteral("const.*"))};
+    if (!writeArchiveListFile(store::joinPath(c.ProgDir, QString::fromLatin1(kArchiveListFileName)),
+                              listLines)) {
+        reportError(QStringLiteral("Не могу создать временный файл."));
+        return;
+    }
+
+    const QString archivePath = checkedArchivePath();
+    if (archivePath.isEmpty()) return;
+
+    c.groups.SwitchTableGroup(store::kDayGroupTag, c.DayDir, false, false, c.TemplateDataDir);
+    c.payments.RenumberDayData();
+    c.groups.SwitchTableGroup(store::kReferenceGroupTag, c.SpravDir, false, false,
+                              c.TemplateSpravDir);
+    std::optional<Outcome> outcome;
+    try {
+        outcome = runArchiver(archivePath);
+    } catch (...) {
+        // The tables are reopened whatever happened to the archiver.
+    }
+    c.groups.SwitchTableGroup(store::kReferenceGroupTag, c.SpravDir, true, true,
+                              c.TemplateSpravDir);
+    c.groups.SwitchTableGroup(store::kDayGroupTag, c.DayDir, true, true, c.TemplateDataDir);
+    if (outcome) dialogs.messageBox(outcome->text, QStringLiteral("Отправка"), outcome->style);
+}
+
+DayDispatch::Outcome DayDispatch::runArchiver(const QString& archivePath) {
+    // An archive of the same name may still lie in the send folder from an earlier dispatch:
+    // only an archive that this run made or rewrote counts as made.
+    const FileStamp before = FileStamp::of(archivePath);
+    if (!store::runCommandWithin(core_.dialogs(), core_.ProgDir, archiverCommandLine(archivePath),
+                                 true, true, archiverWaitLimit))
+        return {QStringLiteral("Не удалось выполнить команду упаковки."), store::MB_ICONHAND};
+    std::this_thread::sleep_for(archivePause);
+    const FileStamp after = FileStamp::of(archivePath);
+    if (after.exists && !after.sameAs(before))
+        return {QStringLiteral("Файл поставлен в очередь на отправку."), store::MB_ICONINFORMATION};
+    return {QStringLiteral("Не удалось создать архив."), store::MB_ICONHAND};
+}
+
+}  // namespace dispatch

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QString>
+#include <string_view>
+#include <sys/types.h>
+
+// Every change the engine makes to a file goes through these functions: each system call
+// is checked, short writes are completed, and a failure is an EngineError with the reason.
+namespace engine::fileio {
+
+// Called just before every system call that changes a file (create, write, truncate, sync,
+// rename, remove). Tests install one to stop the process at a chosen write; none by default.
+using WriteHook = void (*)();
+void setWriteHook(WriteHook hook);
+
+// Data syncs can be switched off for a process that only makes throwaway files (tests that
+// are not about durability). On by default.
+void setSyncing(bool on);
+
+void writeAt(int fd, long long offset, std::string_view bytes, const QString& path);
+void truncateTo(int fd, long long size, const QString& path);
+void syncData(int fd, const QString& path);
+// Makes a rename or a new file in the folder of path durable.
+void syncFolderOf(const QString& path);
+
+// A complete new version of a file, written beside it under a hidden temporary name that no
+// table mask ("DayData.*") matches, and put in the file's place only by commit(): a crash or
+// a full disk leaves the old file as it was. Until commit() the temporary is removed when
+// the object goes.
+class Replacement {
+public:
+    Replacement(const QString& path, mode_t mode);
+    ~Replacement();
+    Replacement(const Replacement&) = delete;
+    Replacement& operator=(const Replacement&) = delete;
+
+    int fd() const { return fd_; }
+    void append(std::string_view bytes);
+    // Syncs the new file, renames it over the old one and syncs the folder. With keepOpen
+    // the descriptor stays open for the caller (see releaseFd()); otherwise it is closed
+    // and its close checked before the rename.
+    void commit(bool keepOpen = false);
+    // Like commit(), for a file that must not exist yet: refused when it does.
+    void commitNew();
+    // After commit(true): hands the open descriptor of the new file to the caller.
+    int releaseFd();
+    const QString& temporaryPath() const { return temp_; }
+
+private:
+    QString path_;
+    QString temp_;
+    int fd_ = -1;
+    long long size_ = 0;
+    bool committed_ = false;
+};
+
+// Writes a whole file through a Replacement.
+void replaceFile(const QString& path, std::string_view bytes, mode_t mode);
+
+// Removes what interrupted replacements left beside a table: the hidden temporaries of the
+// table file and of its companions (same base name). Call only while no other process can
+// be writing them.
+void removeStaleTemporaries(const QString& tablePath);
+
+}  // namespace engine::fileio
