@@ -153,7 +153,7 @@ TEST(FieldDisplayText, ByKindFormatAndMask) {
         EXPECT_EQ(shown(name), QString()) << name;
 }
 
-class FieldTextTest : public ::testing::Test {
+class FieldDisplayAndEditText : public ::testing::Test {
 protected:
     QTemporaryDir dir;
     engine::Dataset view;
@@ -173,7 +173,7 @@ protected:
     }
 };
 
-TEST_F(FieldTextTest, NumbersFollowTheDisplayAndEditFormatsWithTheLocaleSeparator) {
+TEST_F(FieldDisplayAndEditText, NumbersFollowTheDisplayAndEditFormatsWithTheLocaleSeparator) {
     const QLocale saved;
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
     engine::Field& sum = view.fieldByName(QStringLiteral("SUM"));
