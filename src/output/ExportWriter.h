@@ -8,6 +8,7 @@
 #include "Colors.h"
 #include "ExportStream.h"
 #include "ExportTypes.h"
+#include "GridFooters.h"
 
 namespace engine {
 class Dataset;
@@ -15,22 +16,6 @@ class Field;
 }  // namespace engine
 
 namespace output {
-
-// The footer sums of one export: signed counts of ten-thousandths, one per footer row and
-// exported column, at column + row × columns; all zero when the export starts.
-class TFooterValues {
-public:
-    void reset(int rows, int columns);
-    int64_t& at(int row, int column) { return values_[index(row, column)]; }
-    int64_t at(int row, int column) const { return values_[index(row, column)]; }
-    int rows() const { return rows_; }
-    int columns() const { return columns_; }
-
-private:
-    size_t index(int row, int column) const { return static_cast<size_t>(column + row * columns_); }
-    std::vector<int64_t> values_;
-    int rows_ = 0, columns_ = 0;
-};
 
 // An export writer: walks a grid's data view once and writes a prefix, the titles, one row per
 // record, the footer rows and a suffix. The writing operations of this base write nothing;
@@ -76,22 +61,21 @@ protected:
                                  const gridmodel::FontSpec& /*font*/, const gridmodel::Color& /*color*/,
                                  gridmodel::Align /*alignment*/, const QString& /*text*/) {}
 
-    // Adds the current record to the footer sums: a sum footer adds its field's value (when
-    // not null) as round-half-even(value × 10000 + sum), a count footer adds 10000. The field
-    // is the footer's own or else the column's; a footer whose field the view lacks is skipped.
-    void CalcFooterValues();
-    // The text of a sum or count footer from the export's own sums, as the grid shows its
-    // footer: a count in the general number form; a sum of a number field through the footer's
-    // format, else its field's display format, else in the general form. Empty for other
-    // footers.
-    QString GetFooterValue(int footerRow, int columnIndex) const;
+    // Adds the current record to the footer sums (GridFooters::add).
+    void CalcFooterValues() { footers_.add(); }
+    // The text of a sum or count footer from the export's own sums (GridFooters::sumText).
+    QString GetFooterValue(int footerRow, int columnIndex) const {
+        return footers_.sumText(footerRow, columnIndex);
+    }
 
     // The display text of a column at the current record; empty without a field.
     QString DisplayText(const gridmodel::GridColumn& column) const;
     // The view's field of a column, or null.
     engine::Field* FieldOf(const gridmodel::GridColumn& column) const;
     // The field a footer sums or counts, or null.
-    engine::Field* FooterFieldOf(int footerRow, int columnIndex) const;
+    engine::Field* FooterFieldOf(int footerRow, int columnIndex) const {
+        return footers_.fieldOf(footerRow, columnIndex);
+    }
 
     // Output: bytes as they are, or a text in the 1251 code page; PutL ends the line with
     // CR LF.
@@ -115,23 +99,17 @@ protected:
     }
     const ExportEnvironment& environment() const { return environment_; }
     const ExportColumns& exportedColumns() const { return columns_; }
-    TFooterValues& footerValues() { return footerValues_; }
+    const TFooterValues& footerValues() const { return footers_.values(); }
 
 private:
     void prepare();
-    QString ownFooterText(int footerRow, int columnIndex) const;
 
     ExportEnvironment environment_;
     const gridmodel::GridModel* grid_ = nullptr;
     ExportStream* stream_ = nullptr;
     ExportColumns columns_;
-    std::vector<engine::Field*> fields_;        // per exported column
-    std::vector<engine::Field*> footerFields_;  // per footer row and exported column
-    TFooterValues footerValues_;
-    // Averages and current-record values, which the grid shows itself in its footer.
-    std::vector<double> averageSums_;
-    std::vector<int> averageCounts_;
-    std::vector<QString> fieldValueTexts_;
+    std::vector<engine::Field*> fields_;  // per exported column
+    GridFooters footers_;
     TCellParams cell_;
     std::string encoded_;
 };

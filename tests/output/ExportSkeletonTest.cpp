@@ -26,7 +26,7 @@ public:
     int records = 0;
 
     using ExportWriter::GetFooterValue;
-    int64_t footerSum(int row, int column) { return footerValues().at(row, column); }
+    int64_t footerSum(int row, int column) const { return footerValues().at(row, column); }
 
 protected:
     void WritePrefix() override { calls << QStringLiteral("prefix"); }
