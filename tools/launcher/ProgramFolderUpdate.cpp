@@ -242,8 +242,8 @@ bool isProgramRunningFrom(const QString& folder) {
     return false;
 }
 
-void updateProgramFolder(const QString& source, const QString& target,
-                         const QStringList& leaveOut) {
+void updateProgramFolder(const QString& source, const QString& target, const QStringList& leaveOut,
+                         WhenCurrent whenCurrent) {
     const QString stamp = versionStamp(source);
     const QStringList entries = programEntries(source, leaveOut);
     if (stamp.isEmpty() || !entries.contains(kProgramName))
@@ -252,7 +252,7 @@ void updateProgramFolder(const QString& source, const QString& target,
 
     makePath(target);
     const FolderLock lock(target);
-    if (isCurrentCopy(source, target)) return;
+    if (whenCurrent == WhenCurrent::Keep && isCurrentCopy(source, target)) return;
     removeLeftovers(target);
     const QString staging = QDir(target).filePath(kStagingName);
     makeFolder(staging);

@@ -26,11 +26,18 @@ bool isCurrentCopy(const QString& source, const QString& target);
 // True when a process of this user runs the executable of that program folder.
 bool isProgramRunningFrom(const QString& folder);
 
+// What an update does with a target that turns out to be current once it has the folder to
+// itself: an install copies again (and so mends a damaged copy), a launcher that waited for
+// another launcher's copy keeps it.
+enum class WhenCurrent { CopyAgain, Keep };
+
 // Copies the installed program of source into target (created when missing): everything in
 // source but Data, Sprav and the names in leaveOut. The new files are first written in full
 // into a staging folder inside target, then renamed into place, and the stamp comes last.
-// Throws engine::EngineError with the text for the user when a step fails.
+// One update at a time works on a folder. Throws engine::EngineError with the text for the
+// user when a step fails.
 void updateProgramFolder(const QString& source, const QString& target,
-                         const QStringList& leaveOut = {});
+                         const QStringList& leaveOut = {},
+                         WhenCurrent whenCurrent = WhenCurrent::CopyAgain);
 
 }  // namespace launcher

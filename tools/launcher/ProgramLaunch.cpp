@@ -17,7 +17,7 @@ LaunchPlan planLaunch(const QString& source, const QString& target, const QStrin
     if (sameFolder || isCurrentCopy(source, target) || isProgramRunningFrom(target))
         return {program, {}, false};
     try {
-        updateProgramFolder(source, target, leaveOut);
+        updateProgramFolder(source, target, leaveOut, WhenCurrent::Keep);
         return {program, {}, false};
     } catch (const engine::EngineError& error) {
         // Only the last sync failed: the copy is whole all the same.
