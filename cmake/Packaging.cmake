@@ -16,6 +16,7 @@ set(_made ${CMAKE_BINARY_DIR}/packaging)
 set(_from ${PROJECT_SOURCE_DIR}/packaging)
 set(_system COMPONENT system EXCLUDE_FROM_ALL)
 
+file(MAKE_DIRECTORY ${_made})
 get_target_property(_launcher platoris_launcher OUTPUT_NAME)
 file(CREATE_LINK ${PLATORIS_PACKAGE_DIR}/${_launcher} ${_made}/platoris SYMBOLIC)
 install(FILES ${_made}/platoris DESTINATION /usr/bin ${_system})
