@@ -78,7 +78,7 @@ printf 'older' >>"$prog/Template/Sprav/Const.db"
 rm "$prog/tabletool"
 
 XDG_DATA_HOME="$work/xdg" bash "$source_dir/packaging/install-program-folder" "$build" "$prog" >/dev/null
-cmake --install "$build" --prefix "$work/reference" >/dev/null
+cmake --install "$build" --prefix "$work/reference" --strip >/dev/null
 diff -r --exclude=Data --exclude=Sprav "$work/reference" "$prog" || fail "the new install is not the build's"
 [ "$(digests "$prog" Data Sprav)" = "$data" ] || fail "installing changed Data or Sprav"
 
