@@ -327,26 +327,30 @@ void drawBanknote(QPainter& p, const QRectF& r) {
     p.drawChord(QRectF(centre.x() - 2.2, centre.y() + 0.6, 4.4, 4), 0, 180 * 16);
 }
 
+// A gold coin with a ring stamped inside its rim, lit from the upper left.
+void drawGoldCoin(QPainter& p, const QRectF& coin, qreal ringInset, qreal ringWidth) {
+    QPainterPath disc;
+    disc.addEllipse(coin);
+    shadow(p, disc);
+    const qreal size = coin.width();
+    QRadialGradient gold(coin.center() - QPointF(size / 6, size / 6), size * 2 / 3);
+    gold.setColorAt(0, QColor(0xff, 0xf1, 0x76));
+    gold.setColorAt(1, QColor(0xf9, 0xa8, 0x25));
+    p.setPen(outline(QColor(0x9a, 0x67, 0x00)));
+    p.setBrush(gold);
+    p.drawEllipse(coin);
+    p.setPen(QPen(QColor(0xc4, 0x8a, 0x00), ringWidth));
+    p.setBrush(Qt::NoBrush);
+    p.drawEllipse(coin.adjusted(ringInset, ringInset, -ringInset, -ringInset));
+}
+
 // A stack of banknotes and a gold coin: the day's payments.
 void drawPayments(QPainter& p) {
     drawBanknote(p, cell(6, 3, 24, 14));
     drawBanknote(p, cell(4, 7, 24, 14));
     drawBanknote(p, cell(2, 11, 24, 14));
 
-    // Coin.
-    const QRectF coin(18.5, 18.5, 12, 12);
-    QPainterPath disc;
-    disc.addEllipse(coin);
-    shadow(p, disc);
-    QRadialGradient gold(coin.center() - QPointF(2, 2), 8);
-    gold.setColorAt(0, QColor(0xff, 0xf1, 0x76));
-    gold.setColorAt(1, QColor(0xf9, 0xa8, 0x25));
-    p.setPen(outline(QColor(0x9a, 0x67, 0x00)));
-    p.setBrush(gold);
-    p.drawEllipse(coin);
-    p.setPen(QPen(QColor(0xc4, 0x8a, 0x00), 1));
-    p.setBrush(Qt::NoBrush);
-    p.drawEllipse(coin.adjusted(2.5, 2.5, -2.5, -2.5));
+    drawGoldCoin(p, QRectF(18.5, 18.5, 12, 12), 2.5, 1);
 }
 
 // A blue disc with a white question mark.
@@ -402,19 +406,7 @@ void drawProgram(QPainter& p) {
     }
 
     // The coin with the rouble sign.
-    const QRectF coin(15.5, 15.5, 15, 15);
-    QPainterPath disc;
-    disc.addEllipse(coin);
-    shadow(p, disc);
-    QRadialGradient gold(coin.center() - QPointF(2.5, 2.5), 10);
-    gold.setColorAt(0, QColor(0xff, 0xf1, 0x76));
-    gold.setColorAt(1, QColor(0xf9, 0xa8, 0x25));
-    p.setPen(outline(QColor(0x9a, 0x67, 0x00)));
-    p.setBrush(gold);
-    p.drawEllipse(coin);
-    p.setPen(QPen(QColor(0xc4, 0x8a, 0x00), 0.8));
-    p.setBrush(Qt::NoBrush);
-    p.drawEllipse(coin.adjusted(1.8, 1.8, -1.8, -1.8));
+    drawGoldCoin(p, QRectF(15.5, 15.5, 15, 15), 1.8, 0.8);
 
     QPainterPath rouble;
     rouble.moveTo(21.3, 28);
