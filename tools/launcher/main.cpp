@@ -15,6 +15,7 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <cerrno>
+#include <clocale>
 #include <cstdio>
 #include <cstring>
 
@@ -70,6 +71,8 @@ int updateOnly(const QString& from, const QString& into, const QString& self) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // System error texts in the user's language.
+    std::setlocale(LC_ALL, "");
     // The package's program folder is the one this launcher was installed in (the command on
     // PATH is a link to it). The launcher itself is never copied.
     const QFileInfo self(QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath());
