@@ -1,4 +1,5 @@
-// Draws the pictures of the program's commands as 32 x 32 PNG files with transparency.
+// Draws the pictures of the program's commands as 32 x 32 PNG files with transparency, and the
+// program's own picture (desktop menu, window) on the same 32-unit grid at 256 x 256.
 //
 //   make-icons <folder>
 //
@@ -326,26 +327,30 @@ void drawBanknote(QPainter& p, const QRectF& r) {
     p.drawChord(QRectF(centre.x() - 2.2, centre.y() + 0.6, 4.4, 4), 0, 180 * 16);
 }
 
+// A gold coin with a ring stamped inside its rim, lit from the upper left.
+void drawGoldCoin(QPainter& p, const QRectF& coin, qreal ringInset, qreal ringWidth) {
+    QPainterPath disc;
+    disc.addEllipse(coin);
+    shadow(p, disc);
+    const qreal size = coin.width();
+    QRadialGradient gold(coin.center() - QPointF(size / 6, size / 6), size * 2 / 3);
+    gold.setColorAt(0, QColor(0xff, 0xf1, 0x76));
+    gold.setColorAt(1, QColor(0xf9, 0xa8, 0x25));
+    p.setPen(outline(QColor(0x9a, 0x67, 0x00)));
+    p.setBrush(gold);
+    p.drawEllipse(coin);
+    p.setPen(QPen(QColor(0xc4, 0x8a, 0x00), ringWidth));
+    p.setBrush(Qt::NoBrush);
+    p.drawEllipse(coin.adjusted(ringInset, ringInset, -ringInset, -ringInset));
+}
+
 // A stack of banknotes and a gold coin: the day's payments.
 void drawPayments(QPainter& p) {
     drawBanknote(p, cell(6, 3, 24, 14));
     drawBanknote(p, cell(4, 7, 24, 14));
     drawBanknote(p, cell(2, 11, 24, 14));
 
-    // Coin.
-    const QRectF coin(18.5, 18.5, 12, 12);
-    QPainterPath disc;
-    disc.addEllipse(coin);
-    shadow(p, disc);
-    QRadialGradient gold(coin.center() - QPointF(2, 2), 8);
-    gold.setColorAt(0, QColor(0xff, 0xf1, 0x76));
-    gold.setColorAt(1, QColor(0xf9, 0xa8, 0x25));
-    p.setPen(outline(QColor(0x9a, 0x67, 0x00)));
-    p.setBrush(gold);
-    p.drawEllipse(coin);
-    p.setPen(QPen(QColor(0xc4, 0x8a, 0x00), 1));
-    p.setBrush(Qt::NoBrush);
-    p.drawEllipse(coin.adjusted(2.5, 2.5, -2.5, -2.5));
+    drawGoldCoin(p, QRectF(18.5, 18.5, 12, 12), 2.5, 1);
 }
 
 // A blue disc with a white question mark.
@@ -374,9 +379,51 @@ void drawHelp(QPainter& p) {
     p.drawEllipse(QPointF(16, 25), 2.4, 2.4);
 }
 
+// The program: a payment register sheet with a gold rouble coin in front.
+void drawProgram(QPainter& p) {
+    QPainterPath sheet;
+    sheet.addRoundedRect(QRectF(3.5, 2.5, 21, 26), 1.5, 1.5);
+    shadow(p, sheet);
+    p.setPen(outline(QColor(0x37, 0x47, 0x4f)));
+    p.setBrush(vertical(2.5, 28.5, Qt::white, QColor(0xe3, 0xea, 0xf0)));
+    p.drawPath(sheet);
+
+    // Title band, the ruled rows and the column of sums.
+    QPainterPath band;
+    band.addRoundedRect(QRectF(4, 3, 20, 5), 1, 1);
+    band.addRect(QRectF(4, 6, 20, 2));
+    p.setPen(Qt::NoPen);
+    p.setBrush(vertical(3, 8, QColor(0x42, 0x8b, 0xd6), QColor(0x15, 0x65, 0xc0)));
+    p.drawPath(band.simplified());
+    p.setPen(QPen(QColor(0x90, 0xa4, 0xae), 0.5));
+    for (qreal y = 11; y <= 26; y += 3) p.drawLine(QPointF(5, y), QPointF(23, y));
+    p.drawLine(QPointF(9.5, 8), QPointF(9.5, 27.5));
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0x37, 0x47, 0x4f));
+    for (qreal y = 9; y <= 21; y += 3) {
+        p.drawRect(QRectF(6, y + 0.6, 2.5, 1));
+        p.drawRect(QRectF(11, y + 0.6, y == 15 ? 5 : 8, 1));
+    }
+
+    // The coin with the rouble sign.
+    drawGoldCoin(p, QRectF(15.5, 15.5, 15, 15), 1.8, 0.8);
+
+    QPainterPath rouble;
+    rouble.moveTo(21.3, 28);
+    rouble.lineTo(21.3, 19);
+    rouble.lineTo(24, 19);
+    rouble.cubicTo(26.6, 19, 26.6, 23.4, 24, 23.4);
+    rouble.lineTo(19.6, 23.4);
+    rouble.moveTo(19.6, 25.6);
+    rouble.lineTo(24.6, 25.6);
+    p.setPen(QPen(QColor(0x6d, 0x45, 0x00), 1.4, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
+    p.drawPath(rouble);
+}
+
 struct Picture {
     const char* file;
     std::function<void(QPainter&)> draw;
+    int size = kSize;  // pixels; the drawing is scaled from the 32-unit grid
 };
 
 }  // namespace
@@ -391,17 +438,23 @@ int main(int argc, char** argv) {
     }
     const QString folder = QString::fromLocal8Bit(argv[1]);
     const std::vector<Picture> pictures = {
-        {"calendar.png", drawCalendar}, {"exit.png", drawExit},
-        {"printer.png", drawPrinter},   {"send.png", drawSend},
-        {"save.png", drawSave},         {"directories.png", drawDirectories},
-        {"payments.png", drawPayments}, {"help.png", drawHelp},
+        {"calendar.png", drawCalendar},
+        {"exit.png", drawExit},
+        {"printer.png", drawPrinter},
+        {"send.png", drawSend},
+        {"save.png", drawSave},
+        {"directories.png", drawDirectories},
+        {"payments.png", drawPayments},
+        {"help.png", drawHelp},
+        {"platoris.png", drawProgram, 256},
     };
     for (const Picture& picture : pictures) {
-        QImage image(kSize, kSize, QImage::Format_ARGB32_Premultiplied);
+        QImage image(picture.size, picture.size, QImage::Format_ARGB32_Premultiplied);
         image.fill(Qt::transparent);
         {
             QPainter p(&image);
             p.setRenderHint(QPainter::Antialiasing);
+            p.scale(qreal(picture.size) / kSize, qreal(picture.size) / kSize);
             picture.draw(p);
         }
         const QString path = folder + QLatin1Char('/') + QLatin1String(picture.file);

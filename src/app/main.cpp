@@ -1,3 +1,5 @@
+#include <QIcon>
+
 #include "PlatorisApplication.h"
 #include "QtDialogs.h"
 #include "RussianLocale.h"
@@ -8,6 +10,8 @@ int main(int argc, char** argv) {
     app::PlatorisApplication application(argc, argv);
     app::endOnTerminationSignals(&application);
     app::installRussianLocale(application);
+    // The program's picture, on its windows and in the task bar.
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/platoris.png")));
 
     windows::QtDialogs dialogs;
     application.setErrorDialogs(&dialogs);
