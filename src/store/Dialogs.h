@@ -29,6 +29,19 @@ struct SaveFileRequest {
     QString defaultExtension;
 };
 
+// What the print setup dialog shows and, after OK, what the user chose: the four margins as
+// texts in the current unit (each a number), the layout options and the print font's name.
+struct PrintSetupRequest {
+    QString top, bottom, left, right;
+    bool fitToPageWidth = false;     // "&Умещать в ширину на листе"
+    bool fitByColumnWidths = false;  // "Изменять ширину столбцов" rather than scaling the table
+    bool optimalColumnWidths = false;
+    bool rowAutoStretch = false;
+    bool colored = false;
+    QString printFontName;
+    bool printerInstalled = false;  // enables "Н&астройка принтера"
+};
+
 // Every modal interaction of the program goes through this interface. The program installs
 // the Qt implementation; tests install a scripted one that records every box and answers
 // from a queue. Nothing below the window layer shows a dialog any other way.
@@ -50,6 +63,10 @@ public:
     virtual std::optional<QString> saveFileName(const SaveFileRequest& /*request*/) {
         return std::nullopt;
     }
+
+    // The print setup dialog: true on OK with the request holding the choice, false on Cancel
+    // (the request is then as it was).
+    virtual bool printSetup(PrintSetupRequest& /*request*/) { return false; }
 };
 
 }  // namespace store

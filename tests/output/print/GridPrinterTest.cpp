@@ -1,0 +1,194 @@
+#include <gtest/gtest.h>
+
+#include <QTextDocument>
+#include <QRegularExpression>
+#include <QTimer>
+#include <algorithm>
+
+#include "DayRegisterPrintout.h"
+#include "GridPrinter.h"
+#include "OutputFixture.h"
+#include "PageCapture.h"
+#include "PrinterPreview.h"
+#include "engine/EngineError.h"
+#include "engine/TableRegistry.h"
+
+using printtest::PageContent;
+
+namespace {
+
+// The day register's expenses printout on a private preview target (A4 at 600 pixels per
+// inch, no printer installed), read back page by page.
+class GridPrinterTest : public outputtest::OutputFixture {
+protected:
+    void SetUp() override {
+        OutputFixture::SetUp();
+        grid.columns[0].visible = true;  // the number column, as the printout shows it
+        printer.setGrid(&grid);
+        print::setUpDayRegisterPrinter(printer, true);
+        printer.SetSubstitutes(print::dayRegisterSubstitutes(QStringLiteral("Завод «Прибор»"), QStringLiteral("за 13.10.2008"),
+                                                             QStringLiteral("Иванов И.И."), QStringLiteral("Петрова А.А.")));
+    }
+
+    // Appends expenses straight to the day's table (no checks, no numbering), then shows them.
+    void addExpenses(int count, const QString& subject = QStringLiteral("Оплата по счёту")) {
+        auto table = engine::TableRegistry::find(core.DayDir + "/DayData.DBF");
+        ASSERT_TRUE(table);
+        for (int i = 0; i < count; ++i)
+            table->appendRecord({i + 1, QStringLiteral("Поставщик %1").arg(i + 1), subject, 100.0 + i,
+                                 QStringLiteral("Сбербанк"), day, code, QVariant()});
+        expenses().refresh();
+    }
+
+    std::vector<PageContent> layOut() {
+        printer.PrintTo(preview);
+        std::vector<PageContent> pages;
+        for (int n = 1; n <= preview.pageCount(); ++n) pages.push_back(printtest::contentOf(preview.page(n)));
+        return pages;
+    }
+
+    // The index of the first page that draws exactly this text, -1 when none does.
+    static int pageOf(const std::vector<PageContent>& pages, const QString& text) {
+        for (size_t i = 0; i < pages.size(); ++i)
+            for (const PageContent::Text& t : pages[i].texts)
+                if (t.text.trimmed() == text) return static_cast<int>(i);
+        return -1;
+    }
+
+    static int countRecords(const std::vector<PageContent>& pages) {
+        int n = 0;
+        for (const PageContent& p : pages) n += p.count(QStringLiteral("Поставщик "));
+        return n;
+    }
+
+    print::TPrinterPreview preview;
+    print::GridPrinter printer;
+    const double pageBottom = print::PageMetrics::defaultA4().pageHeight - 236;  // above the 1 cm margin
+};
+
+TEST_F(GridPrinterTest, AllSixColumnsAreScaledSoThatTheGridMeetsTheRightMargin) {
+    addExpenses(3);
+    const std::vector<PageContent> pages = layOut();
+    ASSERT_EQ(pages.size(), 1u);
+    // 4982 pixels of grid against 4488 between the margins: drawn at 0.9008, from the left
+    // margin (236) to the right one (4960 - 236).
+    double minX = 1e9, maxX = 0;
+    for (const QLineF& l : pages[0].lines) {
+        if (std::abs(l.dx()) > 1) continue;  // vertical lines only
+        minX = std::min(minX, l.x1());
+        maxX = std::max(maxX, l.x1());
+    }
+    EXPECT_NEAR(minX, 241.4, 2.0);
+    EXPECT_NEAR(maxX, 4724, 2.0);
+    for (const QString& title : {QStringLiteral("п/п"), QStringLiteral("Статья затрат"), QStringLiteral("За что"),
+                                 QStringLiteral("Сумма"), QStringLiteral("Банк")})
+        EXPECT_TRUE(pages[0].has(title)) << title.toStdString();
+}
+
+TEST_F(GridPrinterTest, LongDaysRepeatTheTitlesAndNumberThePages) {
+    addExpenses(150);
+    const std::vector<PageContent> pages = layOut();
+    ASSERT_GE(pages.size(), 3u);
+    EXPECT_EQ(countRecords(pages), 150);
+    for (size_t i = 0; i < pages.size(); ++i) {
+        const PageContent& p = pages[i];
+        EXPECT_TRUE(p.has(QStringLiteral("-%1-").arg(i + 1))) << "page " << i + 1 << ": " << p.all().toStdString();
+        if (p.count(QStringLiteral("Поставщик ")) > 0) {
+            EXPECT_TRUE(p.has(QStringLiteral("За что"))) << "page " << i + 1;
+        }
+        for (const PageContent::Text& t : p.texts)
+            if (t.text.startsWith(QLatin1String("Поставщик"))) {
+                EXPECT_LT(t.at.y(), pageBottom) << "page " << i + 1;
+            }
+    }
+    EXPECT_TRUE(pages.front().has(QStringLiteral("Реестр")));
+    EXPECT_TRUE(pages.front().has(QStringLiteral("Завод «Прибор»")));
+    EXPECT_EQ(pageOf(pages, QStringLiteral("Итого за день")), pageOf(pages, QStringLiteral("Поставщик 150")));
+    EXPECT_TRUE(pages.back().has(QStringLiteral("Петрова А.А."))) << pages.back().all().toStdString();
+    // The placeholders are back in the texts for the next printout.
+    EXPECT_TRUE(printer.BeforeGridText().toPlainText().contains(QStringLiteral("[PlantName]")));
+}
+
+TEST_F(GridPrinterTest, TheFooterRowMayStandAloneUnderTheTitlesOfTheLastPage) {
+    // As many records as fill page 1 exactly: the footer row goes to page 2, under the titles.
+    std::vector<PageContent> pages;
+    int records = 40;
+    addExpenses(records);
+    for (;; ++records) {
+        pages = layOut();
+        if (pageOf(pages, QStringLiteral("Итого за день")) > pageOf(pages, QStringLiteral("Поставщик %1").arg(records))) break;
+        ASSERT_LT(records, 120) << "the footer never left the last record's page";
+        addExpenses(1);
+        auto table = engine::TableRegistry::find(core.DayDir + "/DayData.DBF");
+        table->writeRecord(table->slotCount() - 1, {records + 1, QStringLiteral("Поставщик %1").arg(records + 1),
+                                                   QStringLiteral("Оплата"), 1.0, QStringLiteral("Сбербанк"), day, code, QVariant()});
+        expenses().refresh();
+    }
+    const PageContent& last = pages[static_cast<size_t>(pageOf(pages, QStringLiteral("Итого за день")))];
+    EXPECT_EQ(last.count(QStringLiteral("Поставщик ")), 0);
+    EXPECT_TRUE(last.has(QStringLiteral("За что")));
+}
+
+TEST_F(GridPrinterTest, AnEmptyDayPrintsTitlesAZeroTotalAndTheSignatures) {
+    const std::vector<PageContent> pages = layOut();
+    ASSERT_EQ(pages.size(), 1u);
+    const PageContent& p = pages[0];
+    for (const QString& text : {QStringLiteral("Реестр"), QStringLiteral("текущих платежей"), QStringLiteral("за 13.10.2008"),
+                                QStringLiteral("Наименование"), QStringLiteral("Итого за день"), QStringLiteral("0,00"),
+                                QStringLiteral("Директор"), QStringLiteral("Иванов И.И."), QStringLiteral("-1-")})
+        EXPECT_TRUE(p.has(text)) << text.toStdString() << " in " << p.all().toStdString();
+}
+
+TEST_F(GridPrinterTest, PageMacrosAndTheirEscape) {
+    addExpenses(120);
+    printer.settings.PageFooter.CenterText = {QStringLiteral("&[page] из &[Pages] &&[Page]")};
+    const std::vector<PageContent> pages = layOut();
+    ASSERT_GE(pages.size(), 2u);
+    const QString last = QString::number(pages.size());
+    for (size_t i = 0; i < pages.size(); ++i)
+        EXPECT_TRUE(pages[i].has(QStringLiteral("%1 из %2 &&[Page]").arg(i + 1).arg(last))) << pages[i].all().toStdString();
+}
+
+TEST_F(GridPrinterTest, WithoutFittingAWideGridPrintsInBandsWithTheRecordsRepeated) {
+    addExpenses(5);
+    printer.settings.Options = 0;
+    const std::vector<PageContent> pages = layOut();
+    ASSERT_EQ(pages.size(), 2u);  // two bands of one chunk
+    EXPECT_EQ(pages[0].count(QStringLiteral("Поставщик ")), 5);
+    EXPECT_TRUE(pages[0].has(QStringLiteral("п/п")));
+    EXPECT_FALSE(pages[1].has(QStringLiteral("п/п")));
+    EXPECT_EQ(pages[1].count(QStringLiteral("Сбербанк")), 5);
+}
+
+TEST_F(GridPrinterTest, SubstitutionsIgnoreCaseAndAreNotRepeated) {
+    QTextDocument& before = printer.BeforeGridText();
+    before.setPlainText(QStringLiteral("[plantname] / [PAYDATE]"));
+    printer.SetSubstitutes({QStringLiteral("[PlantName]"), QStringLiteral("Цех [PayDate]"), QStringLiteral("[PayDate]"),
+                            QStringLiteral("за 13.10.2008")});
+    const std::vector<PageContent> pages = layOut();
+    ASSERT_FALSE(pages.empty());
+    EXPECT_TRUE(pages[0].has(QStringLiteral("Цех [PayDate] / за 13.10.2008"))) << pages[0].all().toStdString();
+    EXPECT_EQ(before.toPlainText(), QStringLiteral("[plantname] / [PAYDATE]"));
+}
+
+TEST_F(GridPrinterTest, ARowTallerThanAPageIsCutAndTheLayoutGoesOn) {
+    addExpenses(1, QString(4000, u'ж').replace(QRegularExpression(QStringLiteral("жжжж")), QStringLiteral("жжж ")));
+    addExpenses(2);
+    printer.settings.Options |= print::pghRowAutoStretch;
+    const std::vector<PageContent> pages = layOut();
+    EXPECT_LE(pages.size(), 4u);
+    EXPECT_EQ(countRecords(pages), 3);
+}
+
+TEST_F(GridPrinterTest, StoppingEndsSilentlyWithTheViewAsItWas) {
+    addExpenses(300);
+    expenses().setRecNo(7);
+    QTimer::singleShot(0, [&] { preview.Abort(); });
+    EXPECT_THROW(printer.PrintTo(preview), engine::SilentAbort);
+    EXPECT_FALSE(preview.Printing());
+    EXPECT_LT(preview.pageCount(), 6);
+    EXPECT_EQ(expenses().recNo(), 7);
+    EXPECT_FALSE(expenses().controlsDisabled());
+}
+
+}  // namespace
