@@ -8,6 +8,8 @@
 
 #include "ErrorBoundary.h"
 #include "FormAbout.h"
+#include "PreviewWindow.h"
+#include "PrinterPreview.h"
 #include "FormAnimateProgress.h"
 #include "FormDateSelect.h"
 #include "FormDayData.h"
@@ -63,6 +65,13 @@ ProgramWindows createWindows(store::Dialogs& dialogs, const QString& programDir)
         output::ActionSaveAsExecute(reg::expenseGridModel(main.core().views), dialogs);
     };
     main.sendHandler = [&main] { dispatch::DayDispatch(main.core()).ActionSendExecute(); };
+    // Printing goes through the program's own preview window.
+    windows::installPreviewWindow();
+    main.printHandler = [&main] {
+        // A layout still under way in the preview is not started again over itself.
+        if (print::TPrinterPreview::shared().Printing()) return;
+        main.FormDayData->PrintDayRegister();
+    };
 
     main.FormAbout = new windows::TFormAbout(&main);
     windows.creationOrder.push_back(main.FormAbout);

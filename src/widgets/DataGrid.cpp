@@ -131,6 +131,13 @@ void DataGrid::setGridModel(gridmodel::GridModel model) {
     table_->relayout();
 }
 
+void DataGrid::setColumnVisible(int column, bool visible) {
+    if (column < 0 || column >= static_cast<int>(grid_.columns.size())) return;
+    grid_.columns[static_cast<size_t>(column)].visible = visible;
+    table_->setColumnHidden(column, !visible);
+    if (footer_) footer_->update();
+}
+
 void DataGrid::setDataSource(engine::Dataset* view) {
     updateHook_.disconnect();
     table_->discardEditor();

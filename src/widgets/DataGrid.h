@@ -69,6 +69,9 @@ public:
     // grid's object name.
     void setGridModel(gridmodel::GridModel model);
     const gridmodel::GridModel& gridModel() const { return grid_; }
+    // Shows or hides a column (in the grid model's order), on the screen and in the model that
+    // export and printing read.
+    void setColumnVisible(int column, bool visible);
     // Shows another view (the sum list follows it).
     void setDataSource(engine::Dataset* view);
     engine::Dataset* dataSource() const { return grid_.dataSource; }

@@ -11,6 +11,8 @@
 
 #include "DataGrid.h"
 #include "DayGridModels.h"
+#include "DayRegisterPrintout.h"
+#include "GridPrinter.h"
 #include "DbEdit.h"
 #include "DbNavigator.h"
 #include "ErrorBoundary.h"
@@ -119,9 +121,41 @@ TFormDayData::TFormDayData(reg::RegisterCore& core, QWidget* parent)
     });
     showTexts();
     PageControl1Change();
+
+    PrintDataGrid1 = std::make_unique<print::GridPrinter>();
+    PrintDataGrid2 = std::make_unique<print::GridPrinter>();
+    PrintDataGrid1->setGrid(&DataGrid1->gridModel());
+    PrintDataGrid2->setGrid(&DataGrid3->gridModel());
+    print::setUpDayRegisterPrinter(*PrintDataGrid1, true);
+    print::setUpDayRegisterPrinter(*PrintDataGrid2, false);
+    for (print::GridPrinter* printer : {PrintDataGrid1.get(), PrintDataGrid2.get()}) printer->setDialogs(&core_.dialogs());
 }
 
-TFormDayData::~TFormDayData() = default;
+TFormDayData::~TFormDayData() {
+    PrintDataGrid1->setGrid(nullptr);
+    PrintDataGrid2->setGrid(nullptr);
+}
+
+void TFormDayData::PrintDayRegister() {
+    QString director, accountant;
+    core_.ReadConst(QStringLiteral("DirFIO"), director);
+    core_.ReadConst(QStringLiteral("BuhgFIO"), accountant);
+    print::GridPrinter& printer = PageControl1->currentWidget() == TabSheet1 ? *PrintDataGrid1 : *PrintDataGrid2;
+    printer.SetSubstitutes(print::dayRegisterSubstitutes(LabelPlantName->text(), LabelCurrentDay->text(), director, accountant));
+    DataGrid1->setColumnVisible(0, true);
+    DataGrid3->setColumnVisible(0, true);
+    auto hideNumbers = [this] {
+        DataGrid3->setColumnVisible(0, false);
+        DataGrid1->setColumnVisible(0, false);
+    };
+    try {
+        printer.Preview();
+    } catch (...) {
+        hideNumbers();
+        throw;
+    }
+    hideNumbers();
+}
 
 void TFormDayData::buildHeader(QWidget* header) {
     auto* headerLayout = new QHBoxLayout(header);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <memory>
+
 #include "MdiChild.h"
 #include "engine/EventList.h"
 
@@ -17,6 +19,9 @@ class DbNavigator;
 
 namespace reg {
 class RegisterCore;
+}
+namespace print {
+class GridPrinter;
 }
 
 namespace windows {
@@ -70,6 +75,14 @@ public:
     void DataGrid1Exit();
     // Enter in the expected-income box stores the value and updates the balance.
     void DBEditIncomeSumKeyDown(int key, Qt::KeyboardModifiers shift);
+
+    // The printers of the expenses (DataGrid1) and incomes (DataGrid3) grids, with the
+    // register's title block before the grid and the signature lines after it.
+    std::unique_ptr<print::GridPrinter> PrintDataGrid1, PrintDataGrid2;
+    // Prints the register of the page shown into the print preview: the plant, the day and
+    // the director's and chief accountant's names filled in, the number column shown while
+    // the pages are laid out. A layout stopped in the preview ends silently.
+    void PrintDayRegister();
 
 private:
     void buildHeader(QWidget* header);

@@ -1,5 +1,7 @@
 #include "QtDialogs.h"
 
+#include "PrintSetupDialog.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
@@ -167,6 +169,13 @@ void QtDialogs::setDateForm(TFormDateSelect* form) {
 
 TFormDateSelect* QtDialogs::dateForm() const {
     return dateForm_;
+}
+
+bool QtDialogs::printSetup(store::PrintSetupRequest& request) {
+    PrintSetupDialog dialog(request, QApplication::activeWindow());
+    if (dialog.exec() != QDialog::Accepted) return false;
+    request = dialog.result();
+    return true;
 }
 
 }  // namespace windows

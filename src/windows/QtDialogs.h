@@ -46,6 +46,9 @@ public:
     // can be made again at any time.
     std::optional<QString> saveFileName(const store::SaveFileRequest& request) override;
 
+    // The print setup dialog "Настройка принтера" over the active window.
+    bool printSetup(store::PrintSetupRequest& request) override;
+
     // The Qt name filters of a filter list "description|pattern|...": "description (masks)",
     // each mask also in the other letter case, so that files show whatever their case.
     static QStringList nameFiltersOf(const QString& filter);

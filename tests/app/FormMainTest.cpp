@@ -472,7 +472,6 @@ TEST_F(MainWindowTest, ExportWritesTheExpenseGridToTheChosenFile) {
 TEST_F(MainWindowTest, CommandsOfLaterVersionsSayTheyAreNotAvailableYetAndChangeNothing) {
     chooseDay(day);
     const std::vector<std::pair<QAction*, QString>> later = {
-        {main->ActionPrint, "Предварительный просмотр и печать"},
         {main->ActionCopyFrom, "Скопировать из другого дня"},
     };
     for (const auto& [action, caption] : later) {
@@ -489,11 +488,10 @@ TEST_F(MainWindowTest, CommandsOfLaterVersionsSayTheyAreNotAvailableYetAndChange
 
     // Once the work is installed, the commands run it instead.
     std::vector<QString> ran;
-    main->printHandler = [&] { ran.push_back(QStringLiteral("print")); };
     main->copyFromHandler = [&] { ran.push_back(QStringLiteral("copy")); };
     const size_t boxes = dialogs.boxes.size();
     for (const auto& entry : later) entry.first->trigger();
-    EXPECT_EQ(ran, (std::vector<QString>{"print", "copy"}));
+    EXPECT_EQ(ran, (std::vector<QString>{"copy"}));
     EXPECT_EQ(dialogs.boxes.size(), boxes);
 }
 

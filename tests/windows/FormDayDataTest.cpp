@@ -11,6 +11,9 @@
 #include "DbEdit.h"
 #include "DbNavigator.h"
 #include "FormDayData.h"
+#include "GridPrinter.h"
+#include "PrinterPreview.h"
+#include "engine/EngineError.h"
 #include "KeyInput.h"
 #include "ModelChecker.h"
 #include "Money.h"
@@ -452,6 +455,38 @@ TEST_F(FormDayDataTest, TheCodeListOfTheExpenseGridOffersTheCatalogueAndStoresTh
     editor->pickRow(row);
     enter();
     EXPECT_EQ(core.views.TableDataSourceDayData.fieldByName("PAY_KIND_N").asString(), code);
+}
+
+}  // namespace
+
+namespace {
+
+class PrintDayRegisterTest : public FormDayDataTest {};
+
+TEST_F(PrintDayRegisterTest, TheNumberColumnIsPrintedAndHiddenAgainAlsoWhenStopped) {
+    openAndShow();
+    addPayment(core.views.TableDataSourceDayData, QStringLiteral("ООО Ромашка"), 10, expenseCode());
+    print::TPrinterPreview& preview = print::TPrinterPreview::shared();
+    std::vector<bool> shownWhileLaidOut;
+    form->PrintDataGrid1->OnBeforePrint = [&] {
+        shownWhileLaidOut.push_back(form->DataGrid1->gridModel().columns[0].visible &&
+                                    !form->DataGrid1->table()->isColumnHidden(0));
+    };
+    form->PrintDayRegister();
+    ASSERT_GE(preview.pageCount(), 1);
+    EXPECT_FALSE(form->DataGrid1->gridModel().columns[0].visible);
+    EXPECT_TRUE(form->DataGrid1->table()->isColumnHidden(0));
+
+    // Stopped in the preview: the layout ends silently, and the column is hidden again.
+    form->PrintDataGrid1->OnBeforePrint = [&] {
+        shownWhileLaidOut.push_back(form->DataGrid1->gridModel().columns[0].visible);
+        preview.Abort();
+    };
+    EXPECT_THROW(form->PrintDayRegister(), engine::SilentAbort);
+    EXPECT_FALSE(form->DataGrid1->gridModel().columns[0].visible);
+    EXPECT_FALSE(form->DataGrid3->gridModel().columns[0].visible);
+    EXPECT_EQ(shownWhileLaidOut, (std::vector<bool>{true, true}));
+    EXPECT_FALSE(preview.Printing());
 }
 
 }  // namespace

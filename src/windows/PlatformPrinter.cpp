@@ -1,0 +1,72 @@
+#include "PlatformPrinter.h"
+
+#include <QPrinterInfo>
+
+#include "engine/EngineError.h"
+
+namespace windows {
+
+PlatformPrinter::~PlatformPrinter() {
+    if (painter_) painter_->end();
+}
+
+void PlatformPrinter::BeginDoc() {
+    painter_.emplace();
+    if (!painter_->begin(&printer_)) {
+        painter_.reset();
+        throw engine::EngineError(QStringLiteral("Не удалось начать печать на принтере «%1».").arg(printer_.printerName()));
+    }
+    pageNumber_ = 1;
+    aborted_ = false;
+}
+
+void PlatformPrinter::NewPage() {
+    if (!printer_.newPage()) throw engine::EngineError(QStringLiteral("Ошибка печати: не удалось начать новую страницу."));
+    ++pageNumber_;
+}
+
+void PlatformPrinter::EndDoc() {
+    if (painter_) painter_->end();
+    painter_.reset();
+}
+
+void PlatformPrinter::Abort() {
+    aborted_ = true;
+    printer_.abort();
+}
+
+print::PageMetrics PlatformPrinter::metricsOf(const QPrinter& printer) {
+    print::PageMetrics m;
+    m.dpiX = printer.logicalDpiX();
+    m.dpiY = printer.logicalDpiY();
+    const QRectF paper = printer.paperRect(QPrinter::DevicePixel);
+    const QRectF page = printer.pageRect(QPrinter::DevicePixel);
+    m.fullPageWidth = static_cast<int>(paper.width());
+    m.fullPageHeight = static_cast<int>(paper.height());
+    m.pageWidth = static_cast<int>(page.width());
+    m.pageHeight = static_cast<int>(page.height());
+    return m;
+}
+
+print::PageMetrics PlatformPrinter::Metrics() const {
+    return metricsOf(printer_);
+}
+
+bool PlatformPrinter::anyPrinterInstalled() {
+    return !QPrinterInfo::availablePrinterNames().isEmpty();
+}
+
+bool PlatformPrinter::Printers() const {
+    return anyPrinterInstalled();
+}
+
+std::optional<print::PageMetrics> PlatformPrinter::currentPrinter() {
+    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+    if (info.isNull()) {
+        if (!anyPrinterInstalled()) return std::nullopt;
+    }
+    QPrinter printer(info.isNull() ? QPrinterInfo(QPrinterInfo::availablePrinters().first()) : info, QPrinter::HighResolution);
+    return metricsOf(printer);
+}
+
+}  // namespace windows

@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QMainWindow>
+#include <functional>
+
+#include "PrinterPreview.h"
+
+class QAction;
+class QLabel;
+class QMenu;
+class QPrinter;
+class QToolBar;
+class QToolButton;
+
+namespace windows {
+
+class TPreviewBox;
+
+// The print preview window: not modal, maximised, titled "Предварительный просмотр - " and
+// the document's title. A toolbar with captions (print, printer setup, scale, previous, next,
+// stop, close), the page viewer, and the status line "Страница %d из %d". It shows the pages
+// the preview target records as soon as the first page is complete, and keeps them after it
+// is closed until the next layout begins.
+//
+// Esc stops a layout in progress, otherwise closes the window; closing it during a layout stops
+// the layout and closes it once the layout has ended. Holding "Предыдущая" or "Следующая"
+// repeats after 400 ms every 100 ms. Dragging the bar under the toolbar switches the toolbar
+// between captions only, large pictures only, and pictures with captions.
+class PreviewWindow : public QMainWindow, public print::PreviewViewer {
+    Q_OBJECT
+public:
+    explicit PreviewWindow(print::TPrinterPreview& preview, QWidget* parent = nullptr);
+    ~PreviewWindow() override;
+
+    // The print dialog for the page range (Qt's own, unless a test replaces it): true with
+    // from and to set when the user chose to print.
+    std::function<bool(QPrinter& printer, int pageCount, int& from, int& to)> printDialog;
+
+    void documentBegun() override;
+    void pageCompleted() override;
+    void documentEnded(std::function<void()> setupHook, const void* setupOwner) override;
+
+    TPreviewBox* box() const { return box_; }
+    QLabel* statusText() const { return status_; }
+    QToolBar* toolBar() const { return toolBar_; }
+    QAction *ActionPrint, *ActionSetup, *ActionScale, *ActionPrevious, *ActionNext, *ActionStop, *ActionClose;
+
+    // Sends the pages the print dialog gives to the platform printer.
+    void printPages();
+    // The toolbar look the splitter sets: 0 captions, 1 large pictures, 2 pictures and captions.
+    void setToolBarLook(int look);
+    int toolBarLook() const { return look_; }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void updateState();
+    void showPreview();
+
+    print::TPrinterPreview& preview_;
+    TPreviewBox* box_;
+    QToolBar* toolBar_;
+    QLabel* status_;
+    QMenu* scaleMenu_;
+    std::function<void()> setupHook_;
+    const void* setupOwner_ = nullptr;
+    bool closeWhenDone_ = false;
+    int look_ = 2;
+};
+
+// Makes the shared preview show its pages in a PreviewWindow, and take the page metrics from
+// the current platform printer.
+void installPreviewWindow();
+
+}  // namespace windows

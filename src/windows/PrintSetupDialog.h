@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QDialog>
+
+#include "Dialogs.h"
+
+class QCheckBox;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace windows {
+
+// "Настройка принтера": the grid printer's margins (numbers in the current unit, each checked
+// when its edit loses focus), its layout options and the print font, with the platform's
+// printer setup a button away. OK gives back every setting, Cancel none.
+class PrintSetupDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit PrintSetupDialog(const store::PrintSetupRequest& request, QWidget* parent = nullptr);
+
+    store::PrintSetupRequest result() const;
+
+    QLineEdit* EditTop;
+    QLineEdit* EditBottom;
+    QLineEdit* EditLeft;
+    QLineEdit* EditRight;
+    QCheckBox* CheckFitToPage;
+    QRadioButton* RadioScale;
+    QRadioButton* RadioColumnWidths;
+    QCheckBox* CheckOptimalWidths;
+    QCheckBox* CheckWrap;
+    QCheckBox* CheckColor;
+    QLineEdit* EditFontName;
+    QPushButton* ButtonFont;
+    QPushButton* ButtonPrinterSetup;
+    QPushButton* ButtonOk;
+    QPushButton* ButtonCancel;
+
+    // Whether a margin text is a number (decimal comma or point).
+    static bool isNumber(const QString& text);
+
+    void accept() override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    bool checkNumber(QLineEdit* edit);
+};
+
+}  // namespace windows
