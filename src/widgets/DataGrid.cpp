@@ -68,7 +68,9 @@ DataGrid::DataGrid(QWidget* parent)
     connect(hbar_, &QScrollBar::valueChanged, inner, &QScrollBar::setValue);
     connect(table_->horizontalHeader(), &QHeaderView::sectionResized, this,
             [this](int logical, int, int size) {
-                if (logical >= 0 && static_cast<size_t>(logical) < grid_.columns.size())
+                // Hiding a column gives it no width on the screen (the user cannot drag one down
+                // to nothing); its width in the model stays for when it is shown or printed.
+                if (logical >= 0 && static_cast<size_t>(logical) < grid_.columns.size() && size > 0)
                     grid_.columns[static_cast<size_t>(logical)].width = size;
                 table_->horizontalHeader()->updateGeometry();
                 table_->relayout();

@@ -70,7 +70,6 @@ PreviewWindow::PreviewWindow(print::TPrinterPreview& preview, QWidget* parent) :
     auto action = [&](const QString& caption, const QString& hint, const QIcon& icon) {
         QAction* a = toolBar_->addAction(icon, caption);
         a->setToolTip(hint);
-        a->setStatusTip(hint);
         return a;
     };
     ActionPrint = action(QStringLiteral("Печатать"), QStringLiteral("Печатать"),
@@ -165,7 +164,8 @@ void PreviewWindow::setToolBarLook(int look) {
 void PreviewWindow::updateState() {
     const bool laying = preview_.Printing();
     const int pages = preview_.pageCount();
-    ActionPrint->setEnabled(!laying && pages > 0 && PlatformPrinter::anyPrinterInstalled());
+    // Qt's print dialog also prints to a PDF file, the way to paper where no printer is set up.
+    ActionPrint->setEnabled(!laying && pages > 0);
     ActionSetup->setEnabled(!laying && setupHook_ && setupOwner_);
     ActionPrevious->setEnabled(box_->currentPage() > 1);
     ActionNext->setEnabled(box_->currentPage() < pages);

@@ -469,7 +469,9 @@ TEST_F(PrintDayRegisterTest, TheNumberColumnIsPrintedAndHiddenAgainAlsoWhenStopp
     print::TPrinterPreview& preview = print::TPrinterPreview::shared();
     std::vector<bool> shownWhileLaidOut;
     form->PrintDataGrid1->OnBeforePrint = [&] {
+        // Shown, with its width (hiding it on the screen must not have taken that away).
         shownWhileLaidOut.push_back(form->DataGrid1->gridModel().columns[0].visible &&
+                                    form->DataGrid1->gridModel().columns[0].width == 32 &&
                                     !form->DataGrid1->table()->isColumnHidden(0));
     };
     form->PrintDayRegister();
