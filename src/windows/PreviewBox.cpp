@@ -59,9 +59,14 @@ void TPreviewBox::setViewMode(int mode) {
 }
 
 void TPreviewBox::pagesChanged() {
-    if (page_ > std::max(1, pageCount())) page_ = std::max(1, pageCount());
-    updateScrollBars();
-    viewport()->update();
+    const int pages = pageCount();
+    if (page_ > std::max(1, pages)) page_ = std::max(1, pages);
+    const bool shownChanged = pages != shownPages_ && (page_ >= shownPages_ - 1 || page_ >= pages - 1);
+    shownPages_ = pages;
+    if (shownChanged || !preview_.Printing()) {
+        updateScrollBars();
+        viewport()->update();
+    }
     emit stateChanged();
 }
 

@@ -35,7 +35,9 @@ public:
     void setViewMode(int mode);
     // The sheet's size on the screen in the current mode.
     QSize sheetSize() const;
-    // Called when the pages changed (a layout began, a page was added, the layout ended).
+    // Called when the pages changed (a layout began, a page was added, the layout ended). A
+    // page once complete does not change, so the sheet is drawn again only when the page it
+    // shows may have.
     void pagesChanged();
 
 signals:
@@ -58,6 +60,7 @@ private:
 
     print::TPrinterPreview& preview_;
     int page_ = 1;
+    int shownPages_ = 0;  // the page count when the sheet was last drawn
     int mode_ = WholePage;
     QPoint pressAt_;
     QPoint scrollAtPress_;

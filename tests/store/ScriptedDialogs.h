@@ -42,8 +42,16 @@ public:
         return answer;
     }
 
+    // The print setup dialog: `printSetupAnswer`, when set, fills in the choice (true: OK).
+    bool printSetup(PrintSetupRequest& request) override {
+        printSetupRequests.push_back(request);
+        return printSetupAnswer ? printSetupAnswer(request) : false;
+    }
+
     std::vector<Box> boxes;
     std::vector<QString> dateCaptions;
+    std::vector<PrintSetupRequest> printSetupRequests;
+    std::function<bool(PrintSetupRequest&)> printSetupAnswer;
     std::deque<int> answers;                 // answers of the coming boxes
     std::deque<std::optional<QDate>> dates;  // answers of the coming date requests
     std::vector<SaveFileRequest> saveRequests;

@@ -1,0 +1,162 @@
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPrinter>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include "DayGridModels.h"
+#include "DayRegisterPrintout.h"
+#include "GridPrinter.h"
+#include "PreviewBox.h"
+#include "PreviewWindow.h"
+#include "PrintSetupDialog.h"
+#include "RegisterFixture.h"
+#include "engine/EngineError.h"
+#include "engine/TableRegistry.h"
+
+using registertest::RegisterFixture;
+
+namespace {
+
+// The day register's expenses of a day laid out into a preview shown in its window.
+class PrintPreviewTest : public RegisterFixture {
+protected:
+    void SetUp() override {
+        openDay();
+        grid = reg::expenseGridModel(core.views);
+        printer.setGrid(&grid);
+        print::setUpDayRegisterPrinter(printer, true);
+        printer.setDialogs(&dialogs);
+        // The shared preview, shown in a fresh window for each test.
+        auto viewer = std::make_unique<windows::PreviewWindow>(preview);
+        window = viewer.get();
+        preview.setViewer(std::move(viewer));
+    }
+    void addExpenses(int count) {
+        auto table = engine::TableRegistry::find(core.DayDir + "/DayData.DBF");
+        for (int i = 0; i < count; ++i)
+            table->appendRecord({i + 1, QStringLiteral("Поставщик %1").arg(i + 1), QStringLiteral("Оплата"), 10.0,
+                                 QStringLiteral("Сбербанк"), day, expenseCode(), QVariant()});
+        core.views.TableDataSourceDayData.refresh();
+    }
+
+    gridmodel::GridModel grid;
+    print::GridPrinter printer;
+    print::TPrinterPreview& preview = print::TPrinterPreview::shared();
+    windows::PreviewWindow* window = nullptr;
+};
+
+TEST_F(PrintPreviewTest, TheWindowShowsThePagesAndPagesThroughThem) {
+    addExpenses(250);
+    std::vector<QString> whileLaidOut;
+    // Once page 1 is complete the window is up, with stop enabled and close not.
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (preview.pageCount() < 2 || !whileLaidOut.empty()) return;
+        whileLaidOut.push_back(window->isVisible() ? QStringLiteral("shown") : QStringLiteral("hidden"));
+        whileLaidOut.push_back(window->ActionStop->isEnabled() && !window->ActionClose->isEnabled() ? QStringLiteral("stop")
+                                                                                                     : QStringLiteral("no stop"));
+    });
+    watch.start(0);
+    printer.Preview();
+    watch.stop();
+    ASSERT_EQ(whileLaidOut, (std::vector<QString>{"shown", "stop"}));
+    const int pages = preview.pageCount();
+    ASSERT_GE(pages, 4);
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Предварительный просмотр - Табличная информация"));
+    EXPECT_EQ(window->statusText()->text(), QStringLiteral("Страница 1 из %1").arg(pages));
+    EXPECT_FALSE(window->ActionPrevious->isEnabled());
+    EXPECT_TRUE(window->ActionSetup->isEnabled());
+    window->ActionNext->trigger();
+    EXPECT_EQ(window->statusText()->text(), QStringLiteral("Страница 2 из %1").arg(pages));
+    EXPECT_TRUE(window->ActionPrevious->isEnabled());
+    // A click on the whole page zooms to 150 %, another one goes back.
+    QTest::mouseClick(window->box()->viewport(), Qt::LeftButton, Qt::NoModifier, window->box()->viewport()->rect().center());
+    EXPECT_EQ(window->box()->viewMode(), windows::TPreviewBox::Zoom150);
+    QTest::mouseClick(window->box()->viewport(), Qt::LeftButton, Qt::NoModifier, window->box()->viewport()->rect().center());
+    EXPECT_EQ(window->box()->viewMode(), windows::TPreviewBox::WholePage);
+}
+
+TEST_F(PrintPreviewTest, EscStopsALayoutAndClosingDuringOneClosesWhenItEnds) {
+    addExpenses(600);
+    // Esc once page 1 is on the screen.
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (preview.pageCount() < 2) return;
+        watch.stop();
+        QTest::keyClick(window, Qt::Key_Escape);
+    });
+    watch.start(0);
+    EXPECT_THROW(printer.Preview(), engine::SilentAbort);
+    EXPECT_TRUE(window->isVisible());  // stopped, not closed
+    const int recorded = preview.pageCount();
+    EXPECT_GE(recorded, 1);
+
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (preview.pageCount() < 2) return;
+        watch.stop();
+        window->close();
+    });
+    watch.start(0);
+    EXPECT_THROW(printer.Preview(), engine::SilentAbort);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_GE(preview.pageCount(), 1);  // what was recorded stays for a next showing
+}
+
+TEST_F(PrintPreviewTest, PrintingAPageRangeSendsExactlyThosePages) {
+    addExpenses(250);
+    printer.Preview();
+    ASSERT_GE(preview.pageCount(), 4);
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("register.pdf"));
+    window->printDialog = [&](QPrinter& p, int pageCount, int& from, int& to) {
+        EXPECT_EQ(pageCount, preview.pageCount());
+        p.setOutputFormat(QPrinter::PdfFormat);
+        p.setOutputFileName(pdf);
+        from = 2;
+        to = 3;
+        return true;
+    };
+    window->ActionPrint->trigger();
+    QProcess info;
+    info.start(QStringLiteral("pdfinfo"), {pdf});
+    ASSERT_TRUE(info.waitForFinished(10000));
+    EXPECT_TRUE(QString::fromUtf8(info.readAllStandardOutput()).contains(QRegularExpression(QStringLiteral("Pages:\\s+2\\n"))));
+}
+
+TEST_F(PrintPreviewTest, TheSetupDialogStoresItsChoiceAndLaysThePagesOutAgain) {
+    printer.Preview();
+    dialogs.printSetupAnswer = [](store::PrintSetupRequest& r) {
+        EXPECT_EQ(r.left, QStringLiteral("1"));
+        EXPECT_TRUE(r.fitToPageWidth);
+        r.left = QStringLiteral("2,5");
+        r.fitByColumnWidths = true;
+        return true;
+    };
+    window->ActionSetup->trigger();
+    EXPECT_EQ(printer.settings.Page.LeftMargin.count(), 25000);
+    EXPECT_EQ(printer.settings.Options, print::pghFitGridToPageWidth | print::pghFitingByColWidths);
+    EXPECT_EQ(dialogs.printSetupRequests.size(), 1u);
+    // Cancel keeps everything.
+    dialogs.printSetupAnswer = [](store::PrintSetupRequest& r) {
+        r.left = QStringLiteral("9");
+        return false;
+    };
+    window->ActionSetup->trigger();
+    EXPECT_EQ(printer.settings.Page.LeftMargin.count(), 25000);
+
+    // The real dialog lets no margin through that is not a number.
+    store::PrintSetupRequest request;
+    request.top = request.bottom = request.left = request.right = QStringLiteral("1");
+    windows::PrintSetupDialog setup(request);
+    setup.EditTop->setText(QStringLiteral("1,5"));
+    EXPECT_TRUE(windows::PrintSetupDialog::isNumber(setup.EditTop->text()));
+    EXPECT_FALSE(windows::PrintSetupDialog::isNumber(QStringLiteral("полтора")));
+    EXPECT_EQ(setup.result().top, QStringLiteral("1,5"));
+}
+
+}  // namespace
