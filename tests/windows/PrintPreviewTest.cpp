@@ -8,6 +8,10 @@
 #include <QTest>
 #include <QTimer>
 
+#include <QPrinterInfo>
+#include <QTextDocument>
+
+#include "CatalogueTextPrint.h"
 #include "DayGridModels.h"
 #include "DayRegisterPrintout.h"
 #include "GridPrinter.h"
@@ -157,6 +161,20 @@ TEST_F(PrintPreviewTest, TheSetupDialogStoresItsChoiceAndLaysThePagesOutAgain) {
     EXPECT_TRUE(windows::PrintSetupDialog::isNumber(setup.EditTop->text()));
     EXPECT_FALSE(windows::PrintSetupDialog::isNumber(QStringLiteral("полтора")));
     EXPECT_EQ(setup.result().top, QStringLiteral("1,5"));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(CatalogueTextPrint, WithoutAPrinterTheUserIsToldAndNothingBreaks) {
+    if (!QPrinterInfo::availablePrinterNames().isEmpty()) GTEST_SKIP() << "a printer is installed here";
+    store::test::ScriptedDialogs dialogs;
+    QTextDocument listing(QStringLiteral("\t001.000.000.000.000\tДоходы"));
+    windows::printCatalogueText(listing, dialogs);
+    ASSERT_EQ(dialogs.boxes.size(), 1u);
+    EXPECT_EQ(dialogs.boxes[0].caption, QStringLiteral("Ошибка"));
+    EXPECT_TRUE(dialogs.boxes[0].text.contains(QStringLiteral("принтер")));
 }
 
 }  // namespace
