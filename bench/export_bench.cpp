@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "BenchDialogs.h"
 #include "DayGridModels.h"
 #include "GridExport.h"
 #include "RegisterCore.h"
@@ -19,15 +20,6 @@ namespace {
 constexpr int kExpenses = 100000;
 constexpr int kIncomes = 1000;
 const QDate kDay(2008, 10, 13);
-
-class BenchDialogs : public store::Dialogs {
-public:
-    int messageBox(const QString& text, const QString&, int, bool) override {
-        fprintf(stderr, "unexpected box: %s\n", text.toUtf8().constData());
-        return store::IDOK;
-    }
-    std::optional<QDate> chooseDate(const QString&) override { return kDay; }
-};
 
 QString root() {
     return QDir::tempPath() + QStringLiteral("/platoris-export-bench");
@@ -48,7 +40,7 @@ QString prepareFolder() {
         QFile::copy(from, to);
         QFile::setPermissions(to, QFile::ReadOwner | QFile::WriteOwner);
     }
-    BenchDialogs dialogs;
+    bench::BenchDialogs dialogs(kDay);
     reg::RegisterCore core(dir, dialogs);
     core.currentDay.ActionDateSelectExecute();
     QStringList expenseCodes;
@@ -79,7 +71,7 @@ QString prepareFolder() {
 }
 
 struct Day {
-    BenchDialogs dialogs;
+    bench::BenchDialogs dialogs{kDay};
     reg::RegisterCore core;
     gridmodel::GridModel grid;
     explicit Day(const QString& dir) : core(dir, dialogs) {

@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QGuiApplication>
 
+#include "BenchDialogs.h"
 #include "DayGridModels.h"
 #include "DayRegisterPrintout.h"
 #include "GridPrinter.h"
@@ -23,15 +24,6 @@ namespace {
 
 constexpr int kRecords = 10000;
 const QDate kDay(2008, 10, 13);
-
-class BenchDialogs : public store::Dialogs {
-public:
-    int messageBox(const QString& text, const QString&, int, bool) override {
-        fprintf(stderr, "unexpected box: %s\n", text.toUtf8().constData());
-        return store::IDOK;
-    }
-    std::optional<QDate> chooseDate(const QString&) override { return kDay; }
-};
 
 // Notes when the first page is complete.
 class FirstPageClock : public print::PreviewViewer {
@@ -64,7 +56,7 @@ QString programFolder() {
 }
 
 void BM_LayOutTenThousandRecords(benchmark::State& state) {
-    BenchDialogs dialogs;
+    bench::BenchDialogs dialogs(kDay);
     reg::RegisterCore core(programFolder(), dialogs);
     core.currentDay.ActionDateSelectExecute();
     QString code;

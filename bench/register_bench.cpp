@@ -7,6 +7,7 @@
 #include <QDirIterator>
 #include <QFile>
 
+#include "BenchDialogs.h"
 #include "RegisterCore.h"
 #include "engine/DbfTable.h"
 #include "engine/ParadoxTable.h"
@@ -16,15 +17,6 @@ namespace {
 constexpr int kExpenses = 2000;
 constexpr int kIncomes = 500;
 const QDate kDay(2008, 10, 13);
-
-class BenchDialogs : public store::Dialogs {
-public:
-    int messageBox(const QString& text, const QString&, int, bool) override {
-        fprintf(stderr, "unexpected box: %s\n", text.toUtf8().constData());
-        return store::IDOK;
-    }
-    std::optional<QDate> chooseDate(const QString&) override { return kDay; }
-};
 
 QString root(const char* name) { return QDir::tempPath() + QStringLiteral("/platoris-register-bench/") + QString::fromLatin1(name); }
 
@@ -75,7 +67,7 @@ QString prepareFolder(const char* name, int catalogueRows, bool withDay) {
     fillList(dir + "/Sprav/ReciverNames.db", QStringLiteral("Поставщик номер "), 10000);
     fillList(dir + "/Sprav/PayKind.db", QStringLiteral("Назначение платежа номер "), 10000);
     if (withDay) {
-        BenchDialogs dialogs;
+        bench::BenchDialogs dialogs(kDay);
         reg::RegisterCore core(dir, dialogs);
         core.currentDay.ActionDateSelectExecute();
         QString expenseCode, incomeCode;
@@ -96,7 +88,7 @@ QString prepareFolder(const char* name, int catalogueRows, bool withDay) {
 
 void BM_OpenDay(benchmark::State& state) {
     const QString dir = prepareFolder("day", 3000, true);
-    BenchDialogs dialogs;
+    bench::BenchDialogs dialogs(kDay);
     reg::RegisterCore core(dir, dialogs);
     for (auto _ : state) core.currentDay.ActionDateSelectExecute();
     state.counters["expenses"] = core.views.TableDataSourceDayData.recordCount();
@@ -106,7 +98,7 @@ BENCHMARK(BM_OpenDay)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 void BM_PostEditedExpense(benchmark::State& state) {
     const QString dir = prepareFolder("day", 3000, true);
-    BenchDialogs dialogs;
+    bench::BenchDialogs dialogs(kDay);
     reg::RegisterCore core(dir, dialogs);
     core.currentDay.ActionDateSelectExecute();
     engine::Dataset& expenses = core.views.TableDataSourceDayData;
@@ -124,7 +116,7 @@ BENCHMARK(BM_PostEditedExpense)->Unit(benchmark::kMillisecond)->Iterations(20);
 // appends of the check before the post and the renumbering after it, all synced.
 void BM_PostNewExpenseWithNewNames(benchmark::State& state) {
     const QString dir = prepareFolder("day", 3000, true);
-    BenchDialogs dialogs;
+    bench::BenchDialogs dialogs(kDay);
     reg::RegisterCore core(dir, dialogs);
     core.currentDay.ActionDateSelectExecute();
     engine::Dataset& expenses = core.views.TableDataSourceDayData;
@@ -148,7 +140,7 @@ BENCHMARK(BM_PostNewExpenseWithNewNames)->Unit(benchmark::kMillisecond)->Iterati
 
 void BM_FillPickLists20k(benchmark::State& state) {
     const QString dir = prepareFolder("catalogue", 20000, false);
-    BenchDialogs dialogs;
+    bench::BenchDialogs dialogs(kDay);
     reg::RegisterCore core(dir, dialogs);
     core.currentDay.ActionDateSelectExecute();
     for (auto _ : state) core.pickLists.FillPickLists();

@@ -13,20 +13,25 @@ PageMetrics PageMetrics::defaultA4() {
     return m;
 }
 
-int PagePicture::metric(PaintDeviceMetric m) const {
-    switch (m) {
-        case PdmWidth: return metrics_.pageWidth;
-        case PdmHeight: return metrics_.pageHeight;
-        case PdmDpiX:
-        case PdmPhysicalDpiX: return metrics_.dpiX;
-        case PdmDpiY:
-        case PdmPhysicalDpiY: return metrics_.dpiY;
-        case PdmWidthMM: return metrics_.pageWidth * 254 / (metrics_.dpiX * 10);
-        case PdmHeightMM: return metrics_.pageHeight * 254 / (metrics_.dpiY * 10);
-        case PdmDevicePixelRatio: return 1;
-        case PdmDevicePixelRatioScaled: return static_cast<int>(devicePixelRatioFScale());
-        default: return QPicture::metric(m);
+int pageMetric(const PageMetrics& metrics, QPaintDevice::PaintDeviceMetric metric) {
+    switch (metric) {
+        case QPaintDevice::PdmWidth: return metrics.pageWidth;
+        case QPaintDevice::PdmHeight: return metrics.pageHeight;
+        case QPaintDevice::PdmDpiX:
+        case QPaintDevice::PdmPhysicalDpiX: return metrics.dpiX;
+        case QPaintDevice::PdmDpiY:
+        case QPaintDevice::PdmPhysicalDpiY: return metrics.dpiY;
+        case QPaintDevice::PdmWidthMM: return metrics.pageWidth * 254 / (metrics.dpiX * 10);
+        case QPaintDevice::PdmHeightMM: return metrics.pageHeight * 254 / (metrics.dpiY * 10);
+        case QPaintDevice::PdmDevicePixelRatio: return 1;
+        case QPaintDevice::PdmDevicePixelRatioScaled: return static_cast<int>(QPaintDevice::devicePixelRatioFScale());
+        default: return 0;
     }
+}
+
+int PagePicture::metric(PaintDeviceMetric m) const {
+    const int value = pageMetric(metrics_, m);
+    return value != 0 ? value : QPicture::metric(m);
 }
 
 void playPage(QPainter& painter, const QPicture& page) {

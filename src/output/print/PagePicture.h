@@ -8,6 +8,10 @@ class QPainter;
 
 namespace print {
 
+// A page's metric for a paint device of the page's size and resolution (0 for what a page
+// does not say).
+int pageMetric(const PageMetrics& metrics, QPaintDevice::PaintDeviceMetric metric);
+
 // One recorded page: a picture that reports the printer's page size and resolution, so that
 // fonts given in points measure and draw at printer resolution while it is recorded.
 class PagePicture : public QPicture {

@@ -81,21 +81,9 @@ public:
 
 protected:
     int metric(PaintDeviceMetric m) const override {
-        switch (m) {
-            case PdmWidth: return metrics_.pageWidth;
-            case PdmHeight: return metrics_.pageHeight;
-            case PdmDpiX:
-            case PdmPhysicalDpiX: return metrics_.dpiX;
-            case PdmDpiY:
-            case PdmPhysicalDpiY: return metrics_.dpiY;
-            case PdmDepth: return 32;
-            case PdmNumColors: return 1 << 24;
-            case PdmWidthMM: return metrics_.pageWidth * 254 / (metrics_.dpiX * 10);
-            case PdmHeightMM: return metrics_.pageHeight * 254 / (metrics_.dpiY * 10);
-            case PdmDevicePixelRatio: return 1;
-            case PdmDevicePixelRatioScaled: return static_cast<int>(devicePixelRatioFScale());
-            default: return 0;
-        }
+        if (m == PdmDepth) return 32;
+        if (m == PdmNumColors) return 1 << 24;
+        return print::pageMetric(metrics_, m);
     }
 
 private:
