@@ -240,10 +240,8 @@ TEST_F(DataGridTest, TheCodeListOpensWhenTypingIs700WideAndPickingStores19Charac
     typeText(QStringLiteral("15002"));
     ASSERT_EQ(list->model()->rowCount(), 1);
     down();
-    enter();  // takes the entry and closes the list
-    EXPECT_FALSE(editor->isDroppedDown());
-    EXPECT_EQ(editor->value(), QStringLiteral("215.002.000.000.000"));
-    enter();
+    enter();  // takes the entry, closes the list and moves on
+    EXPECT_EQ(grid->cellEditor(), nullptr);
     EXPECT_EQ(view->fieldByName(QStringLiteral("PAY_KIND_N")).asString(),
               QStringLiteral("215.002.000.000.000"));
     EXPECT_EQ(view->fieldByName(QStringLiteral("PAY_KIND_N")).asString().size(), 19);
@@ -279,6 +277,28 @@ TEST_F(DataGridTest, TheWholeCodeListOpensWithAltDownAndTabTakesTheEntryAndMoves
     pressKey(Qt::Key_Down, Qt::AltModifier);
     EXPECT_EQ(grid->cellEditor(), nullptr);
     EXPECT_EQ(current().row(), 0);
+    EXPECT_TRUE(dialogs.boxes.empty());
+}
+
+TEST_F(DataGridTest, OneEnterInAnOpenListTakesTheEntryOrTheTypedTextAndMovesOn) {
+    showGrid(1);
+    goTo(0, BANK);
+    typeText(QStringLiteral("ВТБ"));
+    auto* editor = qobject_cast<widgets::PickListEdit*>(grid->cellEditor());
+    ASSERT_NE(editor, nullptr);
+    ASSERT_TRUE(editor->isDroppedDown());
+    down();   // the entry is highlighted
+    enter();  // taken; past the last cell the record is stored and a new row begins
+    EXPECT_EQ(grid->cellEditor(), nullptr);
+    EXPECT_EQ(stored("BANK"), QStringList{banks[1]});
+    EXPECT_EQ(current().row(), 1);
+    // Nothing highlighted: what was typed is taken, with the same one press.
+    goTo(0, BANK);
+    typeText(QStringLiteral("Банк"));
+    ASSERT_NE(grid->cellEditor(), nullptr);
+    enter();
+    EXPECT_EQ(grid->cellEditor(), nullptr);
+    EXPECT_EQ(stored("BANK"), QStringList{QStringLiteral("Банк")});
     EXPECT_TRUE(dialogs.boxes.empty());
 }
 

@@ -68,7 +68,8 @@ protected:
     }
     // Types a payment into the current row of a grid, cell by cell, as a clerk does: recipient,
     // code (the drop-down list opens on the first digit), purpose, sum (empty: skipped), and the
-    // bank chosen from its list after typing part of its name. The bank's editor stays open.
+    // bank highlighted in its list after typing part of its name. The list stays open: the next
+    // Enter takes the bank and moves on.
     void typePayment(const QString& komu, const QString& code, const QString& subject,
                      const QString& sum, const QString& bank) {
         typeText(komu);
@@ -80,8 +81,7 @@ protected:
         if (!sum.isEmpty()) typeText(sum);
         enter();
         typeText(bank.left(5));
-        down();   // the first bank the list offers for it
-        enter();  // taken; the list closes
+        down();  // the first bank the list offers for it
     }
     QString startMoneyStored(const QString& bank) {
         engine::Dataset all;
@@ -286,7 +286,7 @@ TEST_F(FormDayDataTest, ARecordTypedWithAnIncomeCodeMovesToTheIncomePage) {
     focusGrid(form->DataGrid1);
     typePayment(QStringLiteral("АО «Покупатель»"), code, QStringLiteral("Оплата продукции"),
                 QStringLiteral("25000"), core.pickLists.expenseGrid.banks.value(0));
-    down();
+    enter();
     EXPECT_TRUE(dialogs.boxes.empty());
     EXPECT_EQ(stored("PAY_KIND_N"), QStringList{code});
     EXPECT_EQ(core.views.TableDataSourceDayData.recordCount(), 0);
