@@ -467,8 +467,13 @@ void GridTable::moveToNextCell(bool forward, bool leaveAtEnd) {
         return;
     }
     // Tab with no cell left to go to goes on to the next control; a refused record keeps the
-    // cursor where it is.
-    if (leaveAtEnd && !grid_->refused_) grid_->leaveByKeyboard(forward);
+    // cursor where it is. Enter there, in a grid that adds no rows, stores the record, so that
+    // what was typed counts at once (in the footer sums, say).
+    if (grid_->refused_) return;
+    if (leaveAtEnd)
+        grid_->leaveByKeyboard(forward);
+    else if (!grid_->options_.appending)
+        grid_->postRecord();
 }
 
 bool GridTable::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {

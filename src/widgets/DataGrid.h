@@ -44,9 +44,9 @@ struct GridOptions {
 // in an editor takes back that cell (and the record too when nothing else in it was typed), Esc
 // outside an editor cancels the record. Tab and Enter go from cell to cell (past columns that
 // cannot be typed into); Tab with no cell left to go to, and Ctrl+Tab at once, give the focus to
-// the next control of the window. A new record can be added only below the last one; a new
-// row left without typing anything is dropped. Which of this the user may do is set by the
-// options.
+// the next control of the window, while Enter there stores the record of a grid that adds no
+// rows. A new record can be added only below the last one; a new row left without typing
+// anything is dropped. Which of this the user may do is set by the options.
 //
 // The columns, titles, footers, fonts, colours, alignment and widths come from a GridModel,
 // which stays the plain description of the grid that export and printing read (column widths

@@ -361,6 +361,25 @@ TEST_F(FormDayDataTest, ClickingIntoTheBalancesStoresThemButLeavesAnExpenseRowPe
     EXPECT_TRUE(stored("KOMU").isEmpty());
 }
 
+TEST_F(FormDayDataTest, EnterInTheLastOpeningBalanceStoresItAndTheTotalsFollowAtOnce) {
+    openAndShow();
+    QTableView* balances = table(form->DataGrid2);
+    const int last = balances->model()->rowCount() - 1;
+    const QString bank = balances->model()->index(last, 0).data().toString();
+    clickCell(form->DataGrid2, last, 1);
+    typeText(QStringLiteral("500"));
+    enter();  // no cell and no row left to go to
+    EXPECT_EQ(core.views.TableStartMoney.state(), engine::Dataset::State::Browse);
+    EXPECT_EQ(startMoneyStored(bank), QStringLiteral("500"));
+    EXPECT_EQ(form->DataGrid2->footerText(1),
+              gridmodel::formatWithPattern(500, QString::fromLatin1(store::kMoneyDisplayFormat),
+                                           gridmodel::decimalSeparator()));
+    EXPECT_EQ(form->LabelDayOstatok->text(), balance(500));
+    EXPECT_EQ(QApplication::focusWidget(), balances);
+    EXPECT_EQ(current(form->DataGrid2).row(), last);
+    EXPECT_TRUE(dialogs.boxes.empty());
+}
+
 TEST_F(FormDayDataTest, EnterInTheExpectedIncomeBoxUpdatesTheBalanceAtOnce) {
     openAndShow();
     form->DBEditIncomeSum->setFocus(Qt::TabFocusReason);
