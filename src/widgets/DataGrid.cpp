@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QMenuBar>
 #include <QPainter>
 #include <QScrollBar>
 #include <QVBoxLayout>
@@ -220,12 +221,34 @@ QString DataGrid::footerText(int column, int footerRow) const {
 
 void DataGrid::onFocusChanged(QWidget* old, QWidget* now) {
     auto inside = [this](QWidget* w) { return w && (w == this || isAncestorOf(w)); };
+    auto isMenu = [](QWidget* w) {
+        return qobject_cast<QMenuBar*>(w) || w->window()->windowType() == Qt::Popup;
+    };
+    if (lentToMenu_) {
+        // While its menus are open the menu bar hands the focus on among them, and a command
+        // chosen there may open a dialog; the grid is left only when the focus goes from them
+        // to another control of the window.
+        if (!now || isMenu(now) || now->window() != window()) return;
+        lentToMenu_ = false;
+        if (!inside(now)) leaveGrid();
+        return;
+    }
     // A message box or another program taking the focus is no exit: the user comes back.
     if (!inside(old) || !now || inside(now) || now->window() != window()) return;
+    // Nor is a menu or a drop-down opening over the grid: it gives the focus back when it
+    // closes, and the grid keeps its row, its cell and what was typed.
+    if (focusOutReason_ == Qt::PopupFocusReason || focusOutReason_ == Qt::MenuBarFocusReason) {
+        lentToMenu_ = true;
+        return;
+    }
+    leaveGrid();
+}
+
+void DataGrid::leaveGrid() {
+    if (!table_->commitEditor()) return;  // told; the editor keeps the text
     // A new row nobody typed into is dropped when the grid is left, as when the row is left.
     engine::Dataset* view = openView();
-    if (view && view->state() == engine::Dataset::State::Insert && !view->modified() &&
-        !table_->openEditor())
+    if (view && view->state() == engine::Dataset::State::Insert && !view->modified())
         cancelRecord();
     emit exited();
 }
@@ -618,6 +641,7 @@ void GridTable::focusInEvent(QFocusEvent* event) {
 }
 
 void GridTable::focusOutEvent(QFocusEvent* event) {
+    grid_->focusOutReason_ = event->reason();
     QTableView::focusOutEvent(event);
     viewport()->update();
 }
@@ -949,6 +973,12 @@ void GridDelegate::updateEditorGeometry(QWidget* editor, const QStyleOptionViewI
 
 bool GridDelegate::eventFilter(QObject* object, QEvent* event) {
     auto* editor = qobject_cast<QWidget*>(object);
+    if (editor && event->type() == QEvent::FocusOut) {
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        grid_->focusOutReason_ = reason;
+        // A menu opening keeps the editor open with what was typed: the focus comes back.
+        if (reason == Qt::PopupFocusReason || reason == Qt::MenuBarFocusReason) return false;
+    }
     if (editor && event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         const Qt::KeyboardModifiers mods = key->modifiers() & ~Qt::KeypadModifier;

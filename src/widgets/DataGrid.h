@@ -107,8 +107,8 @@ public:
     QWidget* cellEditor() const;
 
 signals:
-    // The focus went from the grid to another control of the same window (not to a dialog or
-    // another program).
+    // The focus went from the grid to another control of the same window (not to a dialog,
+    // another program, or a menu or drop-down list that gives it back when it closes).
     void exited();
 
 protected:
@@ -120,6 +120,9 @@ private:
     friend class GridDelegate;
 
     void onFocusChanged(QWidget* old, QWidget* now);
+    // The grid is left for another control: what the open editor holds goes into the record,
+    // an untouched new row is dropped, and exited() is raised.
+    void leaveGrid();
     void followRecord();
     void reportError(std::exception_ptr error);
     int moveRecordTo(int row);
@@ -144,6 +147,8 @@ private:
     bool moving_ = false;   // the grid itself is moving the view's cursor
     bool syncing_ = false;  // the grid puts its current cell on the view's record
     bool refused_ = false;  // the last move was refused by the view
+    Qt::FocusReason focusOutReason_ = Qt::OtherFocusReason;  // of the table's or editor's last
+    bool lentToMenu_ = false;  // the focus went to a menu, which gives it back when it closes
 };
 
 }  // namespace widgets

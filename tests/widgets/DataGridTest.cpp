@@ -1,5 +1,7 @@
 #include <QAbstractItemView>
 #include <QListView>
+#include <QMenu>
+#include <QMenuBar>
 #include <QScrollBar>
 
 #include "GridTestSupport.h"
@@ -515,6 +517,48 @@ TEST_F(DataGridTest, LeavingTheGridForAnotherControlIsAnExitButADialogIsNot) {
     // The editor gave its text to the record on the way out; the record is still pending.
     EXPECT_EQ(view->state(), Dataset::State::Edit);
     EXPECT_EQ(view->fieldByName(QStringLiteral("KOMU")).asString(), QStringLiteral("Текст"));
+}
+
+TEST_F(DataGridTest, AMenuOpenedAndClosedIsNoExitButLeavingFromItForAnotherControlIs) {
+    showGrid(2);
+    auto* bar = new QMenuBar(window.get());
+    window->layout()->setMenuBar(bar);
+    QMenu* menu = bar->addMenu(QStringLiteral("&Реестр"));
+    menu->addAction(QStringLiteral("Сохранить"));
+    bar->show();
+    int exits = 0;
+    QObject::connect(grid, &DataGrid::exited, [&] { ++exits; });
+    // Opened with the mouse and closed with Esc: the menu bar holds the focus until a second Esc.
+    auto openAndCloseMenu = [&] {
+        QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier,
+                          bar->actionGeometry(menu->menuAction()).center());
+        ASSERT_EQ(QApplication::activePopupWidget(), menu);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
+        escape();
+        ASSERT_EQ(QApplication::focusWidget(), bar);
+    };
+    goTo(1, KOMU);
+    down();  // a new row, nothing typed yet
+    openAndCloseMenu();
+    escape();
+    EXPECT_EQ(view->state(), Dataset::State::Insert);
+    EXPECT_EQ(current().row(), 2);
+    EXPECT_EQ(current().column(), KOMU);
+    typeText(QStringLiteral("Нов"));
+    openAndCloseMenu();
+    escape();
+    typeText(QStringLiteral("ый"));  // goes on into the same cell
+    EXPECT_EQ(editorText(), QStringLiteral("Новый"));
+    EXPECT_EQ(exits, 0);
+    EXPECT_EQ(stored("KOMU"), QStringList({QStringLiteral("Поставщик 1"),
+                                           QStringLiteral("Поставщик 2")}));
+    // From the menu bar into another control: the grid is left, what was typed goes along.
+    openAndCloseMenu();
+    QTest::mouseClick(elsewhere, Qt::LeftButton);
+    EXPECT_EQ(QApplication::focusWidget(), elsewhere);
+    EXPECT_EQ(exits, 1);
+    EXPECT_EQ(view->state(), Dataset::State::Insert);
+    EXPECT_EQ(view->fieldByName(QStringLiteral("KOMU")).asString(), QStringLiteral("Новый"));
 }
 
 TEST_F(DataGridTest, TitlesWrapOverSeveralLinesAndTheHeaderGrowsForThem) {
