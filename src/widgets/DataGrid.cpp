@@ -20,6 +20,8 @@ namespace widgets {
 
 namespace {
 
+int storesInProgress = 0;
+
 constexpr int kIndicatorWidth = 12;
 constexpr int kTextMargin = 3;
 
@@ -29,6 +31,19 @@ QStringList titleLevels(const gridmodel::GridModel& grid, const gridmodel::GridC
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// StoreInProgress
+
+StoreInProgress::StoreInProgress() {
+    ++storesInProgress;
+}
+StoreInProgress::~StoreInProgress() {
+    --storesInProgress;
+}
+bool StoreInProgress::active() {
+    return storesInProgress > 0;
+}
 
 // ---------------------------------------------------------------------------------------------
 // DataGrid
@@ -224,6 +239,7 @@ void DataGrid::onFocusChanged(QWidget* old, QWidget* now) {
     auto isMenu = [](QWidget* w) {
         return qobject_cast<QMenuBar*>(w) || w->window()->windowType() == Qt::Popup;
     };
+    if (StoreInProgress::active()) return;
     if (lentToMenu_) {
         // While its menus are open the menu bar hands the focus on among them, and a command
         // chosen there may open a dialog; the grid is left only when the focus goes from them
@@ -280,10 +296,12 @@ void DataGrid::followRecord() {
 int DataGrid::moveRecordTo(int row) {
     engine::Dataset* view = openView();
     if (!view) return row;
+    if (StoreInProgress::active()) return -1;
     if (!table_->commitEditor()) return -1;
     const int from = model_->datasetRow();
     if (row == from) return row;
     moving_ = true;
+    StoreInProgress storing;
     store::runGuarded(dialogs_, [&] {
         const engine::Dataset::Bookmark target = view->bookmarkAt(row + 1);
         view->checkBrowseMode();  // posts a changed record, drops an untouched one; may refuse
@@ -309,8 +327,13 @@ bool DataGrid::leaveRowForNew() {
     if (!table_->commitEditor()) return false;
     // Below a new row nobody typed into there is nothing to add.
     if (view->state() == engine::Dataset::State::Insert && !view->modified()) return false;
+    if (StoreInProgress::active()) {
+        refused_ = true;
+        return false;
+    }
     moving_ = true;
     bool posted = false;
+    StoreInProgress storing;
     store::runGuarded(dialogs_, [&] {
         view->checkBrowseMode();
         posted = true;
@@ -328,6 +351,8 @@ bool DataGrid::postRecord() {
     if (!table_->commitEditor()) return false;
     engine::Dataset* view = openView();
     if (!view || !view->isEditing()) return true;
+    if (StoreInProgress::active()) return false;
+    StoreInProgress storing;
     store::runGuarded(dialogs_, [&] { view->checkBrowseMode(); });
     return !view->isEditing();
 }

@@ -4,6 +4,7 @@
 #include <QMenuBar>
 #include <QScrollBar>
 
+#include "ErrorBoundary.h"
 #include "GridTestSupport.h"
 #include "Money.h"
 #include "PickListEdit.h"
@@ -559,6 +560,29 @@ TEST_F(DataGridTest, AMenuOpenedAndClosedIsNoExitButLeavingFromItForAnotherContr
     EXPECT_EQ(exits, 1);
     EXPECT_EQ(view->state(), Dataset::State::Insert);
     EXPECT_EQ(view->fieldByName(QStringLiteral("KOMU")).asString(), QStringLiteral("Новый"));
+}
+
+TEST_F(DataGridTest, FocusMovedAwayWhileARefusalIsShownStoresNothingAgain) {
+    showGrid(1);
+    // As in the day window, leaving the grid stores what is pending.
+    QObject::connect(grid, &DataGrid::exited,
+                     [&] { store::runGuarded(&dialogs, [&] { view->checkBrowseMode(); }); });
+    // The box takes the focus away, here to another control, and gives it back when closed.
+    dialogs.whileBoxOpen = [&](const store::test::ScriptedDialogs::Box&) {
+        if (dialogs.boxes.size() > 3) return;  // a test that fails still ends
+        elsewhere->setFocus(Qt::OtherFocusReason);
+        grid->setFocus(Qt::ActiveWindowFocusReason);
+    };
+    goTo(0, KOMU);
+    down();
+    goTo(1, SUM);
+    typeText(QStringLiteral("500"));
+    enter();
+    enter();  // past the last cell of a record without a recipient: refused
+    EXPECT_EQ(dialogs.boxes.size(), 1u);
+    EXPECT_EQ(view->state(), Dataset::State::Insert);
+    EXPECT_EQ(current().row(), 1);
+    EXPECT_EQ(QApplication::focusWidget(), table());
 }
 
 TEST_F(DataGridTest, TitlesWrapOverSeveralLinesAndTheHeaderGrowsForThem) {
