@@ -321,9 +321,14 @@ int DataGrid::moveRecordTo(int row) {
     return model_->datasetRow();
 }
 
+bool DataGrid::appends() const {
+    engine::Dataset* view = openView();
+    return view && options_.editing && options_.appending && !view->isReadOnly();
+}
+
 bool DataGrid::leaveRowForNew() {
     engine::Dataset* view = openView();
-    if (!view || !options_.editing || !options_.appending || view->isReadOnly()) return false;
+    if (!view || !appends()) return false;
     if (!table_->commitEditor()) return false;
     // Below a new row nobody typed into there is nothing to add.
     if (view->state() == engine::Dataset::State::Insert && !view->modified()) return false;
@@ -622,6 +627,28 @@ QModelIndex GridTable::moveCursor(CursorAction action, Qt::KeyboardModifiers mod
             break;
     }
     return QTableView::moveCursor(action, modifiers);
+}
+
+void GridTable::mousePressEvent(QMouseEvent* event) {
+    // A click below the last row of a grid that adds records starts a new one there, as Down on
+    // the last row does, so that what is typed next goes into a new row and not over the last
+    // record.
+    const QPoint pos = event->position().toPoint();
+    DatasetModel* m = grid_->model_;
+    const int lastRow = m->rowCount() - 1;
+    if (event->button() != Qt::LeftButton || lastRow < 0 || indexAt(pos).isValid() ||
+        pos.y() < rowViewportPosition(lastRow) + rowHeight(lastRow) || !grid_->appends()) {
+        QTableView::mousePressEvent(event);
+        return;
+    }
+    event->accept();
+    setFocus(Qt::MouseFocusReason);
+    int column = columnAt(pos.x());
+    if (!isTabStop(column)) column = firstTabStop();
+    if (grid_->moveRecordTo(lastRow) != lastRow) return;  // refused: the record stays
+    if (!m->isNewRow(lastRow) && !grid_->leaveRowForNew()) return;
+    selectionModel()->setCurrentIndex(m->index(m->datasetRow(), column),
+                                      QItemSelectionModel::NoUpdate);
 }
 
 void GridTable::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {

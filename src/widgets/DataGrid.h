@@ -25,7 +25,7 @@ class GridFooter;
 struct GridOptions {
     bool editing = true;    // change the values of records
     bool appending = true;  // add a record below the last one (Down on the last row, Tab or Enter
-                            // past its last cell)
+                            // past its last cell, a click below it)
     bool inserting = true;  // Insert adds a record; the table keeps new records at its end, and
                             // the grid shows the new row there
     bool deleting = true;   // Ctrl+Delete deletes the current record
@@ -141,6 +141,7 @@ private:
     void reportError(std::exception_ptr error);
     int moveRecordTo(int row);
     bool leaveRowForNew();
+    bool appends() const;
     void deleteRecord();
     void insertRecord();
     void syncScrollBar();

@@ -585,6 +585,29 @@ TEST_F(DataGridTest, FocusMovedAwayWhileARefusalIsShownStoresNothingAgain) {
     EXPECT_EQ(QApplication::focusWidget(), table());
 }
 
+TEST_F(DataGridTest, AClickBelowTheLastRowStartsANewRecordInsteadOfTypingOverTheLast) {
+    showGrid(2);
+    goTo(1, KOMU);
+    down();
+    elsewhere->setFocus();  // the untouched new row is dropped: the last record is current again
+    QCoreApplication::processEvents();
+    ASSERT_EQ(current().row(), 1);
+    const QRect last = table()->visualRect(table()->model()->index(1, SUM));
+    QTest::mouseClick(table()->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      QPoint(last.center().x(), last.bottom() + 2 * last.height()));
+    EXPECT_EQ(QApplication::focusWidget(), table());
+    EXPECT_EQ(current().row(), 2);
+    EXPECT_EQ(current().column(), SUM);
+    typeText(QStringLiteral("75"));
+    goTo(2, KOMU);
+    typeText(QStringLiteral("Новый"));
+    down();
+    EXPECT_TRUE(dialogs.boxes.empty());
+    EXPECT_EQ(stored("KOMU"), QStringList({QStringLiteral("Поставщик 1"),
+                                           QStringLiteral("Поставщик 2"),
+                                           QStringLiteral("Новый")}));
+}
+
 TEST_F(DataGridTest, TitlesWrapOverSeveralLinesAndTheHeaderGrowsForThem) {
     showGrid(1);
     QHeaderView* titles = table()->horizontalHeader();
