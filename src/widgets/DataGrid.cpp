@@ -630,9 +630,8 @@ QModelIndex GridTable::moveCursor(CursorAction action, Qt::KeyboardModifiers mod
 }
 
 void GridTable::mousePressEvent(QMouseEvent* event) {
-    // A click below the last row of a grid that adds records starts a new one there, as Down on
-    // the last row does, so that what is typed next goes into a new row and not over the last
-    // record.
+    // A click below the last row of a grid that adds records starts a new one there, in its
+    // first cell, so that what is typed next goes into a new row and not over the last record.
     const QPoint pos = event->position().toPoint();
     DatasetModel* m = grid_->model_;
     const int lastRow = m->rowCount() - 1;
@@ -643,11 +642,9 @@ void GridTable::mousePressEvent(QMouseEvent* event) {
     }
     event->accept();
     setFocus(Qt::MouseFocusReason);
-    int column = columnAt(pos.x());
-    if (!isTabStop(column)) column = firstTabStop();
     if (grid_->moveRecordTo(lastRow) != lastRow) return;  // refused: the record stays
     if (!m->isNewRow(lastRow) && !grid_->leaveRowForNew()) return;
-    selectionModel()->setCurrentIndex(m->index(m->datasetRow(), column),
+    selectionModel()->setCurrentIndex(m->index(m->datasetRow(), firstTabStop()),
                                       QItemSelectionModel::NoUpdate);
 }
 
