@@ -249,14 +249,15 @@ void DataGrid::onFocusChanged(QWidget* old, QWidget* now) {
         if (!inside(now)) leaveGrid();
         return;
     }
-    // A message box or another program taking the focus is no exit: the user comes back.
-    if (!inside(old) || !now || inside(now) || now->window() != window()) return;
-    // Nor is a menu or a drop-down opening over the grid: it gives the focus back when it
+    if (!inside(old) || !now || inside(now)) return;
+    // A menu or a drop-down opening over the grid is no exit: it gives the focus back when it
     // closes, and the grid keeps its row, its cell and what was typed.
-    if (focusOutReason_ == Qt::PopupFocusReason || focusOutReason_ == Qt::MenuBarFocusReason) {
+    if (isMenu(now)) {
         lentToMenu_ = true;
         return;
     }
+    // Nor is a message box or another program taking the focus: the user comes back.
+    if (now->window() != window()) return;
     leaveGrid();
 }
 
@@ -690,7 +691,6 @@ void GridTable::focusInEvent(QFocusEvent* event) {
 }
 
 void GridTable::focusOutEvent(QFocusEvent* event) {
-    grid_->focusOutReason_ = event->reason();
     QTableView::focusOutEvent(event);
     viewport()->update();
 }
@@ -1023,9 +1023,8 @@ void GridDelegate::updateEditorGeometry(QWidget* editor, const QStyleOptionViewI
 bool GridDelegate::eventFilter(QObject* object, QEvent* event) {
     auto* editor = qobject_cast<QWidget*>(object);
     if (editor && event->type() == QEvent::FocusOut) {
-        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-        grid_->focusOutReason_ = reason;
         // A menu opening keeps the editor open with what was typed: the focus comes back.
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
         if (reason == Qt::PopupFocusReason || reason == Qt::MenuBarFocusReason) return false;
     }
     if (editor && event->type() == QEvent::KeyPress) {

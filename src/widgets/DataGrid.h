@@ -162,7 +162,6 @@ private:
     bool moving_ = false;   // the grid itself is moving the view's cursor
     bool syncing_ = false;  // the grid puts its current cell on the view's record
     bool refused_ = false;  // the last move was refused by the view
-    Qt::FocusReason focusOutReason_ = Qt::OtherFocusReason;  // of the table's or editor's last
     bool lentToMenu_ = false;  // the focus went to a menu, which gives it back when it closes
 };
 

@@ -550,16 +550,30 @@ TEST_F(DataGridTest, AMenuOpenedAndClosedIsNoExitButLeavingFromItForAnotherContr
     escape();
     typeText(QStringLiteral("ый"));  // goes on into the same cell
     EXPECT_EQ(editorText(), QStringLiteral("Новый"));
+    // Alt while the code list is dropped down: the menu bar takes the keyboard, Esc gives it back.
+    enter();
+    typeText(QStringLiteral("2"));
+    ASSERT_NE(QApplication::activePopupWidget(), nullptr);
+    QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Alt, Qt::AltModifier);
+    ASSERT_EQ(QApplication::focusWidget(), bar);
+    QTest::keyClick(bar, Qt::Key_Escape);
+    typeText(QStringLiteral("15"));
+    escape();  // closes the list
+    EXPECT_EQ(editorText(), QStringLiteral("215.___.___.___.___ "));
+    enter();
+    EXPECT_EQ(current().column(), SUM);
     EXPECT_EQ(exits, 0);
     EXPECT_EQ(stored("KOMU"), QStringList({QStringLiteral("Поставщик 1"),
                                            QStringLiteral("Поставщик 2")}));
     // From the menu bar into another control: the grid is left, what was typed goes along.
+    typeText(QStringLiteral("75"));
     openAndCloseMenu();
     QTest::mouseClick(elsewhere, Qt::LeftButton);
     EXPECT_EQ(QApplication::focusWidget(), elsewhere);
     EXPECT_EQ(exits, 1);
     EXPECT_EQ(view->state(), Dataset::State::Insert);
     EXPECT_EQ(view->fieldByName(QStringLiteral("KOMU")).asString(), QStringLiteral("Новый"));
+    EXPECT_EQ(view->fieldByName(QStringLiteral("PAY_SUM")).asString(), QStringLiteral("75"));
 }
 
 TEST_F(DataGridTest, FocusMovedAwayWhileARefusalIsShownStoresNothingAgain) {
