@@ -254,6 +254,8 @@ void DataGrid::onFocusChanged(QWidget* old, QWidget* now) {
     // closes, and the grid keeps its row, its cell and what was typed.
     if (isMenu(now)) {
         lentToMenu_ = true;
+        // The cell's list closes, so that the keys go to the menu (Esc back to the cell).
+        if (auto* editor = qobject_cast<PickListEdit*>(table_->openEditor())) editor->closeUp();
         return;
     }
     // Nor is a message box or another program taking the focus: the user comes back.
