@@ -331,7 +331,7 @@ bool DataGrid::appends() const {
 
 bool DataGrid::leaveRowForNew() {
     engine::Dataset* view = openView();
-    if (!view || !appends()) return false;
+    if (!appends()) return false;
     if (!table_->commitEditor()) return false;
     // Below a new row nobody typed into there is nothing to add.
     if (view->state() == engine::Dataset::State::Insert && !view->modified()) return false;
@@ -528,7 +528,7 @@ void GridTable::moveToNextCell(bool forward, bool leaveAtEnd) {
     if (grid_->refused_) return;
     if (leaveAtEnd)
         grid_->leaveByKeyboard(forward);
-    else if (!grid_->options_.appending)
+    else if (!grid_->appends())
         grid_->postRecord();
 }
 

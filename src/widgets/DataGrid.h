@@ -60,7 +60,9 @@ public:
 // cannot be typed into); Tab with no cell left to go to, and Ctrl+Tab at once, give the focus to
 // the next control of the window, while Enter there stores the record of a grid that adds no
 // rows. A new record can be added only below the last one; a new row left without typing
-// anything is dropped. Which of this the user may do is set by the options.
+// anything is dropped. A menu or drop-down list opening over the grid does not leave it: the
+// grid keeps its row, its cell and the open editor. Which of this the user may do is set by the
+// options.
 //
 // The columns, titles, footers, fonts, colours, alignment and widths come from a GridModel,
 // which stays the plain description of the grid that export and printing read (column widths
