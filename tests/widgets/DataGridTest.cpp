@@ -227,9 +227,8 @@ TEST_F(DataGridTest, TheCodeListOpensWhenTypingIs700WideAndPickingStores19Charac
     showGrid(1);
     goTo(0, CODE);
     typeText(QStringLiteral("2"));
-    auto* editor = qobject_cast<widgets::PickListEdit*>(grid->cellEditor());
+    auto* editor = droppedEditor();
     ASSERT_NE(editor, nullptr);
-    ASSERT_TRUE(editor->isDroppedDown());
     QListView* list = editor->listView();
     EXPECT_GE(list->width(), 700);
     // Only the codes that begin with what was typed, and the list does not cover the cell.
@@ -255,9 +254,8 @@ TEST_F(DataGridTest, TheWholeCodeListOpensWithAltDownAndTabTakesTheEntryAndMoves
     showGrid(1);
     goTo(0, CODE);
     pressKey(Qt::Key_Down, Qt::AltModifier);  // on the cell: it opens with its list
-    auto* editor = qobject_cast<widgets::PickListEdit*>(grid->cellEditor());
+    auto* editor = droppedEditor();
     ASSERT_NE(editor, nullptr);
-    ASSERT_TRUE(editor->isDroppedDown());
     EXPECT_EQ(editor->listView()->model()->rowCount(), codes.size());
     // The entry of the current value is chosen.
     EXPECT_EQ(editor->listView()->currentIndex().row(), 1);
@@ -271,9 +269,7 @@ TEST_F(DataGridTest, TheWholeCodeListOpensWithAltDownAndTabTakesTheEntryAndMoves
     // F4 does the same; on a cell without a list it does nothing, and the cursor stays.
     goTo(0, BANK);
     pressKey(Qt::Key_F4);
-    auto* bankEditor = qobject_cast<widgets::PickListEdit*>(grid->cellEditor());
-    ASSERT_NE(bankEditor, nullptr);
-    EXPECT_TRUE(bankEditor->isDroppedDown());
+    EXPECT_NE(droppedEditor(), nullptr);
     escape();
     escape();
     goTo(0, SUM);
@@ -287,9 +283,7 @@ TEST_F(DataGridTest, OneEnterInAnOpenListTakesTheEntryOrTheTypedTextAndMovesOn) 
     showGrid(1);
     goTo(0, BANK);
     typeText(QStringLiteral("ВТБ"));
-    auto* editor = qobject_cast<widgets::PickListEdit*>(grid->cellEditor());
-    ASSERT_NE(editor, nullptr);
-    ASSERT_TRUE(editor->isDroppedDown());
+    ASSERT_NE(droppedEditor(), nullptr);
     down();   // the entry is highlighted
     enter();  // taken; past the last cell the record is stored and a new row begins
     EXPECT_EQ(grid->cellEditor(), nullptr);
@@ -459,9 +453,8 @@ TEST_F(DataGridTest, AListIsWideEnoughForItsEntriesInANarrowColumn) {
     showGrid(1);
     goTo(0, BANK);
     typeText(QStringLiteral("Банк"));
-    auto* editor = qobject_cast<widgets::PickListEdit*>(grid->cellEditor());
+    auto* editor = droppedEditor();
     ASSERT_NE(editor, nullptr);
-    ASSERT_TRUE(editor->isDroppedDown());
     EXPECT_GT(editor->listView()->width(), table()->columnWidth(BANK));
     EXPECT_GE(editor->listView()->viewport()->width(),
               QFontMetrics(editor->listView()->font()).horizontalAdvance(banks[1]));
