@@ -10,9 +10,9 @@
 #include "DataGridInternals.h"
 #include "DatasetModel.h"
 #include "Dialogs.h"
+#include "DisplayText.h"
 #include "ErrorBoundary.h"
 #include "FieldValidators.h"
-#include "DisplayText.h"
 #include "GridLook.h"
 #include "engine/EngineError.h"
 

@@ -1,5 +1,7 @@
 #include "TitleBar.h"
 
+#include <xcb/xcb.h>
+
 #include <QEvent>
 #include <QGuiApplication>
 #include <QPointer>
@@ -7,7 +9,6 @@
 #include <QWidget>
 #include <cstdint>
 #include <cstdlib>
-#include <xcb/xcb.h>
 
 namespace widgets {
 
@@ -37,8 +38,9 @@ void tellWindowManager(QWidget* window, TitleBarButtons buttons) {
         0,  // input mode: left to the window's modality
         0,  // status
     };
-    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, static_cast<xcb_window_t>(window->winId()),
-                        atom->atom, atom->atom, 32, 5, hints);
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE,
+                        static_cast<xcb_window_t>(window->winId()), atom->atom, atom->atom, 32, 5,
+                        hints);
     std::free(atom);
     xcb_flush(connection);
 }
@@ -74,8 +76,8 @@ private:
 }  // namespace
 
 void setTitleBarButtons(QWidget* window, TitleBarButtons buttons) {
-    Qt::WindowFlags flags =
-        (window->windowFlags() & Qt::WindowType_Mask) | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+    Qt::WindowFlags flags = (window->windowFlags() & Qt::WindowType_Mask) |
+                            Qt::CustomizeWindowHint | Qt::WindowTitleHint;
     if (buttons == TitleBarButtons::Close) flags |= Qt::WindowCloseButtonHint;
     window->setWindowFlags(flags);
     window->installEventFilter(new TitleBarKeeper(window, buttons));

@@ -208,7 +208,8 @@ TEST_F(ProgramWindowsTest, TheDialogsCannotBeMinimisedOrMaximised) {
         for (Qt::WindowState state : {Qt::WindowMinimized, Qt::WindowMaximized}) {
             dialog->setWindowState(state);
             QCoreApplication::processEvents();
-            EXPECT_EQ(dialog->windowState(), Qt::WindowNoState) << dialog->objectName().toStdString();
+            EXPECT_EQ(dialog->windowState(), Qt::WindowNoState)
+                << dialog->objectName().toStdString();
         }
         EXPECT_TRUE(dialog->isVisible());
         dialog->hide();

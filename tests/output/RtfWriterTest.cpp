@@ -194,9 +194,8 @@ TEST(RtfWriterRules, MultiLevelTitleBordersOpenInsideSpannedCells) {
             "\\pard\\intbl{\\qc\\fs16\\f0\\cf0\\cb3 \\cell}\r\n"
             "\\pard\\intbl\\row}\r\n");
     const QString level0 = QStringLiteral("\\trowd\\trgaph40\r\n") + L + B + R +
-                           QStringLiteral("\\clcbpat2\\cellx1440\r\n") + L + T + B +
-                           R + QStringLiteral("\\clcbpat2\\cellx2880\r\n") + L + T +
-                           B + R +
+                           QStringLiteral("\\clcbpat2\\cellx1440\r\n") + L + T + B + R +
+                           QStringLiteral("\\clcbpat2\\cellx2880\r\n") + L + T + B + R +
                            QStringLiteral("\\clcbpat2\\cellx4320\r\n{\\trrh0\r\n") +
                            QStringLiteral(
                                "\\pard\\intbl{\\qc\\fs16\\f0\\cf0\\cb2 \\cell}\r\n"

@@ -556,8 +556,8 @@ TEST_F(DataGridTest, AMenuOpenedAndClosedIsNoExitButLeavingFromItForAnotherContr
     enter();
     EXPECT_EQ(current().column(), SUM);
     EXPECT_EQ(exits, 0);
-    EXPECT_EQ(stored("KOMU"), QStringList({QStringLiteral("Поставщик 1"),
-                                           QStringLiteral("Поставщик 2")}));
+    EXPECT_EQ(stored("KOMU"),
+              QStringList({QStringLiteral("Поставщик 1"), QStringLiteral("Поставщик 2")}));
     // From the menu bar into another control: the grid is left, what was typed goes along.
     typeText(QStringLiteral("75"));
     openAndCloseMenu();
@@ -608,9 +608,9 @@ TEST_F(DataGridTest, AClickBelowTheLastRowStartsANewRecordInsteadOfTypingOverThe
     typeText(QStringLiteral("Новый"));
     down();
     EXPECT_TRUE(dialogs.boxes.empty());
-    EXPECT_EQ(stored("KOMU"), QStringList({QStringLiteral("Поставщик 1"),
-                                           QStringLiteral("Поставщик 2"),
-                                           QStringLiteral("Новый")}));
+    EXPECT_EQ(stored("KOMU"),
+              QStringList({QStringLiteral("Поставщик 1"), QStringLiteral("Поставщик 2"),
+                           QStringLiteral("Новый")}));
 }
 
 TEST_F(DataGridTest, TitlesWrapOverSeveralLinesAndTheHeaderGrowsForThem) {
