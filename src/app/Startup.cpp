@@ -93,7 +93,7 @@ std::optional<ProgramWindows> startUp(store::Dialogs& dialogs, const StartupEnvi
     const QString programDir = QFileInfo(env.executablePath).absolutePath();
     QDir::setCurrent(programDir);
 
-    QGuiApplication::setApplicationDisplayName(store::kApplicationTitle);
+    // No application display name: the desktop would append it to every window's title.
     return createWindows(dialogs, programDir);
 }
 

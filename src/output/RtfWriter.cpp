@@ -128,7 +128,9 @@ std::string RtfWriter::rowDefinition(const std::vector<RowCell>& cells) {
     std::string s = "\\trowd\\trgaph40\r\n";
     for (size_t i = 0; i < cells.size(); ++i) {
         WriteCellBorder(s, cells[i].left, cells[i].top, cells[i].right, cells[i].bottom);
-        s += "\\clshdng10000\\clcfpat" + decimal(GetColorIndex(cells[i].shade));
+        // The fill as the cell's background colour: a full shading pattern in the colour
+        // (\clshdng10000\clcfpat) paints the cell black in common readers.
+        s += "\\clcbpat" + decimal(GetColorIndex(cells[i].shade));
         s += "\\cellx" + decimal(i < edges_.size() ? edges_[i] : 0) + "\r\n";
     }
     return s + "{\\trrh0\r\n";

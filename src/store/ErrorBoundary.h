@@ -8,7 +8,7 @@ namespace store {
 class Dialogs;
 
 // The application's title: the caption of the application-wide error report, and the name the
-// desktop and the About window show.
+// About window shows.
 inline const QString kApplicationTitle = QStringLiteral("Платорис");
 
 // The report's text: the message with a full stop, unless it is empty or already ends in "."

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QMenuBar>
 #include <QPainter>
 #include <QScrollBar>
 #include <QVBoxLayout>
@@ -9,15 +10,17 @@
 #include "DataGridInternals.h"
 #include "DatasetModel.h"
 #include "Dialogs.h"
+#include "DisplayText.h"
 #include "ErrorBoundary.h"
 #include "FieldValidators.h"
-#include "DisplayText.h"
 #include "GridLook.h"
 #include "engine/EngineError.h"
 
 namespace widgets {
 
 namespace {
+
+int storesInProgress = 0;
 
 constexpr int kIndicatorWidth = 12;
 constexpr int kTextMargin = 3;
@@ -28,6 +31,19 @@ QStringList titleLevels(const gridmodel::GridModel& grid, const gridmodel::GridC
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// StoreInProgress
+
+StoreInProgress::StoreInProgress() {
+    ++storesInProgress;
+}
+StoreInProgress::~StoreInProgress() {
+    --storesInProgress;
+}
+bool StoreInProgress::active() {
+    return storesInProgress > 0;
+}
 
 // ---------------------------------------------------------------------------------------------
 // DataGrid
@@ -229,12 +245,38 @@ QString DataGrid::footerText(int column, int footerRow) const {
 
 void DataGrid::onFocusChanged(QWidget* old, QWidget* now) {
     auto inside = [this](QWidget* w) { return w && (w == this || isAncestorOf(w)); };
-    // A message box or another program taking the focus is no exit: the user comes back.
-    if (!inside(old) || !now || inside(now) || now->window() != window()) return;
+    auto isMenu = [](QWidget* w) {
+        return qobject_cast<QMenuBar*>(w) || w->window()->windowType() == Qt::Popup;
+    };
+    if (StoreInProgress::active()) return;
+    if (lentToMenu_) {
+        // While its menus are open the menu bar hands the focus on among them, and a command
+        // chosen there may open a dialog; the grid is left only when the focus goes from them
+        // to another control of the window.
+        if (!now || isMenu(now) || now->window() != window()) return;
+        lentToMenu_ = false;
+        if (!inside(now)) leaveGrid();
+        return;
+    }
+    if (!inside(old) || !now || inside(now)) return;
+    // A menu or a drop-down opening over the grid is no exit: it gives the focus back when it
+    // closes, and the grid keeps its row, its cell and what was typed.
+    if (isMenu(now)) {
+        lentToMenu_ = true;
+        // The cell's list closes, so that the keys go to the menu (Esc back to the cell).
+        if (auto* editor = qobject_cast<PickListEdit*>(table_->openEditor())) editor->closeUp();
+        return;
+    }
+    // Nor is a message box or another program taking the focus: the user comes back.
+    if (now->window() != window()) return;
+    leaveGrid();
+}
+
+void DataGrid::leaveGrid() {
+    if (!table_->commitEditor()) return;  // told; the editor keeps the text
     // A new row nobody typed into is dropped when the grid is left, as when the row is left.
     engine::Dataset* view = openView();
-    if (view && view->state() == engine::Dataset::State::Insert && !view->modified() &&
-        !table_->openEditor())
+    if (view && view->state() == engine::Dataset::State::Insert && !view->modified())
         cancelRecord();
     emit exited();
 }
@@ -266,10 +308,12 @@ void DataGrid::followRecord() {
 int DataGrid::moveRecordTo(int row) {
     engine::Dataset* view = openView();
     if (!view) return row;
+    if (StoreInProgress::active()) return -1;
     if (!table_->commitEditor()) return -1;
     const int from = model_->datasetRow();
     if (row == from) return row;
     moving_ = true;
+    StoreInProgress storing;
     store::runGuarded(dialogs_, [&] {
         const engine::Dataset::Bookmark target = view->bookmarkAt(row + 1);
         view->checkBrowseMode();  // posts a changed record, drops an untouched one; may refuse
@@ -289,14 +333,24 @@ int DataGrid::moveRecordTo(int row) {
     return model_->datasetRow();
 }
 
+bool DataGrid::appends() const {
+    engine::Dataset* view = openView();
+    return view && options_.editing && options_.appending && !view->isReadOnly();
+}
+
 bool DataGrid::leaveRowForNew() {
     engine::Dataset* view = openView();
-    if (!view || !options_.editing || !options_.appending || view->isReadOnly()) return false;
+    if (!appends()) return false;
     if (!table_->commitEditor()) return false;
     // Below a new row nobody typed into there is nothing to add.
     if (view->state() == engine::Dataset::State::Insert && !view->modified()) return false;
+    if (StoreInProgress::active()) {
+        refused_ = true;
+        return false;
+    }
     moving_ = true;
     bool posted = false;
+    StoreInProgress storing;
     store::runGuarded(dialogs_, [&] {
         view->checkBrowseMode();
         posted = true;
@@ -314,6 +368,8 @@ bool DataGrid::postRecord() {
     if (!table_->commitEditor()) return false;
     engine::Dataset* view = openView();
     if (!view || !view->isEditing()) return true;
+    if (StoreInProgress::active()) return false;
+    StoreInProgress storing;
     store::runGuarded(dialogs_, [&] { view->checkBrowseMode(); });
     return !view->isEditing();
 }
@@ -476,8 +532,13 @@ void GridTable::moveToNextCell(bool forward, bool leaveAtEnd) {
         return;
     }
     // Tab with no cell left to go to goes on to the next control; a refused record keeps the
-    // cursor where it is.
-    if (leaveAtEnd && !grid_->refused_) grid_->leaveByKeyboard(forward);
+    // cursor where it is. Enter there, in a grid that adds no rows, stores the record, so that
+    // what was typed counts at once (in the footer sums, say).
+    if (grid_->refused_) return;
+    if (leaveAtEnd)
+        grid_->leaveByKeyboard(forward);
+    else if (!grid_->appends())
+        grid_->postRecord();
 }
 
 bool GridTable::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
@@ -578,6 +639,25 @@ QModelIndex GridTable::moveCursor(CursorAction action, Qt::KeyboardModifiers mod
             break;
     }
     return QTableView::moveCursor(action, modifiers);
+}
+
+void GridTable::mousePressEvent(QMouseEvent* event) {
+    // A click below the last row of a grid that adds records starts a new one there, in its
+    // first cell, so that what is typed next goes into a new row and not over the last record.
+    const QPoint pos = event->position().toPoint();
+    DatasetModel* m = grid_->model_;
+    const int lastRow = m->rowCount() - 1;
+    if (event->button() != Qt::LeftButton || lastRow < 0 || indexAt(pos).isValid() ||
+        pos.y() < rowViewportPosition(lastRow) + rowHeight(lastRow) || !grid_->appends()) {
+        QTableView::mousePressEvent(event);
+        return;
+    }
+    event->accept();
+    setFocus(Qt::MouseFocusReason);
+    if (grid_->moveRecordTo(lastRow) != lastRow) return;  // refused: the record stays
+    if (!m->isNewRow(lastRow) && !grid_->leaveRowForNew()) return;
+    selectionModel()->setCurrentIndex(m->index(m->datasetRow(), firstTabStop()),
+                                      QItemSelectionModel::NoUpdate);
 }
 
 void GridTable::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
@@ -953,6 +1033,11 @@ void GridDelegate::updateEditorGeometry(QWidget* editor, const QStyleOptionViewI
 
 bool GridDelegate::eventFilter(QObject* object, QEvent* event) {
     auto* editor = qobject_cast<QWidget*>(object);
+    if (editor && event->type() == QEvent::FocusOut) {
+        // A menu opening keeps the editor open with what was typed: the focus comes back.
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason == Qt::PopupFocusReason || reason == Qt::MenuBarFocusReason) return false;
+    }
     if (editor && event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         const Qt::KeyboardModifiers mods = key->modifiers() & ~Qt::KeypadModifier;

@@ -25,11 +25,25 @@ class GridFooter;
 struct GridOptions {
     bool editing = true;    // change the values of records
     bool appending = true;  // add a record below the last one (Down on the last row, Tab or Enter
-                            // past its last cell)
+                            // past its last cell, a click below it)
     bool inserting = true;  // Insert adds a record; the table keeps new records at its end, and
                             // the grid shows the new row there
     bool deleting = true;   // Ctrl+Delete deletes the current record
     bool confirmDelete = true;  // ... after asking (Ctrl+Delete only)
+};
+
+// Marks that a record is being stored on the user's behalf (a row or a grid left, Enter past the
+// last cell). The store's checks may have a message box up; the focus changes and keys that reach
+// the grids meanwhile come from that box (or from a program driving the screen), not from the
+// user, so no grid takes them for leaving it or stores a record again: one user action shows at
+// most one box.
+class StoreInProgress {
+public:
+    StoreInProgress();
+    ~StoreInProgress();
+    StoreInProgress(const StoreInProgress&) = delete;
+    StoreInProgress& operator=(const StoreInProgress&) = delete;
+    static bool active();
 };
 
 // A table of the records of one engine view, in the manner of a data-aware grid of a desktop
@@ -44,8 +58,10 @@ struct GridOptions {
 // in an editor takes back that cell (and the record too when nothing else in it was typed), Esc
 // outside an editor cancels the record. Tab and Enter go from cell to cell (past columns that
 // cannot be typed into); Tab with no cell left to go to, and Ctrl+Tab at once, give the focus to
-// the next control of the window. A new record can be added only below the last one; a new
-// row left without typing anything is dropped. Which of this the user may do is set by the
+// the next control of the window, while Enter there stores the record of a grid that adds no
+// rows. A new record can be added only below the last one; a new row left without typing
+// anything is dropped. A menu or drop-down list opening over the grid does not leave it: the
+// grid keeps its row, its cell and the open editor. Which of this the user may do is set by the
 // options.
 //
 // The columns, titles, footers, fonts, colours, alignment and widths come from a GridModel,
@@ -110,8 +126,8 @@ public:
     QWidget* cellEditor() const;
 
 signals:
-    // The focus went from the grid to another control of the same window (not to a dialog or
-    // another program).
+    // The focus went from the grid to another control of the same window (not to a dialog,
+    // another program, or a menu or drop-down list that gives it back when it closes).
     void exited();
 
 protected:
@@ -123,10 +139,14 @@ private:
     friend class GridDelegate;
 
     void onFocusChanged(QWidget* old, QWidget* now);
+    // The grid is left for another control: what the open editor holds goes into the record,
+    // an untouched new row is dropped, and exited() is raised.
+    void leaveGrid();
     void followRecord();
     void reportError(std::exception_ptr error);
     int moveRecordTo(int row);
     bool leaveRowForNew();
+    bool appends() const;
     void deleteRecord();
     void insertRecord();
     void syncScrollBar();
@@ -147,6 +167,7 @@ private:
     bool moving_ = false;   // the grid itself is moving the view's cursor
     bool syncing_ = false;  // the grid puts its current cell on the view's record
     bool refused_ = false;  // the last move was refused by the view
+    bool lentToMenu_ = false;  // the focus went to a menu, which gives it back when it closes
 };
 
 }  // namespace widgets

@@ -218,19 +218,12 @@ bool PickListEdit::eventFilter(QObject* watched, QEvent* event) {
         const QModelIndex current = view_->currentIndex();
         switch (key->key()) {
             case Qt::Key_Return:
-            case Qt::Key_Enter: {
-                closeUp();
-                if (current.isValid()) {
-                    pick(current.data().toString());
-                    return true;
-                }
-                // Nothing chosen: Enter is the editor's, as if the list had not been open.
-                QKeyEvent forwarded(QEvent::KeyPress, key->key(), key->modifiers(), key->text());
-                QCoreApplication::sendEvent(this, &forwarded);
-                return true;
-            }
+            case Qt::Key_Enter:
             case Qt::Key_Tab:
             case Qt::Key_Backtab: {
+                // The chosen entry (or, with none chosen, what was typed) is taken at once, and
+                // the key goes on to the editor, so that one press also moves on as it does
+                // without the list.
                 if (current.isValid()) pick(current.data().toString());
                 closeUp();
                 QKeyEvent forwarded(QEvent::KeyPress, key->key(), key->modifiers(), key->text());

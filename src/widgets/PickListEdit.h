@@ -27,11 +27,11 @@ struct ColumnPickList {
 // highlighted; in a grid also on a cell not yet being edited) or, when it drops down by itself, as
 // soon as the user types (only the entries that match: the beginning of the entry for masked values
 // such as codes, anywhere in the entry otherwise). It never covers the editor: it opens below it,
-// or above when the screen ends. In the open list Up, Down, PageUp and PageDown choose; Enter or a
-// click takes the chosen entry and closes the list (with no entry chosen, Enter closes the list and
-// does what Enter does in the editor); Tab takes the chosen entry too and then moves on as Tab
-// does; Esc closes the list and keeps what was typed. Typing goes on into the editor while the list
-// is open.
+// or above when the screen ends. In the open list Up, Down, PageUp and PageDown choose; a click
+// takes the chosen entry and closes the list; Enter and Tab take the chosen entry (with none
+// chosen, keep what was typed), close the list and then do at once what they do in the editor (in
+// a grid: move on); Esc closes the list and keeps what was typed. Typing goes on into the editor
+// while the list is open.
 class PickListEdit : public QLineEdit {
     Q_OBJECT
 public:

@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 
 #include "ErrorBoundary.h"
+#include "TitleBar.h"
 #include "WindowLook.h"
 
 namespace windows {
@@ -14,6 +15,7 @@ TFormAbout::TFormAbout(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
     setObjectName(QStringLiteral("FormAbout"));
     setWindowTitle(kCaption);
+    widgets::setTitleBarButtons(this, widgets::TitleBarButtons::None);
     setModal(true);
     setFixedSize(kClientWidth, kClientHeight);
     widgets::setWindowLook(this, widgets::serifFont(16, true));

@@ -11,6 +11,8 @@
 #include <cmath>
 #include <numbers>
 
+#include "TitleBar.h"
+
 namespace windows {
 
 namespace {
@@ -97,6 +99,7 @@ TFormAnimateProgress::TFormAnimateProgress(QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
     setObjectName(QStringLiteral("FormAnimateProgress"));
     setWindowTitle(QStringLiteral("Копирование файлов:"));
+    widgets::setTitleBarButtons(this, widgets::TitleBarButtons::None);
     setFixedSize(kClientWidth, kClientHeight);
 
     auto* panel = new QFrame(this);

@@ -12,6 +12,8 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include "TitleBar.h"
+
 namespace windows {
 
 namespace {
@@ -37,6 +39,7 @@ TFormDateSelect::TFormDateSelect(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
     setObjectName(QStringLiteral("FormDateSelect"));
     setWindowTitle(kCaption);
+    widgets::setTitleBarButtons(this, widgets::TitleBarButtons::None);
     setModal(true);
 
     Label1 = new QLabel(QStringLiteral("Выберите текущую дату:"), this);

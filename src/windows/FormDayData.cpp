@@ -279,6 +279,7 @@ void TFormDayData::PageControl1Change() {
 void TFormDayData::DataGrid1Exit() {
     // Before a day is chosen there is nothing to store.
     if (!DataSourceStartMoney.isOpen()) return;
+    widgets::StoreInProgress storing;
     store::runGuarded(&core_.dialogs(), [this] { core_.balances.PostDayEdits(); });
 }
 

@@ -2,6 +2,7 @@
 
 #include <QShowEvent>
 
+#include "TitleBar.h"
 #include "WindowLook.h"
 
 namespace windows {
@@ -11,6 +12,7 @@ TFormHelp::TFormHelp(QWidget* parent)
                           Qt::WindowCloseButtonHint) {
     setObjectName(QStringLiteral("FormHelp"));
     setWindowTitle(kCaption);
+    widgets::setTitleBarButtons(this, widgets::TitleBarButtons::Close);
     setModal(true);
     setFixedSize(kClientWidth, kClientHeight);
     widgets::setWindowLook(this, widgets::sansSerifFont(13, true));

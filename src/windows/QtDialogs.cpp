@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "FormDateSelect.h"
+#include "TitleBar.h"
 
 namespace windows {
 
@@ -88,8 +89,7 @@ int QtDialogs::messageBox(const QString& text, const QString& caption, int style
     QMessageBox box(ownedByApplication ? ownerWindow() : nullptr);
     box.setWindowModality(Qt::ApplicationModal);
     // A title and a close button, no minimise or maximise.
-    box.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                       Qt::WindowCloseButtonHint);
+    widgets::setTitleBarButtons(&box, widgets::TitleBarButtons::Close);
     box.setWindowTitle(caption);
     // Plain text always: a message may quote user data such as "<Income>".
     box.setTextFormat(Qt::PlainText);

@@ -114,6 +114,19 @@ TEST(QtDialogsMessageBox, ShowsCaptionPlainTextIconAndRussianButtons) {
     }
 }
 
+TEST(QtDialogsMessageBox, CannotBeMinimisedOrMaximised) {
+    std::vector<Qt::WindowStates> states;
+    showAndAnswer(MB_OK | MB_ICONHAND, [&](QMessageBox* box) {
+        for (Qt::WindowState state : {Qt::WindowMinimized, Qt::WindowMaximized}) {
+            box->setWindowState(state);
+            QCoreApplication::processEvents();
+            states.push_back(box->windowState());
+        }
+        click("OK")(box);
+    });
+    EXPECT_EQ(states, std::vector<Qt::WindowStates>(2, Qt::WindowNoState));
+}
+
 TEST(QtDialogsMessageBox, PlainTextIsNeverTakenForMarkup) {
     QMessageBox* shown = nullptr;
     Qt::TextFormat format = Qt::AutoText;

@@ -198,6 +198,24 @@ TEST_F(ProgramWindowsTest, TheHelpWindowIsAFixedCentredDialogWithOnlyACloseButto
     EXPECT_FALSE(help->isVisible());
 }
 
+TEST_F(ProgramWindowsTest, TheDialogsCannotBeMinimisedOrMaximised) {
+    for (QDialog* dialog :
+         {static_cast<QDialog*>(main->FormDateSelect), static_cast<QDialog*>(main->FormAbout),
+          static_cast<QDialog*>(main->FormHelp)}) {
+        dialog->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog));
+        // As a window manager that offers the buttons anyway would ask.
+        for (Qt::WindowState state : {Qt::WindowMinimized, Qt::WindowMaximized}) {
+            dialog->setWindowState(state);
+            QCoreApplication::processEvents();
+            EXPECT_EQ(dialog->windowState(), Qt::WindowNoState)
+                << dialog->objectName().toStdString();
+        }
+        EXPECT_TRUE(dialog->isVisible());
+        dialog->hide();
+    }
+}
+
 TEST_F(ProgramWindowsTest, TheProgressWindowKeepsItsCaption) {
     EXPECT_EQ(main->FormAnimateProgress->windowTitle(), QStringLiteral("Копирование файлов:"));
 }

@@ -1,7 +1,9 @@
 // Opt-in: opens the four exports of a day in LibreOffice (headless) and checks what a user
-// would see there. Runs only with PLATORIS_READER_TESTS=1 and soffice on the PATH; with
-// PLATORIS_READER_KEEP=<folder> the exports and conversions are left in that folder.
+// would see there. Runs only with PLATORIS_READER_TESTS=1 and soffice on the PATH (the page
+// picture of the rich text also needs pdftoppm); with PLATORIS_READER_KEEP=<folder> the exports
+// and conversions are left in that folder.
 #include <QDir>
+#include <QImage>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -28,6 +30,18 @@ QString convert(const QString& file, const QString& filter, const QString& exten
         QDir(outDir).filePath(QFileInfo(file).completeBaseName() + QLatin1Char('.') + extension));
     if (!out.open(QIODevice::ReadOnly)) return {};
     return QString::fromUtf8(out.readAll());
+}
+
+// The first page of a PDF as a picture at 72 pixels per inch, or a null image.
+QImage firstPage(const QString& pdf) {
+    const QString prefix = QFileInfo(pdf).absolutePath() + QStringLiteral("/page");
+    QProcess p;
+    p.start(QStandardPaths::findExecutable(QStringLiteral("pdftoppm")),
+            {QStringLiteral("-r"), QStringLiteral("72"), QStringLiteral("-f"), QStringLiteral("1"),
+             QStringLiteral("-l"), QStringLiteral("1"), QStringLiteral("-singlefile"),
+             QStringLiteral("-png"), pdf, prefix});
+    if (!p.waitForFinished(60000)) return {};
+    return QImage(prefix + QStringLiteral(".png")).convertToFormat(QImage::Format_RGB32);
 }
 
 }  // namespace
@@ -105,4 +119,45 @@ TEST_F(RealReader, WebPageGivesTheTableTexts) {
     ASSERT_FALSE(text.isEmpty());
     expectDay(text);
     EXPECT_TRUE(text.contains(QStringLiteral("\n1 333 338,82\n"))) << text.toStdString();
+}
+
+TEST_F(RealReader, RichTextShowsGreyTitlesWhiteRowsAndAYellowFooter) {
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty())
+        GTEST_SKIP() << "pdftoppm (poppler-utils) is not installed";
+    const QString pdfDir = out + QStringLiteral("/pdf");
+    convert(QDir(dir).filePath(QStringLiteral("day.rtf")), QStringLiteral("pdf"),
+            QStringLiteral("pdf"), pdfDir, profile.path());
+    const QImage page = firstPage(pdfDir + QStringLiteral("/day.pdf"));
+    ASSERT_FALSE(page.isNull());
+    auto near = [](QRgb p, int r, int g, int b) {
+        return std::abs(qRed(p) - r) <= 8 && std::abs(qGreen(p) - g) <= 8 &&
+               std::abs(qBlue(p) - b) <= 8;
+    };
+    // Per line of pixels: how much of it is button-face grey, yellow, white and black.
+    int black = 0, firstGrey = -1, lastGrey = -1, firstYellow = -1;
+    std::vector<int> white(static_cast<size_t>(page.height()));
+    for (int y = 0; y < page.height(); ++y) {
+        int grey = 0, yellow = 0;
+        for (int x = 0; x < page.width(); ++x) {
+            const QRgb p = page.pixel(x, y);
+            grey += near(p, 240, 240, 240);
+            yellow += near(p, 255, 255, 0);
+            white[static_cast<size_t>(y)] += near(p, 255, 255, 255);
+            black += qRed(p) < 64 && qGreen(p) < 64 && qBlue(p) < 64;
+        }
+        if (grey > page.width() / 3) {
+            if (firstGrey < 0) firstGrey = y;
+            lastGrey = y;
+        }
+        if (yellow > page.width() / 3 && firstYellow < 0) firstYellow = y;
+    }
+    // Borders and nothing more are black; the cells are not.
+    EXPECT_LT(black, page.width() * page.height() / 50);
+    ASSERT_GE(firstGrey, 0) << "no grey title row";
+    ASSERT_GT(firstYellow, lastGrey) << "no yellow footer below the titles";
+    // Between the titles and the footer the three records stand on white.
+    int whiteLines = 0;
+    for (int y = lastGrey + 1; y < firstYellow; ++y)
+        whiteLines += white[static_cast<size_t>(y)] > page.width() * 3 / 4;
+    EXPECT_GT(whiteLines, (firstYellow - lastGrey) / 2);
 }

@@ -14,7 +14,7 @@ QString rowDefinition(int shade) {
     for (int edge : kEdges)
         s += QStringLiteral(
                  "\\clbrdrl\\brdrs\\brdrcf0\n\\clbrdrt\\brdrs\\brdrcf0\n\\clbrdrb\\brdrs\\brdrcf0\n"
-                 "\\clbrdrr\\brdrs\\brdrcf0\n\\clshdng10000\\clcfpat%1\\cellx%2\n")
+                 "\\clbrdrr\\brdrs\\brdrcf0\n\\clcbpat%1\\cellx%2\n")
                  .arg(shade)
                  .arg(edge);
     return s + QStringLiteral("{\\trrh0\n");
@@ -106,7 +106,7 @@ TEST_F(RtfExport, ColourTableKeepsOrderOfFirstUseAndSharesEqualColours) {
         std::string::npos);
     // Data cells: font colour navy (2), background the window's own entry (3).
     EXPECT_NE(doc.find("\\fs20\\b\\f1\\cf2\\cb3 "), std::string::npos);
-    EXPECT_NE(doc.find("\\clcfpat0\\cellx2475"), std::string::npos);
+    EXPECT_NE(doc.find("\\clcbpat0\\cellx2475"), std::string::npos);
 }
 
 TEST_F(RtfExport, FontTableNamesTitleFontFirstThenDataFont) {
@@ -185,19 +185,18 @@ TEST(RtfWriterRules, MultiLevelTitleBordersOpenInsideSpannedCells) {
     // the leaves have all borders, in the titles' button face (2).
     const QString level1 =
         QStringLiteral("\\trowd\\trgaph40\r\n") + L + T + R +
-        QStringLiteral("\\clshdng10000\\clcfpat3\\cellx1440\r\n") + L + T + B +
-        QStringLiteral("\\clshdng10000\\clcfpat3\\cellx2880\r\n") + T + B + R +
-        QStringLiteral("\\clshdng10000\\clcfpat3\\cellx4320\r\n{\\trrh0\r\n") +
+        QStringLiteral("\\clcbpat3\\cellx1440\r\n") + L + T + B +
+        QStringLiteral("\\clcbpat3\\cellx2880\r\n") + T + B + R +
+        QStringLiteral("\\clcbpat3\\cellx4320\r\n{\\trrh0\r\n") +
         QStringLiteral(
             "\\pard\\intbl{\\qc\\sb55\\sa55\\fs16\\f0\\cf0\\cb3 Кому\\cell}\r\n"
             "\\pard\\intbl{\\qc\\sb55\\sa55\\fs16\\f0\\cf0\\cb3 Оплата\\cell}\r\n"
             "\\pard\\intbl{\\qc\\fs16\\f0\\cf0\\cb3 \\cell}\r\n"
             "\\pard\\intbl\\row}\r\n");
     const QString level0 = QStringLiteral("\\trowd\\trgaph40\r\n") + L + B + R +
-                           QStringLiteral("\\clshdng10000\\clcfpat2\\cellx1440\r\n") + L + T + B +
-                           R + QStringLiteral("\\clshdng10000\\clcfpat2\\cellx2880\r\n") + L + T +
-                           B + R +
-                           QStringLiteral("\\clshdng10000\\clcfpat2\\cellx4320\r\n{\\trrh0\r\n") +
+                           QStringLiteral("\\clcbpat2\\cellx1440\r\n") + L + T + B + R +
+                           QStringLiteral("\\clcbpat2\\cellx2880\r\n") + L + T + B + R +
+                           QStringLiteral("\\clcbpat2\\cellx4320\r\n{\\trrh0\r\n") +
                            QStringLiteral(
                                "\\pard\\intbl{\\qc\\fs16\\f0\\cf0\\cb2 \\cell}\r\n"
                                "\\pard\\intbl{\\qc\\sb55\\sa55\\fs16\\f0\\cf0\\cb2 Сумма\\cell}\r\n"

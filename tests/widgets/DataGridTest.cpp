@@ -1,7 +1,10 @@
 #include <QAbstractItemView>
 #include <QListView>
+#include <QMenu>
+#include <QMenuBar>
 #include <QScrollBar>
 
+#include "ErrorBoundary.h"
 #include "GridTestSupport.h"
 #include "Money.h"
 #include "PickListEdit.h"
@@ -224,9 +227,8 @@ TEST_F(DataGridTest, TheCodeListOpensWhenTypingIs700WideAndPickingStores19Charac
     showGrid(1);
     goTo(0, CODE);
     typeText(QStringLiteral("2"));
-    auto* editor = qobject_cast<widgets::PickListEdit*>(grid->cellEditor());
+    auto* editor = droppedEditor();
     ASSERT_NE(editor, nullptr);
-    ASSERT_TRUE(editor->isDroppedDown());
     QListView* list = editor->listView();
     EXPECT_GE(list->width(), 700);
     // Only the codes that begin with what was typed, and the list does not cover the cell.
@@ -240,10 +242,8 @@ TEST_F(DataGridTest, TheCodeListOpensWhenTypingIs700WideAndPickingStores19Charac
     typeText(QStringLiteral("15002"));
     ASSERT_EQ(list->model()->rowCount(), 1);
     down();
-    enter();  // takes the entry and closes the list
-    EXPECT_FALSE(editor->isDroppedDown());
-    EXPECT_EQ(editor->value(), QStringLiteral("215.002.000.000.000"));
-    enter();
+    enter();  // takes the entry, closes the list and moves on
+    EXPECT_EQ(grid->cellEditor(), nullptr);
     EXPECT_EQ(view->fieldByName(QStringLiteral("PAY_KIND_N")).asString(),
               QStringLiteral("215.002.000.000.000"));
     EXPECT_EQ(view->fieldByName(QStringLiteral("PAY_KIND_N")).asString().size(), 19);
@@ -254,9 +254,8 @@ TEST_F(DataGridTest, TheWholeCodeListOpensWithAltDownAndTabTakesTheEntryAndMoves
     showGrid(1);
     goTo(0, CODE);
     pressKey(Qt::Key_Down, Qt::AltModifier);  // on the cell: it opens with its list
-    auto* editor = qobject_cast<widgets::PickListEdit*>(grid->cellEditor());
+    auto* editor = droppedEditor();
     ASSERT_NE(editor, nullptr);
-    ASSERT_TRUE(editor->isDroppedDown());
     EXPECT_EQ(editor->listView()->model()->rowCount(), codes.size());
     // The entry of the current value is chosen.
     EXPECT_EQ(editor->listView()->currentIndex().row(), 1);
@@ -270,15 +269,33 @@ TEST_F(DataGridTest, TheWholeCodeListOpensWithAltDownAndTabTakesTheEntryAndMoves
     // F4 does the same; on a cell without a list it does nothing, and the cursor stays.
     goTo(0, BANK);
     pressKey(Qt::Key_F4);
-    auto* bankEditor = qobject_cast<widgets::PickListEdit*>(grid->cellEditor());
-    ASSERT_NE(bankEditor, nullptr);
-    EXPECT_TRUE(bankEditor->isDroppedDown());
+    EXPECT_NE(droppedEditor(), nullptr);
     escape();
     escape();
     goTo(0, SUM);
     pressKey(Qt::Key_Down, Qt::AltModifier);
     EXPECT_EQ(grid->cellEditor(), nullptr);
     EXPECT_EQ(current().row(), 0);
+    EXPECT_TRUE(dialogs.boxes.empty());
+}
+
+TEST_F(DataGridTest, OneEnterInAnOpenListTakesTheEntryOrTheTypedTextAndMovesOn) {
+    showGrid(1);
+    goTo(0, BANK);
+    typeText(QStringLiteral("ВТБ"));
+    ASSERT_NE(droppedEditor(), nullptr);
+    down();   // the entry is highlighted
+    enter();  // taken; past the last cell the record is stored and a new row begins
+    EXPECT_EQ(grid->cellEditor(), nullptr);
+    EXPECT_EQ(stored("BANK"), QStringList{banks[1]});
+    EXPECT_EQ(current().row(), 1);
+    // Nothing highlighted: what was typed is taken, with the same one press.
+    goTo(0, BANK);
+    typeText(QStringLiteral("Банк"));
+    ASSERT_NE(grid->cellEditor(), nullptr);
+    enter();
+    EXPECT_EQ(grid->cellEditor(), nullptr);
+    EXPECT_EQ(stored("BANK"), QStringList{QStringLiteral("Банк")});
     EXPECT_TRUE(dialogs.boxes.empty());
 }
 
@@ -436,9 +453,8 @@ TEST_F(DataGridTest, AListIsWideEnoughForItsEntriesInANarrowColumn) {
     showGrid(1);
     goTo(0, BANK);
     typeText(QStringLiteral("Банк"));
-    auto* editor = qobject_cast<widgets::PickListEdit*>(grid->cellEditor());
+    auto* editor = droppedEditor();
     ASSERT_NE(editor, nullptr);
-    ASSERT_TRUE(editor->isDroppedDown());
     EXPECT_GT(editor->listView()->width(), table()->columnWidth(BANK));
     EXPECT_GE(editor->listView()->viewport()->width(),
               QFontMetrics(editor->listView()->font()).horizontalAdvance(banks[1]));
@@ -495,6 +511,106 @@ TEST_F(DataGridTest, LeavingTheGridForAnotherControlIsAnExitButADialogIsNot) {
     // The editor gave its text to the record on the way out; the record is still pending.
     EXPECT_EQ(view->state(), Dataset::State::Edit);
     EXPECT_EQ(view->fieldByName(QStringLiteral("KOMU")).asString(), QStringLiteral("Текст"));
+}
+
+TEST_F(DataGridTest, AMenuOpenedAndClosedIsNoExitButLeavingFromItForAnotherControlIs) {
+    showGrid(2);
+    auto* bar = new QMenuBar(window.get());
+    window->layout()->setMenuBar(bar);
+    QMenu* menu = bar->addMenu(QStringLiteral("&Реестр"));
+    menu->addAction(QStringLiteral("Сохранить"));
+    bar->show();
+    int exits = 0;
+    QObject::connect(grid, &DataGrid::exited, [&] { ++exits; });
+    // Opened with the mouse and closed with Esc: the menu bar holds the focus until a second Esc.
+    auto openAndCloseMenu = [&] {
+        QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier,
+                          bar->actionGeometry(menu->menuAction()).center());
+        ASSERT_EQ(QApplication::activePopupWidget(), menu);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
+        escape();
+        ASSERT_EQ(QApplication::focusWidget(), bar);
+    };
+    goTo(1, KOMU);
+    down();  // a new row, nothing typed yet
+    openAndCloseMenu();
+    escape();
+    EXPECT_EQ(view->state(), Dataset::State::Insert);
+    EXPECT_EQ(current().row(), 2);
+    EXPECT_EQ(current().column(), KOMU);
+    typeText(QStringLiteral("Нов"));
+    openAndCloseMenu();
+    escape();
+    typeText(QStringLiteral("ый"));  // goes on into the same cell
+    EXPECT_EQ(editorText(), QStringLiteral("Новый"));
+    // Alt while the code list is dropped down: the menu bar takes the keyboard, Esc gives it back.
+    enter();
+    typeText(QStringLiteral("2"));
+    ASSERT_NE(QApplication::activePopupWidget(), nullptr);
+    QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Alt, Qt::AltModifier);
+    ASSERT_EQ(QApplication::focusWidget(), bar);
+    QTest::keyClick(bar, Qt::Key_Escape);
+    typeText(QStringLiteral("15"));
+    escape();  // closes the list
+    EXPECT_EQ(editorText(), QStringLiteral("215.___.___.___.___ "));
+    enter();
+    EXPECT_EQ(current().column(), SUM);
+    EXPECT_EQ(exits, 0);
+    EXPECT_EQ(stored("KOMU"),
+              QStringList({QStringLiteral("Поставщик 1"), QStringLiteral("Поставщик 2")}));
+    // From the menu bar into another control: the grid is left, what was typed goes along.
+    typeText(QStringLiteral("75"));
+    openAndCloseMenu();
+    QTest::mouseClick(elsewhere, Qt::LeftButton);
+    EXPECT_EQ(QApplication::focusWidget(), elsewhere);
+    EXPECT_EQ(exits, 1);
+    EXPECT_EQ(view->state(), Dataset::State::Insert);
+    EXPECT_EQ(view->fieldByName(QStringLiteral("KOMU")).asString(), QStringLiteral("Новый"));
+    EXPECT_EQ(view->fieldByName(QStringLiteral("PAY_SUM")).asString(), QStringLiteral("75"));
+}
+
+TEST_F(DataGridTest, FocusMovedAwayWhileARefusalIsShownStoresNothingAgain) {
+    showGrid(1);
+    // As in the day window, leaving the grid stores what is pending.
+    QObject::connect(grid, &DataGrid::exited,
+                     [&] { store::runGuarded(&dialogs, [&] { view->checkBrowseMode(); }); });
+    // The box takes the focus away, here to another control, and gives it back when closed.
+    dialogs.whileBoxOpen = [&](const store::test::ScriptedDialogs::Box&) {
+        if (dialogs.boxes.size() > 3) return;  // a test that fails still ends
+        elsewhere->setFocus(Qt::OtherFocusReason);
+        grid->setFocus(Qt::ActiveWindowFocusReason);
+    };
+    goTo(0, KOMU);
+    down();
+    goTo(1, SUM);
+    typeText(QStringLiteral("500"));
+    enter();
+    enter();  // past the last cell of a record without a recipient: refused
+    EXPECT_EQ(dialogs.boxes.size(), 1u);
+    EXPECT_EQ(view->state(), Dataset::State::Insert);
+    EXPECT_EQ(current().row(), 1);
+    EXPECT_EQ(QApplication::focusWidget(), table());
+}
+
+TEST_F(DataGridTest, AClickBelowTheLastRowStartsANewRecordInsteadOfTypingOverTheLast) {
+    showGrid(2);
+    goTo(1, KOMU);
+    down();
+    elsewhere->setFocus();  // the untouched new row is dropped: the last record is current again
+    QCoreApplication::processEvents();
+    ASSERT_EQ(current().row(), 1);
+    const QRect last = table()->visualRect(table()->model()->index(1, SUM));
+    QTest::mouseClick(table()->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      QPoint(last.center().x(), last.bottom() + 2 * last.height()));
+    EXPECT_EQ(QApplication::focusWidget(), table());
+    EXPECT_EQ(current().row(), 2);
+    EXPECT_EQ(current().column(), KOMU);  // a new record begins at its first cell
+    typeText(QStringLiteral("Новый"));
+    down();
+    EXPECT_TRUE(dialogs.boxes.empty());
+    EXPECT_EQ(stored("KOMU"),
+              QStringList({QStringLiteral("Поставщик 1"), QStringLiteral("Поставщик 2"),
+                           QStringLiteral("Новый")}));
 }
 
 TEST_F(DataGridTest, TitlesWrapOverSeveralLinesAndTheHeaderGrowsForThem) {

@@ -168,6 +168,11 @@ protected:
             values << all.fieldByName(QString::fromLatin1(field)).asString();
         return values;
     }
+    // The open cell editor while its drop-down list is open, else null.
+    widgets::PickListEdit* droppedEditor() const {
+        auto* editor = qobject_cast<widgets::PickListEdit*>(grid->cellEditor());
+        return editor && editor->isDroppedDown() ? editor : nullptr;
+    }
     QString editorText() const {
         auto* editor = qobject_cast<QLineEdit*>(grid->cellEditor());
         return editor ? editor->displayText() : QString();

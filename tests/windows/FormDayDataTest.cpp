@@ -71,7 +71,8 @@ protected:
     }
     // Types a payment into the current row of a grid, cell by cell, as a clerk does: recipient,
     // code (the drop-down list opens on the first digit), purpose, sum (empty: skipped), and the
-    // bank chosen from its list after typing part of its name. The bank's editor stays open.
+    // bank highlighted in its list after typing part of its name. The list stays open: the next
+    // Enter takes the bank and moves on.
     void typePayment(const QString& komu, const QString& code, const QString& subject,
                      const QString& sum, const QString& bank) {
         typeText(komu);
@@ -83,8 +84,7 @@ protected:
         if (!sum.isEmpty()) typeText(sum);
         enter();
         typeText(bank.left(5));
-        down();   // the first bank the list offers for it
-        enter();  // taken; the list closes
+        down();  // the first bank the list offers for it
     }
     QString startMoneyStored(const QString& bank) {
         engine::Dataset all;
@@ -289,7 +289,7 @@ TEST_F(FormDayDataTest, ARecordTypedWithAnIncomeCodeMovesToTheIncomePage) {
     focusGrid(form->DataGrid1);
     typePayment(QStringLiteral("АО «Покупатель»"), code, QStringLiteral("Оплата продукции"),
                 QStringLiteral("25000"), core.pickLists.expenseGrid.banks.value(0));
-    down();
+    enter();
     EXPECT_TRUE(dialogs.boxes.empty());
     EXPECT_EQ(stored("PAY_KIND_N"), QStringList{code});
     EXPECT_EQ(core.views.TableDataSourceDayData.recordCount(), 0);
@@ -362,6 +362,25 @@ TEST_F(FormDayDataTest, ClickingIntoTheBalancesStoresThemButLeavesAnExpenseRowPe
     EXPECT_EQ(core.views.TableDataSourceDayData.fieldByName("KOMU").asString(),
               QStringLiteral("Не дописан"));
     EXPECT_TRUE(stored("KOMU").isEmpty());
+}
+
+TEST_F(FormDayDataTest, EnterInTheLastOpeningBalanceStoresItAndTheTotalsFollowAtOnce) {
+    openAndShow();
+    QTableView* balances = table(form->DataGrid2);
+    const int last = balances->model()->rowCount() - 1;
+    const QString bank = balances->model()->index(last, 0).data().toString();
+    clickCell(form->DataGrid2, last, 1);
+    typeText(QStringLiteral("500"));
+    enter();  // no cell and no row left to go to
+    EXPECT_EQ(core.views.TableStartMoney.state(), engine::Dataset::State::Browse);
+    EXPECT_EQ(startMoneyStored(bank), QStringLiteral("500"));
+    EXPECT_EQ(form->DataGrid2->footerText(1),
+              gridmodel::formatWithPattern(500, QString::fromLatin1(store::kMoneyDisplayFormat),
+                                           gridmodel::decimalSeparator()));
+    EXPECT_EQ(form->LabelDayOstatok->text(), balance(500));
+    EXPECT_EQ(QApplication::focusWidget(), balances);
+    EXPECT_EQ(current(form->DataGrid2).row(), last);
+    EXPECT_TRUE(dialogs.boxes.empty());
 }
 
 TEST_F(FormDayDataTest, EnterInTheExpectedIncomeBoxUpdatesTheBalanceAtOnce) {
