@@ -50,6 +50,14 @@ public:
     virtual std::optional<QString> saveFileName(const SaveFileRequest& /*request*/) {
         return std::nullopt;
     }
+
+    // The modal folder choice, starting at startFolder: the full path of the chosen folder, or
+    // nothing when cancelled. The user may also type the name of a folder that does not exist
+    // yet; that name is returned as it is, and creating it is the caller's business. An
+    // implementation that cannot ask for folders answers as if cancelled.
+    virtual std::optional<QString> chooseFolder(const QString& /*startFolder*/) {
+        return std::nullopt;
+    }
 };
 
 }  // namespace store

@@ -91,6 +91,27 @@ void syncFolderOf(const QString& path) {
     if (rc != 0 && error != EINVAL && error != EROFS) fail(QFileInfo(path).absolutePath(), error);
 }
 
+void syncFile(const QString& path) {
+    if (!syncing) return;
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) fail(path, errno);
+    beforeWrite();
+    int rc;
+    do {
+        rc = ::fsync(fd);
+    } while (rc != 0 && errno == EINTR);
+    const int error = errno;
+    ::close(fd);
+    if (rc != 0) fail(path, error);
+}
+
+void renameOver(const QString& from, const QString& to) {
+    beforeWrite();
+    if (::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0)
+        fail(to, errno);
+    syncFolderOf(to);
+}
+
 Replacement::Replacement(const QString& path, mode_t mode) : path_(path) {
     const QFileInfo info(path);
     QByteArray name = QFile::encodeName(info.dir().filePath(QStringLiteral(".") + info.fileName() +
