@@ -42,7 +42,7 @@ ProgramWindows createWindows(store::Dialogs& dialogs, const QString& programDir)
     TFormMain& main = *windows.FormMain;
     windows.creationOrder.push_back(&main);
 
-    main.FormSprav = new windows::TFormSprav;
+    main.FormSprav = new windows::TFormSprav(main.core());
     main.addChildWindow(main.FormSprav);
     windows.creationOrder.push_back(main.FormSprav);
 
