@@ -12,6 +12,7 @@
 #include "FormDateSelect.h"
 #include "FormDayData.h"
 #include "FormHelp.h"
+#include "CopyFromDay.h"
 #include "DayDispatch.h"
 #include "DayGridModels.h"
 #include "RegisterCore.h"
@@ -63,11 +64,12 @@ ProgramWindows createWindows(store::Dialogs& dialogs, const QString& programDir)
         output::ActionSaveAsExecute(reg::expenseGridModel(main.core().views), dialogs);
     };
     main.sendHandler = [&main] { dispatch::DayDispatch(main.core()).ActionSendExecute(); };
+    main.copyFromHandler = [&main] { reg::CopyFromDay(main.core()).ActionCopyFromExecute(); };
 
     main.FormAbout = new windows::TFormAbout(&main);
     windows.creationOrder.push_back(main.FormAbout);
 
-    main.FormHelp = new windows::TFormHelp(&main);
+    main.FormHelp = new windows::TFormHelp(main.core().ProgDir, &main);
     windows.creationOrder.push_back(main.FormHelp);
 
     main.showMaximized();
