@@ -2,6 +2,8 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <algorithm>
+#include <vector>
 
 #include "RegisterCore.h"
 
@@ -54,11 +56,11 @@ void ReferenceDirectories::ButDirSelectClick(const QString& startFolder) {
     const QString folder = storedFolder(*chosen);
     if (!QFileInfo(folder).isDir()) {
         const QString shown = QDir::toNativeSeparators(folder);
-        if (core_.dialogs().messageBox(QStringLiteral("Папка \"") + shown + QStringLiteral("\" не существует.\n\rСоздать её?"),
+        if (core_.dialogs().messageBox(QStringLiteral("Каталог \"") + shown + QStringLiteral("\" не существует.\n\rСоздать его?"),
                                        QStringLiteral("Внимание"), store::MB_YESNO | store::MB_ICONQUESTION) != store::IDYES)
             return;
         if (!QDir().mkpath(folder)) {
-            core_.dialogs().messageBox(QStringLiteral("Не удается создать папку \"") + shown + QStringLiteral("\"."),
+            core_.dialogs().messageBox(QStringLiteral("Не удается создать каталог \"") + shown + QStringLiteral("\"."),
                                        QStringLiteral("Ошибка"), store::MB_ICONHAND);
             return;
         }
@@ -90,14 +92,21 @@ void ReferenceDirectories::ButBankListSyncClick() {
                                                   "на начало дня в окне текущих данных.\n\rПродолжить?"),
                                    QStringLiteral("Внимание"), store::MB_YESNO | store::MB_ICONEXCLAMATION) != store::IDYES)
         return;
-    engine::Dataset& banks = core_.views.TableBankNames;
+    store::DataViews& v = core_.views;
+    engine::Dataset& banks = v.TableBankNames;
     // Stores a pending change of an in-use mark; an empty list gets no empty row from it.
     if (banks.isEditing() || !banks.isEmpty()) {
         banks.edit();
         banks.post();
     }
+    // The lists walked through below stay on the records the user left them on.
+    std::vector<std::pair<engine::Dataset*, int>> positions;
+    for (engine::Dataset* list : {&banks, &v.TableReciverNames, &v.TablePayKind, static_cast<engine::Dataset*>(&v.TableKindList)})
+        if (list->isOpen()) positions.emplace_back(list, list->recNo());
     core_.balances.RebuildStartMoney();
     core_.pickLists.FillPickLists();
+    for (auto [list, recNo] : positions)
+        if (recNo > 0 && list->recordCount() > 0) list->setRecNo(std::min(recNo, list->recordCount()));
     core_.dialogs().messageBox(QStringLiteral("Список синхронизирован."), QStringLiteral("Результат"),
                                store::MB_ICONINFORMATION);
 }

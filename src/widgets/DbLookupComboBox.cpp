@@ -1,5 +1,6 @@
 #include "DbLookupComboBox.h"
 
+#include <QFocusEvent>
 #include <QSignalBlocker>
 
 #include "ErrorBoundary.h"
@@ -76,8 +77,13 @@ void DbLookupComboBox::reload() {
         values = listValues();
         value = storedValue();
     });
-    clear();
-    addItems(values);
+    // Unchanged entries stay as they are: the list may be in the middle of a pick.
+    QStringList shown;
+    for (int i = 0; i < count(); ++i) shown << itemText(i);
+    if (shown != values) {
+        clear();
+        addItems(values);
+    }
     const int index = values.indexOf(value);
     setCurrentIndex(index);
     // A stored value the list does not hold is still shown.
@@ -90,7 +96,8 @@ void DbLookupComboBox::showPopup() {
 }
 
 void DbLookupComboBox::focusInEvent(QFocusEvent* event) {
-    reload();
+    // Back from its own list or from another window nothing has changed that matters here.
+    if (event->reason() != Qt::PopupFocusReason && event->reason() != Qt::ActiveWindowFocusReason) reload();
     QComboBox::focusInEvent(event);
 }
 

@@ -55,7 +55,8 @@ TFormHelp::TFormHelp(const QString& programDir, QWidget* parent)
     WebBrowser1 = new QTextBrowser(this);
     WebBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
     WebBrowser1->setOpenExternalLinks(true);
-    WebBrowser1->setFont(QFont());
+    // The pages are drawn in plain text of their own, not in the window's bold navy.
+    WebBrowser1->setFont(widgets::sansSerifFont(13, false));
     QPalette text = WebBrowser1->palette();
     text.setColor(QPalette::Text, Qt::black);
     WebBrowser1->setPalette(text);

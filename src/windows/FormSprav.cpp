@@ -118,7 +118,12 @@ TFormSprav::TFormSprav(reg::RegisterCore& core, QWidget* parent) : widgets::Fixe
         if (shownPage_ == 0 && page != 0) TabSheet1Hide();
         shownPage_ = page;
     });
-    hooks_ += core_.dayOpened.add([this](reg::RegisterCore&) { BuildKindListText(); });
+    hooks_ += core_.dayOpened.add([this](reg::RegisterCore& c) {
+        // Filling the pick lists has walked the lists to their ends: they are shown from the top.
+        for (engine::Dataset* list : {&c.views.TableBankNames, &c.views.TableReciverNames, &c.views.TablePayKind})
+            if (list->isOpen()) list->first();
+        BuildKindListText();
+    });
 }
 
 TFormSprav::~TFormSprav() = default;

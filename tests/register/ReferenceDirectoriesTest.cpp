@@ -111,7 +111,7 @@ TEST_F(ReferenceDirectoriesTest, TheFolderChooserStoresOnlyAChosenFolderAndResto
     EXPECT_TRUE(QFileInfo(created).isDir());
     EXPECT_EQ(constant("RodazPath"), created);
     ASSERT_EQ(dialogs.boxes.size(), 2u);
-    EXPECT_EQ(dialogs.boxes[1].text, "Папка \"" + created + "\" не существует.\n\rСоздать её?");
+    EXPECT_EQ(dialogs.boxes[1].text, "Каталог \"" + created + "\" не существует.\n\rСоздать его?");
     EXPECT_EQ(dialogs.boxes[1].style, store::MB_YESNO | store::MB_ICONQUESTION);
 }
 
@@ -163,6 +163,7 @@ TEST_F(ReferenceDirectoriesTest, BankSynchronisationRebuildsTheCurrentDayOnlyAft
 
     // The mark is taken off in the grid, the list not yet synchronised.
     ASSERT_TRUE(v.TableBankNames.locate("ListVal", firstBank));
+    const int bankRow = v.TableBankNames.recNo();
     v.TableBankNames.edit();
     v.TableBankNames.fieldByName("Used").setAsBoolean(false);
 
@@ -185,6 +186,7 @@ TEST_F(ReferenceDirectoriesTest, BankSynchronisationRebuildsTheCurrentDayOnlyAft
     EXPECT_EQ(dialogs.boxes[2].caption, "Результат");
     EXPECT_EQ(dialogs.boxes[2].style, 64);
     EXPECT_FALSE(v.TableBankNames.isEditing());
+    EXPECT_EQ(v.TableBankNames.recNo(), bankRow);
     QStringList rows;
     for (v.TableStartMoney.first(); !v.TableStartMoney.eof(); v.TableStartMoney.next()) {
         rows << v.TableStartMoney.fieldByName("BANK_NAME").asString();

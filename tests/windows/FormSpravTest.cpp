@@ -1,3 +1,4 @@
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QPushButton>
@@ -92,10 +93,17 @@ TEST_F(FormSpravTest, TheRequisitesPageStoresThePlantAndTheTypedSendFolder) {
     // The plant list offers the plants in prefix order and stores the pick with its prefix.
     widgets::DbLookupComboBox* plants = form->DBLookupComboBox1;
     EXPECT_EQ(plants->currentText(), constant("PlantName"));
+    plants->setFocus();
+    plants->showPopup();
+    QAbstractItemView* list = plants->view();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(list->window()));
     const int index = plants->findText("АО «Уральский трансформаторный завод»");
     ASSERT_GE(index, 0);
-    plants->setCurrentIndex(index);
-    emit plants->activated(index);
+    const QRect item = list->visualRect(list->model()->index(index, 0));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, item.center());
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(list->window()->isVisible());
+    EXPECT_EQ(plants->currentText(), "АО «Уральский трансформаторный завод»");
     EXPECT_EQ(constant("PlantName"), "АО «Уральский трансформаторный завод»");
     EXPECT_EQ(constant("SendPrefix"), "UT");
 
@@ -119,6 +127,10 @@ TEST_F(FormSpravTest, TheCatalogueTextIsRebuiltAtEveryDayOpeningAndNeverStored) 
     EXPECT_TRUE(text.startsWith("\t1.0.0.0.0\tПоступления\n\t\t1.1.0.0.0\tВыручка от реализации продукции\n"))
         << text.left(120).toStdString();
     EXPECT_EQ(text.count('\n') + 1, core.views.TableKindList.recordCount());
+    // Every list of the window is shown from its top.
+    for (const engine::Dataset* list : {&core.views.TableBankNames, &core.views.TableReciverNames,
+                                        &core.views.TablePayKind, static_cast<engine::Dataset*>(&core.views.TableKindList)})
+        EXPECT_EQ(list->recNo(), 1) << list->name().toStdString();
 
     form->RichEdit1->append("Пометка для печати");
     openDay(QDate(2008, 10, 14));
