@@ -1,14 +1,10 @@
-#include <signal.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <functional>
 
+#include "ChildProcess.h"
 #include "CopyFromDay.h"
 #include "RegisterFixture.h"
 #include "engine/DbfTable.h"
@@ -18,31 +14,7 @@ using namespace registertest;
 
 namespace {
 
-// Runs fn in a child process whose files may not grow beyond fileSizeLimit bytes (0: no
-// limit); its result is the child's exit code.
-int inChild(const std::function<int()>& fn, long fileSizeLimit = 0) {
-    std::fflush(nullptr);
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        if (fileSizeLimit > 0) {
-            ::signal(SIGXFSZ, SIG_IGN);
-            struct rlimit r {};
-            ::getrlimit(RLIMIT_FSIZE, &r);
-            r.rlim_cur = static_cast<rlim_t>(fileSizeLimit);
-            ::setrlimit(RLIMIT_FSIZE, &r);
-        }
-        int rc = 98;
-        try {
-            rc = fn();
-        } catch (...) {
-            rc = 99;
-        }
-        ::_exit(rc);
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
+using testing_support::withFileSizeLimit;
 
 class CopyFromDayTest : public RegisterFixture {
 protected:
@@ -166,15 +138,13 @@ TEST_F(CopyFromDayTest, AFailedCopyLeavesTheDayAsItWas) {
     const QStringList before = dayFiles(day);
 
     // A disk that takes no more: the copy of the first file fails.
-    const int rc = inChild(
-        [&] {
-            copyFrom(source);
-            return dialogs.boxes.size() == 1 && dialogs.boxes[0].text == "Не удается скопировать файл." &&
-                           core.views.TableDataSourceDayData.isOpen()
-                       ? 0
-                       : 1;
-        },
-        1000);
+    const int rc = withFileSizeLimit(1000, [&] {
+        copyFrom(source);
+        return dialogs.boxes.size() == 1 && dialogs.boxes[0].text == "Не удается скопировать файл." &&
+                       core.views.TableDataSourceDayData.isOpen()
+                   ? 0
+                   : 1;
+    });
     EXPECT_EQ(rc, 0);
     EXPECT_EQ(dayFiles(day), before);
     EXPECT_FALSE(leftovers());
@@ -216,7 +186,7 @@ TEST_F(CopyFromDayTest, AKillAtAnyWriteLeavesTheOldDayOrTheWholeCopyAfterTheNext
             ASSERT_TRUE(QFile::copy(saved.filePath(f), core.DayDir + "/" + f));
         }
         openDay();
-        const int rc = inChild([&] {
+        const int rc = withFileSizeLimit(0, [&] {
             writesLeft = kill;
             engine::fileio::setWriteHook(&dieAtWrite);
             copyFrom(source);
