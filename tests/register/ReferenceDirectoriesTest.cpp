@@ -2,7 +2,6 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <array>
-#include <map>
 
 #include "KindListText.h"
 #include "ReferenceDirectories.h"
@@ -36,15 +35,14 @@ protected:
         engine::Dataset& others = core.views.TableConstEdit;
         return others.locate("ConstName", "SendPrefix") ? others.fieldByName("ConstVal").asString() : QString("<none>");
     }
-    int posts(engine::Dataset& view) {
-        return postCount_[&view];
-    }
-    void countPosts(engine::Dataset& view) {
-        hooks_ += view.afterPost.add([this](engine::Dataset& d) { ++postCount_[&d]; });
+    // Counts the posts of a view from now on.
+    int* countPosts(engine::Dataset& view) {
+        hooks_ += view.afterPost.add([this](engine::Dataset&) { ++posts_; });
+        return &posts_;
     }
 
 private:
-    std::map<engine::Dataset*, int> postCount_;
+    int posts_ = 0;
     engine::Connections hooks_;
 };
 
@@ -81,12 +79,12 @@ TEST_F(ReferenceDirectoriesTest, TheFolderChooserStoresOnlyAChosenFolderAndResto
     dialogs.whileFolderDialogOpen = [&](const QString&) { QDir::setCurrent(elsewhere.path()); };
 
     // Cancel: nothing written.
-    countPosts(core.views.TableConst);
+    const int* posts = countPosts(core.views.TableConst);
     directories.ButDirSelectClick(QStringLiteral("/start/here"));
     EXPECT_EQ(dialogs.folderStarts, std::vector<QString>{"/start/here"});
     EXPECT_EQ(QDir::currentPath(), QDir(core.ProgDir).canonicalPath());
     EXPECT_EQ(constant("RodazPath"), QString());
-    EXPECT_EQ(posts(core.views.TableConst), 0);
+    EXPECT_EQ(*posts, 0);
 
     // OK on an existing folder: stored without a closing separator, and shown.
     QDir::setCurrent(core.ProgDir);
@@ -118,17 +116,17 @@ TEST_F(ReferenceDirectoriesTest, TheFolderChooserStoresOnlyAChosenFolderAndResto
 TEST_F(ReferenceDirectoriesTest, EnterInTheSendFolderEditStoresOnlyWhatWasTyped) {
     openDay();
     engine::Dataset& row = core.views.TableRodazPath;
-    countPosts(row);
+    const int* posts = countPosts(row);
     directories.DBEdit1KeyDown(reg::ReferenceDirectories::kEnterKey);
     directories.TabSheet1Hide();
-    EXPECT_EQ(posts(row), 0);
+    EXPECT_EQ(*posts, 0);
 
     row.edit();
     row.fieldByName("ConstVal").setAsString("/srv/send");
     directories.DBEdit1KeyDown('A');
     EXPECT_TRUE(row.isEditing());
     directories.DBEdit1KeyDown(reg::ReferenceDirectories::kEnterKey);
-    EXPECT_EQ(posts(row), 1);
+    EXPECT_EQ(*posts, 1);
     EXPECT_EQ(constant("RodazPath"), "/srv/send");
 }
 
