@@ -67,15 +67,19 @@ void CopyFromDay::ActionCopyFromExecute() {
     // Without an open day there is nothing to copy into: the copy would land in a day whose
     // other tables are closed.
     if (!c.views.TableDataSourceDayData.isOpen()) {
-        c.dialogs().messageBox(QStringLiteral("Текущий день не выбран.\n\rВыберите текущую дату и повторите копирование."),
-                               QStringLiteral("Внимание"), store::MB_OK | store::MB_ICONEXCLAMATION);
+        c.dialogs().messageBox(
+            QStringLiteral(
+                "Текущий день не выбран.\n\rВыберите текущую дату и повторите копирование."),
+            QStringLiteral("Внимание"), store::MB_OK | store::MB_ICONEXCLAMATION);
         return;
     }
 
-    const std::optional<QDate> chosen = c.dialogs().chooseDate(QStringLiteral("Выберите день-источник"));
+    const std::optional<QDate> chosen =
+        c.dialogs().chooseDate(QStringLiteral("Выберите день-источник"));
     if (!chosen) return;
     if (*chosen == c.CurrentDate) {
-        error(QStringLiteral("День-источник соответствует текущему дню.\n\rКопирование не имеет смысла."));
+        error(QStringLiteral(
+            "День-источник соответствует текущему дню.\n\rКопирование не имеет смысла."));
         return;
     }
     const QString source = c.DayFolderOf(*chosen);
@@ -120,8 +124,8 @@ void CopyFromDay::ActionCopyFromExecute() {
         error(QStringLiteral("Копирование завершено с ошибкой.\n\r"));
         return;
     }
-    c.dialogs().messageBox(QStringLiteral("Копирование завершено успешно.\n\r"), QStringLiteral("Копирование"),
-                           store::MB_ICONINFORMATION);
+    c.dialogs().messageBox(QStringLiteral("Копирование завершено успешно.\n\r"),
+                           QStringLiteral("Копирование"), store::MB_ICONINFORMATION);
 }
 
 }  // namespace reg

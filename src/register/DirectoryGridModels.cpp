@@ -33,12 +33,16 @@ GridModel listGrid(const char* name, engine::Dataset& view, const QString& title
 
 GridModel otherConstantsGridModel(store::DataViews& views) {
     GridModel g = directoryGrid("DataGrid1", views.TableConstEdit);
-    GridColumn key = column(g, "ConstName", QStringLiteral("Остальные константы|ConstName"), 120, Align::Left);
+    GridColumn key =
+        column(g, "ConstName", QStringLiteral("Остальные константы|ConstName"), 120, Align::Left);
     key.visible = false;
     key.readOnly = true;
-    GridColumn name = column(g, "ViewName", QStringLiteral("Остальные константы|Название константы"), 300, Align::Left);
+    GridColumn name = column(
+        g, "ViewName", QStringLiteral("Остальные константы|Название константы"), 300, Align::Left);
     name.readOnly = true;
-    g.columns = {key, name, column(g, "ConstVal", QStringLiteral("Остальные константы|Значение"), 402, Align::Left)};
+    g.columns = {
+        key, name,
+        column(g, "ConstVal", QStringLiteral("Остальные константы|Значение"), 402, Align::Left)};
     return g;
 }
 
@@ -53,7 +57,8 @@ GridModel bankGridModel(store::DataViews& views) {
 }
 
 GridModel supplierGridModel(store::DataViews& views) {
-    return listGrid("DataGrid3", views.TableReciverNames, QStringLiteral("Наименования поставщиков"), 420);
+    return listGrid("DataGrid3", views.TableReciverNames,
+                    QStringLiteral("Наименования поставщиков"), 420);
 }
 
 GridModel payKindGridModel(store::DataViews& views) {
@@ -69,17 +74,21 @@ GridModel plantNameGridModel(store::DataViews& views) {
 
 GridModel catalogueGridModel(store::DataViews& views) {
     GridModel g = directoryGrid("DataGrid6", views.TableKindList);
-    const QString levels[5] = {QStringLiteral("Класс"), QStringLiteral("Подкласс"), QStringLiteral("Группа"),
-                               QStringLiteral("Подгруппа"), QStringLiteral("Статья")};
+    const QString levels[5] = {QStringLiteral("Класс"), QStringLiteral("Подкласс"),
+                               QStringLiteral("Группа"), QStringLiteral("Подгруппа"),
+                               QStringLiteral("Статья")};
     static const char* const levelFields[5] = {"Level1", "Level2", "Level3", "Level4", "Level5"};
     static const char* const nameFields[5] = {"Name1", "Name2", "Name3", "Name4", "Name5"};
     for (int i = 0; i < 5; ++i) {
-        GridColumn level = column(g, levelFields[i], QStringLiteral("Код статьи|") + levels[i], 40, Align::Right);
+        GridColumn level =
+            column(g, levelFields[i], QStringLiteral("Код статьи|") + levels[i], 40, Align::Right);
         level.title.vertical = true;
         g.columns.push_back(level);
     }
     for (int i = 0; i < 5; ++i)
-        g.columns.push_back(column(g, nameFields[i], QStringLiteral("Наименование статьи|") + levels[i], 175, Align::Left));
+        g.columns.push_back(column(g, nameFields[i],
+                                   QStringLiteral("Наименование статьи|") + levels[i], 175,
+                                   Align::Left));
     for (GridColumn& c : g.columns) c.readOnly = true;
     g.frozenCols = 4;
     return g;

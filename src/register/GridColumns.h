@@ -5,8 +5,8 @@
 namespace reg::grids {
 
 // A font of the grids: face, character height in pixels (negative) and colour.
-inline gridmodel::FontSpec font(const char* face, int height, gridmodel::Color color = gridmodel::clNavy,
-                                bool bold = true) {
+inline gridmodel::FontSpec font(const char* face, int height,
+                                gridmodel::Color color = gridmodel::clNavy, bool bold = true) {
     gridmodel::FontSpec f;
     f.name = QString::fromLatin1(face);
     f.height = height;
@@ -17,8 +17,9 @@ inline gridmodel::FontSpec font(const char* face, int height, gridmodel::Color c
 
 // A column with the grid's defaults: the grid's font and colour, a title in the grid's title
 // font centred when titles are multi-level, a footer in the footer font aligned as the field.
-inline gridmodel::GridColumn column(const gridmodel::GridModel& grid, const char* field, const QString& caption,
-                                    int width, gridmodel::Align fieldAlignment) {
+inline gridmodel::GridColumn column(const gridmodel::GridModel& grid, const char* field,
+                                    const QString& caption, int width,
+                                    gridmodel::Align fieldAlignment) {
     gridmodel::GridColumn c;
     c.fieldName = QString::fromLatin1(field);
     c.width = width;

@@ -20,7 +20,8 @@ QStringList BuildKindListText(engine::Dataset& kindList) {
     QStringList lines;
     engine::Field& codeLine = kindList.fieldByName(QStringLiteral("CodeLine"));
     engine::Field* names[5];
-    for (int j = 0; j < 5; ++j) names[j] = &kindList.fieldByName(QStringLiteral("Name%1").arg(j + 1));
+    for (int j = 0; j < 5; ++j)
+        names[j] = &kindList.fieldByName(QStringLiteral("Name%1").arg(j + 1));
 
     ControlsHeldBack heldBack(kindList);
     const int count = kindList.recordCount();

@@ -43,7 +43,8 @@ void ReferenceDirectories::DBLookupComboBox1Click(const QString& shownName) {
     v.TablePName.edit();
     v.TablePName.post();
     if (!v.TablePlantNames.locate(QStringLiteral("PLANT_NAME"), shownName)) return;
-    core_.WriteConst(QStringLiteral("SendPrefix"), v.TablePlantNames.fieldByName(QStringLiteral("SENDPREFIX")).asString(),
+    core_.WriteConst(QStringLiteral("SendPrefix"),
+                     v.TablePlantNames.fieldByName(QStringLiteral("SENDPREFIX")).asString(),
                      QStringLiteral("Префикс данных"));
     v.TableConstEdit.refresh();
 }
@@ -56,12 +57,15 @@ void ReferenceDirectories::ButDirSelectClick(const QString& startFolder) {
     const QString folder = storedFolder(*chosen);
     if (!QFileInfo(folder).isDir()) {
         const QString shown = QDir::toNativeSeparators(folder);
-        if (core_.dialogs().messageBox(QStringLiteral("Каталог \"") + shown + QStringLiteral("\" не существует.\n\rСоздать его?"),
-                                       QStringLiteral("Внимание"), store::MB_YESNO | store::MB_ICONQUESTION) != store::IDYES)
+        if (core_.dialogs().messageBox(QStringLiteral("Каталог \"") + shown +
+                                           QStringLiteral("\" не существует.\n\rСоздать его?"),
+                                       QStringLiteral("Внимание"),
+                                       store::MB_YESNO | store::MB_ICONQUESTION) != store::IDYES)
             return;
         if (!QDir().mkpath(folder)) {
-            core_.dialogs().messageBox(QStringLiteral("Не удается создать каталог \"") + shown + QStringLiteral("\"."),
-                                       QStringLiteral("Ошибка"), store::MB_ICONHAND);
+            core_.dialogs().messageBox(
+                QStringLiteral("Не удается создать каталог \"") + shown + QStringLiteral("\"."),
+                QStringLiteral("Ошибка"), store::MB_ICONHAND);
             return;
         }
     }
@@ -88,9 +92,12 @@ void ReferenceDirectories::TabSheet1Hide() {
 }
 
 void ReferenceDirectories::ButBankListSyncClick() {
-    if (core_.dialogs().messageBox(QStringLiteral("      После выполнения этой команды\n\rВам придется заново ввести остатки\n\r"
-                                                  "на начало дня в окне текущих данных.\n\rПродолжить?"),
-                                   QStringLiteral("Внимание"), store::MB_YESNO | store::MB_ICONEXCLAMATION) != store::IDYES)
+    if (core_.dialogs().messageBox(
+            QStringLiteral(
+                "      После выполнения этой команды\n\rВам придется заново ввести остатки\n\r"
+                "на начало дня в окне текущих данных.\n\rПродолжить?"),
+            QStringLiteral("Внимание"),
+            store::MB_YESNO | store::MB_ICONEXCLAMATION) != store::IDYES)
         return;
     store::DataViews& v = core_.views;
     engine::Dataset& banks = v.TableBankNames;
@@ -101,14 +108,16 @@ void ReferenceDirectories::ButBankListSyncClick() {
     }
     // The lists walked through below stay on the records the user left them on.
     std::vector<std::pair<engine::Dataset*, int>> positions;
-    for (engine::Dataset* list : {&banks, &v.TableReciverNames, &v.TablePayKind, static_cast<engine::Dataset*>(&v.TableKindList)})
+    for (engine::Dataset* list : {&banks, &v.TableReciverNames, &v.TablePayKind,
+                                  static_cast<engine::Dataset*>(&v.TableKindList)})
         if (list->isOpen()) positions.emplace_back(list, list->recNo());
     core_.balances.RebuildStartMoney();
     core_.pickLists.FillPickLists();
     for (auto [list, recNo] : positions)
-        if (recNo > 0 && list->recordCount() > 0) list->setRecNo(std::min(recNo, list->recordCount()));
-    core_.dialogs().messageBox(QStringLiteral("Список синхронизирован."), QStringLiteral("Результат"),
-                               store::MB_ICONINFORMATION);
+        if (recNo > 0 && list->recordCount() > 0)
+            list->setRecNo(std::min(recNo, list->recordCount()));
+    core_.dialogs().messageBox(QStringLiteral("Список синхронизирован."),
+                               QStringLiteral("Результат"), store::MB_ICONINFORMATION);
 }
 
 }  // namespace reg

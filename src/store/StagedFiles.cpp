@@ -18,7 +18,8 @@ const QString kStaging = QStringLiteral(".staging");
 const QString kReady = QStringLiteral(".staged");
 
 QFileInfoList filesIn(const QString& folder) {
-    return QDir(folder).entryInfoList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+    return QDir(folder).entryInfoList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot,
+                                      QDir::Name);
 }
 
 }  // namespace
@@ -46,7 +47,8 @@ bool StagedFiles::commit() {
     if (!staging_) return false;
     try {
         // Every staged file and its name on disk before the mark.
-        for (const QFileInfo& file : filesIn(stagingFolder())) engine::fileio::syncFile(file.filePath());
+        for (const QFileInfo& file : filesIn(stagingFolder()))
+            engine::fileio::syncFile(file.filePath());
         engine::fileio::syncFolderOf(joinPath(stagingFolder(), QStringLiteral(".")));
         engine::fileio::renameOver(stagingFolder(), joinPath(folder_, kReady));
     } catch (const engine::EngineError&) {
@@ -66,7 +68,8 @@ bool StagedFiles::finishInterrupted(const QString& folder) {
     if (QFileInfo(ready).isDir()) {
         try {
             for (const QFileInfo& file : filesIn(ready))
-                engine::fileio::renameOver(file.filePath(), engine::resolveIgnoringCase(folder, file.fileName()));
+                engine::fileio::renameOver(file.filePath(),
+                                           engine::resolveIgnoringCase(folder, file.fileName()));
         } catch (const engine::EngineError&) {
             return false;
         }

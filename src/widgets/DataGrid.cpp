@@ -1,11 +1,11 @@
 #include "DataGrid.h"
 
 #include <QApplication>
-#include <algorithm>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "DataGridInternals.h"
 #include "DatasetModel.h"
@@ -33,7 +33,9 @@ QStringList titleLevels(const gridmodel::GridModel& grid, const gridmodel::GridC
 int titleTextHeight(const QFontMetrics& fm, int columnWidth, const QString& text, bool vertical) {
     if (vertical) return fm.horizontalAdvance(text) + 2 * kTextMargin + 4;
     const int width = std::max(8, columnWidth - 2 * kTextMargin);
-    return fm.boundingRect(QRect(0, 0, width, 10000), Qt::TextWordWrap | Qt::AlignLeft, text).height() + 4;
+    return fm.boundingRect(QRect(0, 0, width, 10000), Qt::TextWordWrap | Qt::AlignLeft, text)
+               .height() +
+           4;
 }
 
 // Draws a title text from the bottom of its cell upwards, centred across the column.
@@ -397,7 +399,8 @@ void DataGrid::resizeEvent(QResizeEvent* event) {
 
 std::vector<int> DataGrid::scrollableColumns() const {
     std::vector<int> columns;
-    for (size_t i = static_cast<size_t>(std::max(grid_.frozenCols, 0)); i < grid_.columns.size(); ++i)
+    for (size_t i = static_cast<size_t>(std::max(grid_.frozenCols, 0)); i < grid_.columns.size();
+         ++i)
         if (grid_.columns[i].visible) columns.push_back(static_cast<int>(i));
     return columns;
 }
@@ -437,7 +440,8 @@ void DataGrid::bringColumnIntoView(int column) {
     const int room = table_->viewport()->width() - frozenWidth();
     auto widthUpTo = [&](int from) {
         int width = 0;
-        for (int i = from; i <= position; ++i) width += grid_.columns[static_cast<size_t>(columns[static_cast<size_t>(i)])].width;
+        for (int i = from; i <= position; ++i)
+            width += grid_.columns[static_cast<size_t>(columns[static_cast<size_t>(i)])].width;
         return width;
     };
     while (scrolled < position && widthUpTo(scrolled) > room) ++scrolled;
@@ -804,8 +808,9 @@ int GridTitles::levelHeight(int level) const {
         const QString text =
             level == 0 && levels.size() < 2 ? c.title.caption : levels.value(level);
         const bool vertical = c.title.vertical && (levels.size() < 2 || level > 0);
-        height = std::max(height, titleTextHeight(QFontMetrics(toQFont(c.title.font)),
-                                                  columnWidth(static_cast<int>(i)), text, vertical));
+        height =
+            std::max(height, titleTextHeight(QFontMetrics(toQFont(c.title.font)),
+                                             columnWidth(static_cast<int>(i)), text, vertical));
     }
     return height;
 }
@@ -820,7 +825,8 @@ int GridTitles::titleHeight() const {
         const int width = columnWidth(static_cast<int>(i));
         const QStringList levels = titleLevels(g, c);
         if (levels.size() < 2)
-            single = std::max(single, titleTextHeight(fm, width, c.title.caption, c.title.vertical));
+            single =
+                std::max(single, titleTextHeight(fm, width, c.title.caption, c.title.vertical));
         else {
             upper = std::max(upper, titleTextHeight(fm, width, levels[0], false));
             lower = std::max(lower, titleTextHeight(fm, width, levels.mid(1).join(QLatin1Char(' ')),

@@ -97,7 +97,8 @@ void DbLookupComboBox::showPopup() {
 
 void DbLookupComboBox::focusInEvent(QFocusEvent* event) {
     // Back from its own list or from another window nothing has changed that matters here.
-    if (event->reason() != Qt::PopupFocusReason && event->reason() != Qt::ActiveWindowFocusReason) reload();
+    if (event->reason() != Qt::PopupFocusReason && event->reason() != Qt::ActiveWindowFocusReason)
+        reload();
     QComboBox::focusInEvent(event);
 }
 

@@ -50,7 +50,8 @@ TFormAbout::TFormAbout(QWidget* parent)
     unfolding_->setDuration(kUnfoldingTime);
     unfolding_->setStartValue(0.0);
     unfolding_->setEndValue(1.0);
-    connect(unfolding_, &QVariantAnimation::valueChanged, this, [this] { setMask(unfoldedPart()); });
+    connect(unfolding_, &QVariantAnimation::valueChanged, this,
+            [this] { setMask(unfoldedPart()); });
     connect(unfolding_, &QVariantAnimation::finished, this, [this] {
         clearMask();
         update();

@@ -46,7 +46,8 @@ TFormHelp::TFormHelp(const QString& programDir, QWidget* parent)
         ToolBar1->addWidget(b);
         return b;
     };
-    ToolButton1 = button("ToolButton1", QStringLiteral("     К содержанию     "), &TFormHelp::ToolButton1Click);
+    ToolButton1 = button("ToolButton1", QStringLiteral("     К содержанию     "),
+                         &TFormHelp::ToolButton1Click);
     ToolBar1->addSeparator();
     ToolButton3 = button("ToolButton3", QStringLiteral("Назад"), &TFormHelp::ToolButton3Click);
     ToolBar1->addSeparator();
@@ -79,7 +80,8 @@ TFormHelp::TFormHelp(const QString& programDir, QWidget* parent)
 }
 
 QString TFormHelp::helpPage() const {
-    return store::joinPath(store::joinPath(programDir_, QStringLiteral("Help")), QStringLiteral("Zorvel.html"));
+    return store::joinPath(store::joinPath(programDir_, QStringLiteral("Help")),
+                           QStringLiteral("Zorvel.html"));
 }
 
 void TFormHelp::FormShow() {

@@ -33,11 +33,12 @@ namespace {
 // Tab stops of the catalogue text: every half inch, as in a rich edit control.
 constexpr int kTabStop = 48;
 
-const std::vector<DbNavigator::Button> kMoving = {DbNavigator::nbFirst, DbNavigator::nbPrior, DbNavigator::nbNext,
-                                                  DbNavigator::nbLast};
+const std::vector<DbNavigator::Button> kMoving = {DbNavigator::nbFirst, DbNavigator::nbPrior,
+                                                  DbNavigator::nbNext, DbNavigator::nbLast};
 const std::vector<DbNavigator::Button> kAllButtons = {
-    DbNavigator::nbFirst,  DbNavigator::nbPrior, DbNavigator::nbNext, DbNavigator::nbLast,   DbNavigator::nbInsert,
-    DbNavigator::nbDelete, DbNavigator::nbEdit,  DbNavigator::nbPost, DbNavigator::nbCancel, DbNavigator::nbRefresh};
+    DbNavigator::nbFirst,  DbNavigator::nbPrior,  DbNavigator::nbNext, DbNavigator::nbLast,
+    DbNavigator::nbInsert, DbNavigator::nbDelete, DbNavigator::nbEdit, DbNavigator::nbPost,
+    DbNavigator::nbCancel, DbNavigator::nbRefresh};
 
 widgets::GridOptions gridOptions(bool editing, bool adding) {
     widgets::GridOptions o;
@@ -54,7 +55,8 @@ QLabel* label(QWidget* parent, const char* name, const QString& text) {
 
 }  // namespace
 
-TFormSprav::TFormSprav(reg::RegisterCore& core, QWidget* parent) : widgets::FixedMdiChild(parent), core_(core) {
+TFormSprav::TFormSprav(reg::RegisterCore& core, QWidget* parent)
+    : widgets::FixedMdiChild(parent), core_(core) {
     setObjectName(QStringLiteral("FormSprav"));
     setWindowTitle(kCaption);
     widgets::setWindowLook(this, widgets::monospaceFont(15, true));
@@ -69,10 +71,12 @@ TFormSprav::TFormSprav(reg::RegisterCore& core, QWidget* parent) : widgets::Fixe
     PageControl1->addTab(TabSheet1, QStringLiteral("&1 Реквизиты"));
 
     TabSheet2 = gridPage("TabSheet2", "DBNavigator1", DBNavigator1, DataGrid2);
-    ButBankListSync = new QPushButton(style()->standardIcon(QStyle::SP_BrowserReload),
-                                      QStringLiteral("Обновить список в окне  текущих данных"), TabSheet2);
+    ButBankListSync =
+        new QPushButton(style()->standardIcon(QStyle::SP_BrowserReload),
+                        QStringLiteral("Обновить список в окне  текущих данных"), TabSheet2);
     ButBankListSync->setObjectName(QStringLiteral("ButBankListSync"));
-    static_cast<QHBoxLayout*>(TabSheet2->layout()->itemAt(0)->layout())->insertWidget(1, ButBankListSync);
+    static_cast<QHBoxLayout*>(TabSheet2->layout()->itemAt(0)->layout())
+        ->insertWidget(1, ButBankListSync);
     PageControl1->addTab(TabSheet2, QStringLiteral("&2 Банки"));
     TabSheet3 = gridPage("TabSheet3", "DBNavigator2", DBNavigator2, DataGrid3);
     PageControl1->addTab(TabSheet3, QStringLiteral("&3 Поставщики"));
@@ -109,7 +113,8 @@ TFormSprav::TFormSprav(reg::RegisterCore& core, QWidget* parent) : widgets::Fixe
         g.navigator->setDataSource(g.grid->dataSource());
     }
 
-    connect(DBLookupComboBox1, &widgets::DbLookupComboBox::clicked, this, [this] { DBLookupComboBox1Click(); });
+    connect(DBLookupComboBox1, &widgets::DbLookupComboBox::clicked, this,
+            [this] { DBLookupComboBox1Click(); });
     connect(ButDirSelect, &QPushButton::clicked, this, [this] { ButDirSelectClick(); });
     connect(DBEdit1, &widgets::DbEdit::keyDown, this,
             [this](int key, Qt::KeyboardModifiers shift) { DBEdit1KeyDown(key, shift); });
@@ -120,7 +125,8 @@ TFormSprav::TFormSprav(reg::RegisterCore& core, QWidget* parent) : widgets::Fixe
     });
     hooks_ += core_.dayOpened.add([this](reg::RegisterCore& c) {
         // Filling the pick lists has walked the lists to their ends: they are shown from the top.
-        for (engine::Dataset* list : {&c.views.TableBankNames, &c.views.TableReciverNames, &c.views.TablePayKind})
+        for (engine::Dataset* list :
+             {&c.views.TableBankNames, &c.views.TableReciverNames, &c.views.TablePayKind})
             if (list->isOpen()) list->first();
         BuildKindListText();
     });
@@ -146,7 +152,8 @@ void TFormSprav::buildRequisites() {
     DBLookupComboBox1->setDialogs(&core_.dialogs());
     Label1->setBuddy(DBLookupComboBox1);
 
-    Label2 = label(TabSheet1, "Label2", QStringLiteral("Каталог для отправки данных в управление:"));
+    Label2 =
+        label(TabSheet1, "Label2", QStringLiteral("Каталог для отправки данных в управление:"));
     DBEdit1 = new widgets::DbEdit(TabSheet1);
     DBEdit1->setObjectName(QStringLiteral("DBEdit1"));
     DBEdit1->setDataSource(&core_.views.TableRodazPath);
@@ -169,7 +176,8 @@ void TFormSprav::buildRequisites() {
     grid->setRowStretch(5, 1);
 }
 
-QWidget* TFormSprav::gridPage(const char* name, const char* navigatorName, DbNavigator*& navigator, DataGrid*& grid) {
+QWidget* TFormSprav::gridPage(const char* name, const char* navigatorName, DbNavigator*& navigator,
+                              DataGrid*& grid) {
     auto* page = new QWidget;
     page->setObjectName(QString::fromLatin1(name));
     auto* layout = new QVBoxLayout(page);
@@ -232,7 +240,8 @@ void TFormSprav::buildCatalogue() {
 }
 
 void TFormSprav::BuildKindListText() {
-    RichEdit1->setPlainText(reg::BuildKindListText(core_.views.TableKindList).join(QLatin1Char('\n')));
+    RichEdit1->setPlainText(
+        reg::BuildKindListText(core_.views.TableKindList).join(QLatin1Char('\n')));
 }
 
 void TFormSprav::DBLookupComboBox1Click() {
@@ -242,21 +251,25 @@ void TFormSprav::DBLookupComboBox1Click() {
 }
 
 void TFormSprav::ButDirSelectClick() {
-    store::runGuarded(&core_.dialogs(),
-                      [this] { reg::ReferenceDirectories(core_).ButDirSelectClick(DBEdit1->text()); });
+    store::runGuarded(&core_.dialogs(), [this] {
+        reg::ReferenceDirectories(core_).ButDirSelectClick(DBEdit1->text());
+    });
 }
 
 void TFormSprav::ButBankListSyncClick() {
-    store::runGuarded(&core_.dialogs(), [this] { reg::ReferenceDirectories(core_).ButBankListSyncClick(); });
+    store::runGuarded(&core_.dialogs(),
+                      [this] { reg::ReferenceDirectories(core_).ButBankListSyncClick(); });
 }
 
 void TFormSprav::DBEdit1KeyDown(int key, Qt::KeyboardModifiers) {
     if (key != reg::ReferenceDirectories::kEnterKey) return;
-    store::runGuarded(&core_.dialogs(), [this, key] { reg::ReferenceDirectories(core_).DBEdit1KeyDown(key); });
+    store::runGuarded(&core_.dialogs(),
+                      [this, key] { reg::ReferenceDirectories(core_).DBEdit1KeyDown(key); });
 }
 
 void TFormSprav::TabSheet1Hide() {
-    store::runGuarded(&core_.dialogs(), [this] { reg::ReferenceDirectories(core_).TabSheet1Hide(); });
+    store::runGuarded(&core_.dialogs(),
+                      [this] { reg::ReferenceDirectories(core_).TabSheet1Hide(); });
 }
 
 void TFormSprav::CmdTypeKindListTextClick() {
@@ -264,8 +277,9 @@ void TFormSprav::CmdTypeKindListTextClick() {
         store::runGuarded(&core_.dialogs(), printKindListTextHook);
         return;
     }
-    core_.dialogs().messageBox(QStringLiteral("Эта команда будет доступна в следующей версии программы."),
-                               CmdTypeKindListText->text(), store::MB_OK | store::MB_ICONINFORMATION);
+    core_.dialogs().messageBox(
+        QStringLiteral("Эта команда будет доступна в следующей версии программы."),
+        CmdTypeKindListText->text(), store::MB_OK | store::MB_ICONINFORMATION);
 }
 
 }  // namespace windows

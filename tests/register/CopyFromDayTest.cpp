@@ -91,7 +91,8 @@ protected:
 TEST_F(CopyFromDayTest, EveryRefusalLeavesTheDayAsItWas) {
     copy();
     ASSERT_EQ(dialogs.boxes.size(), 1u);
-    EXPECT_EQ(dialogs.boxes[0].text, "Текущий день не выбран.\n\rВыберите текущую дату и повторите копирование.");
+    EXPECT_EQ(dialogs.boxes[0].text,
+              "Текущий день не выбран.\n\rВыберите текущую дату и повторите копирование.");
     EXPECT_TRUE(dialogs.dateCaptions.empty());
 
     prepareDays();
@@ -140,7 +141,8 @@ TEST_F(CopyFromDayTest, AFailedCopyLeavesTheDayAsItWas) {
     // A disk that takes no more: the copy of the first file fails.
     const int rc = withFileSizeLimit(1000, [&] {
         copyFrom(source);
-        return dialogs.boxes.size() == 1 && dialogs.boxes[0].text == "Не удается скопировать файл." &&
+        return dialogs.boxes.size() == 1 &&
+                       dialogs.boxes[0].text == "Не удается скопировать файл." &&
                        core.views.TableDataSourceDayData.isOpen()
                    ? 0
                    : 1;
@@ -152,9 +154,12 @@ TEST_F(CopyFromDayTest, AFailedCopyLeavesTheDayAsItWas) {
     // A source table from another version of the program, without the date to re-date.
     const QString old = core.DayFolderOf(QDate(2008, 9, 3));
     QDir().mkpath(old);
-    engine::DbfTable::create(old + "/DayData.DBF", {{"NPP", engine::FieldKind::SmallInt, 4}, {"KOMU", engine::FieldKind::Text, 50}},
-                             {{"NPP", "NPP"}});
-    engine::DbfTable::open(old + "/DayData.DBF", false)->appendRecord({1, QStringLiteral("Давний")});
+    engine::DbfTable::create(
+        old + "/DayData.DBF",
+        {{"NPP", engine::FieldKind::SmallInt, 4}, {"KOMU", engine::FieldKind::Text, 50}},
+        {{"NPP", "NPP"}});
+    engine::DbfTable::open(old + "/DayData.DBF", false)
+        ->appendRecord({1, QStringLiteral("Давний")});
     QFile::copy(core.DayDir + "/StartMoney.dbf", old + "/StartMoney.dbf");
     copyFrom(QDate(2008, 9, 3));
     expectOneErrorBox("Копирование завершено с ошибкой.\n\r");
@@ -173,11 +178,13 @@ TEST_F(CopyFromDayTest, AKillAtAnyWriteLeavesTheOldDayOrTheWholeCopyAfterTheNext
     prepareDays();
     const QStringList expectedNew = redated(dayFiles(source), day);
     // The day as its files are with the tables closed, to start every run from.
-    core.groups.SwitchTableGroup(store::kDayGroupTag, core.DayDir, false, false, core.TemplateDataDir);
+    core.groups.SwitchTableGroup(store::kDayGroupTag, core.DayDir, false, false,
+                                 core.TemplateDataDir);
     const QStringList before = dayFiles(day);
     QTemporaryDir saved;
     const QStringList files = QDir(core.DayDir).entryList(QDir::Files);
-    for (const QString& f : files) ASSERT_TRUE(QFile::copy(core.DayDir + "/" + f, saved.filePath(f)));
+    for (const QString& f : files)
+        ASSERT_TRUE(QFile::copy(core.DayDir + "/" + f, saved.filePath(f)));
 
     int oldSeen = 0, newSeen = 0;
     for (int kill = 1;; ++kill) {
@@ -193,7 +200,8 @@ TEST_F(CopyFromDayTest, AKillAtAnyWriteLeavesTheOldDayOrTheWholeCopyAfterTheNext
             return 0;
         });
         openDay();  // the next opening of the day, after the program was stopped
-        core.groups.SwitchTableGroup(store::kDayGroupTag, core.DayDir, false, false, core.TemplateDataDir);
+        core.groups.SwitchTableGroup(store::kDayGroupTag, core.DayDir, false, false,
+                                     core.TemplateDataDir);
         const QStringList after = dayFiles(day);
         EXPECT_TRUE(after == before || after == expectedNew) << "killed at write " << kill;
         EXPECT_FALSE(leftovers()) << "killed at write " << kill;

@@ -21,7 +21,8 @@ protected:
         return value;
     }
     void dropConstant(const QString& key) {
-        while (core.views.TableConst.locate(QStringLiteral("ConstName"), key)) core.views.TableConst.remove();
+        while (core.views.TableConst.locate(QStringLiteral("ConstName"), key))
+            core.views.TableConst.remove();
         core.views.TableRodazPath.refresh();
         core.views.TablePName.refresh();
     }
@@ -33,7 +34,8 @@ protected:
     }
     QString shownPrefix() {
         engine::Dataset& others = core.views.TableConstEdit;
-        return others.locate("ConstName", "SendPrefix") ? others.fieldByName("ConstVal").asString() : QString("<none>");
+        return others.locate("ConstName", "SendPrefix") ? others.fieldByName("ConstVal").asString()
+                                                        : QString("<none>");
     }
     // Counts the posts of a view from now on.
     int* countPosts(engine::Dataset& view) {
@@ -72,7 +74,8 @@ TEST_F(ReferenceDirectoriesTest, APickedPlantStoresItsNameAndItsPrefixTogether) 
     EXPECT_TRUE(dialogs.boxes.empty()) << boxTexts().join("|").toStdString();
 }
 
-TEST_F(ReferenceDirectoriesTest, TheFolderChooserStoresOnlyAChosenFolderAndRestoresTheWorkingFolder) {
+TEST_F(ReferenceDirectoriesTest,
+       TheFolderChooserStoresOnlyAChosenFolderAndRestoresTheWorkingFolder) {
     openDay();
     QDir::setCurrent(core.ProgDir);
     QTemporaryDir elsewhere;
@@ -140,7 +143,8 @@ TEST_F(ReferenceDirectoriesTest, TypingIntoAnEmptySendFolderEditMakesTheSendFold
     row.fieldByName("ConstVal").setAsString("/srv/send");
     directories.TabSheet1Hide();
     EXPECT_EQ(constant("RodazPath"), "/srv/send");
-    EXPECT_EQ(core.views.TableConst.fieldByName("ViewName").asString(), "Каталог для отправки в управление");
+    EXPECT_EQ(core.views.TableConst.fieldByName("ViewName").asString(),
+              "Каталог для отправки в управление");
     EXPECT_EQ(row.recordCount(), 1);
 }
 
@@ -192,7 +196,8 @@ TEST_F(ReferenceDirectoriesTest, BankSynchronisationRebuildsTheCurrentDayOnlyAft
     }
     EXPECT_FALSE(rows.contains(firstBank));
     EXPECT_EQ(rows, core.pickLists.startMoneyGrid.banks);
-    for (const reg::GridPickLists* lists : {&core.pickLists.expenseGrid, &core.pickLists.incomeGrid})
+    for (const reg::GridPickLists* lists :
+         {&core.pickLists.expenseGrid, &core.pickLists.incomeGrid})
         EXPECT_FALSE(lists->banks.contains(firstBank));
     EXPECT_DOUBLE_EQ(core.DayOstatok, 0);
 
@@ -217,7 +222,8 @@ TEST_F(ReferenceDirectoriesTest, TheCatalogueTextIsIndentedByTheNamesFilledFromT
             kinds.append();
             for (int i = 0; i < 5; ++i) {
                 kinds.fieldByName(QString("LEVEL%1").arg(i + 1)).setAsInteger(levels[size_t(i)]);
-                kinds.fieldByName(QString("NAME%1").arg(i + 1)).setAsString(QString::fromUtf8(names[size_t(i)]));
+                kinds.fieldByName(QString("NAME%1").arg(i + 1))
+                    .setAsString(QString::fromUtf8(names[size_t(i)]));
             }
             kinds.post();
         };

@@ -12,8 +12,8 @@ namespace store::test {
 
 // Dialogs for tests: records every message box, date request, save-file and folder request and
 // answers from queues. A box with no queued answer returns IDOK; a date, file or folder request
-// with none is cancelled. A queued file name is returned as given; `whileSaveDialogOpen`, when set, runs
-// while a save-file request is "open" (for instance to change the working folder, as browsing
+// with none is cancelled. A queued file name is returned as given; `whileSaveDialogOpen`, when set,
+// runs while a save-file request is "open" (for instance to change the working folder, as browsing
 // in a real dialog may), and `whileBoxOpen` while a message box is (to see what it is shown
 // over).
 class ScriptedDialogs : public Dialogs {
@@ -58,8 +58,8 @@ public:
     std::deque<QString> fileNames;  // answers of the coming save-file requests; a null one cancels
     std::function<void(const SaveFileRequest&)> whileSaveDialogOpen;
     std::function<void(const Box&)> whileBoxOpen;  // runs while a box is "open"
-    std::vector<QString> folderStarts;  // the start folder of every folder request
-    std::deque<QString> folders;        // answers of the coming folder requests; a null one cancels
+    std::vector<QString> folderStarts;             // the start folder of every folder request
+    std::deque<QString> folders;  // answers of the coming folder requests; a null one cancels
     std::function<void(const QString&)> whileFolderDialogOpen;
 
 private:

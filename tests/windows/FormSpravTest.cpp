@@ -38,7 +38,8 @@ protected:
 TEST_F(FormSpravTest, VerticalTitlesAreTallEnoughToBeRead) {
     showForm();
     const QFontMetrics fm(form->font());
-    EXPECT_GE(form->DataGrid2->table()->horizontalHeader()->height(), fm.horizontalAdvance("Использовать"));
+    EXPECT_GE(form->DataGrid2->table()->horizontalHeader()->height(),
+              fm.horizontalAdvance("Использовать"));
     // Below the common upper title of the code columns.
     EXPECT_GE(form->DataGrid6->table()->horizontalHeader()->height(),
               fm.horizontalAdvance("Подгруппа") + fm.height());
@@ -81,12 +82,14 @@ TEST_F(FormSpravTest, TheCatalogueTextIsRebuiltAtEveryDayOpeningAndNeverStored) 
     EXPECT_TRUE(form->RichEdit1->toPlainText().isEmpty());
     openDay();
     const QString text = form->RichEdit1->toPlainText();
-    EXPECT_TRUE(text.startsWith("\t1.0.0.0.0\tПоступления\n\t\t1.1.0.0.0\tВыручка от реализации продукции\n"))
+    EXPECT_TRUE(text.startsWith(
+        "\t1.0.0.0.0\tПоступления\n\t\t1.1.0.0.0\tВыручка от реализации продукции\n"))
         << text.left(120).toStdString();
     EXPECT_EQ(text.count('\n') + 1, core.views.TableKindList.recordCount());
     // Every list of the window is shown from its top.
-    for (const engine::Dataset* list : {&core.views.TableBankNames, &core.views.TableReciverNames,
-                                        &core.views.TablePayKind, static_cast<engine::Dataset*>(&core.views.TableKindList)})
+    for (const engine::Dataset* list :
+         {&core.views.TableBankNames, &core.views.TableReciverNames, &core.views.TablePayKind,
+          static_cast<engine::Dataset*>(&core.views.TableKindList)})
         EXPECT_EQ(list->recNo(), 1) << list->name().toStdString();
 
     form->RichEdit1->append("Пометка для печати");
@@ -114,7 +117,8 @@ TEST_F(FormSpravTest, TheFirstFourCatalogueColumnsStayWhenTheTableIsScrolledSide
     auto shown = [&] {
         QList<int> columns;
         for (int c = 0; c < 10; ++c)
-            if (!table->isColumnHidden(c) && table->columnViewportPosition(c) < table->viewport()->width())
+            if (!table->isColumnHidden(c) &&
+                table->columnViewportPosition(c) < table->viewport()->width())
                 columns << c;
         return columns;
     };

@@ -41,7 +41,8 @@ TEST(QtDialogsChoiceTest, TakesAFolderThatDoesNotExistYetAndStartsAtTheNearestTh
     windows::QtDialogs dialogs;
     QString shown;
     typeIntoFolderDialog(QStringLiteral("Новая"), &shown);
-    const std::optional<QString> chosen = dialogs.chooseFolder(root.filePath("Отправка/Нет/Тоже нет"));
+    const std::optional<QString> chosen =
+        dialogs.chooseFolder(root.filePath("Отправка/Нет/Тоже нет"));
     EXPECT_EQ(shown, QDir(root.filePath("Отправка")).absolutePath());
     ASSERT_TRUE(chosen.has_value());
     EXPECT_EQ(QDir::cleanPath(*chosen), QDir(root.filePath("Отправка")).absoluteFilePath("Новая"));

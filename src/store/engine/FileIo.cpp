@@ -80,7 +80,8 @@ namespace {
 // Opens a file or folder and syncs it. A folder on a file system that cannot sync folders
 // passes: what was renamed in it has happened all the same.
 void syncPath(const QString& path, bool folder) {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | (folder ? O_DIRECTORY : 0));
+    const int fd = ::open(QFile::encodeName(path).constData(),
+                          O_RDONLY | O_CLOEXEC | (folder ? O_DIRECTORY : 0));
     if (fd < 0) fail(path, errno);
     beforeWrite();
     int rc;
