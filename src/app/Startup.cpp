@@ -14,6 +14,7 @@
 #include "FormDateSelect.h"
 #include "FormDayData.h"
 #include "FormHelp.h"
+#include "CopyFromDay.h"
 #include "DayDispatch.h"
 #include "DayGridModels.h"
 #include "RegisterCore.h"
@@ -44,7 +45,7 @@ ProgramWindows createWindows(store::Dialogs& dialogs, const QString& programDir)
     TFormMain& main = *windows.FormMain;
     windows.creationOrder.push_back(&main);
 
-    main.FormSprav = new windows::TFormSprav;
+    main.FormSprav = new windows::TFormSprav(main.core());
     main.addChildWindow(main.FormSprav);
     windows.creationOrder.push_back(main.FormSprav);
 
@@ -72,11 +73,12 @@ ProgramWindows createWindows(store::Dialogs& dialogs, const QString& programDir)
         if (print::TPrinterPreview::shared().Printing()) return;
         main.FormDayData->PrintDayRegister();
     };
+    main.copyFromHandler = [&main] { reg::CopyFromDay(main.core()).ActionCopyFromExecute(); };
 
     main.FormAbout = new windows::TFormAbout(&main);
     windows.creationOrder.push_back(main.FormAbout);
 
-    main.FormHelp = new windows::TFormHelp(&main);
+    main.FormHelp = new windows::TFormHelp(main.core().ProgDir, &main);
     windows.creationOrder.push_back(main.FormHelp);
 
     main.showMaximized();

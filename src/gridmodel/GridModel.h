@@ -57,6 +57,7 @@ struct ColumnTitle {
     Align alignment = Align::Left;
     Color color = clBtnFace;
     FontSpec font;
+    bool vertical = false;  // written from bottom to top (the lower level of a two-level title)
 };
 
 struct ColumnFooter {
@@ -102,6 +103,8 @@ struct GridModel {
     bool ctl3D = true;
     bool useMultiTitle = false;
     int vTitleMargin = 10;
+    // How many leading columns stay in place when the grid is scrolled sideways.
+    int frozenCols = 0;
 
     // The visible columns in column order: exactly what is exported and printed.
     std::vector<const GridColumn*> visibleColumns() const;

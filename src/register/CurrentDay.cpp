@@ -4,6 +4,7 @@
 #include <QFileInfo>
 
 #include "RegisterCore.h"
+#include "StagedFiles.h"
 #include "engine/EngineError.h"
 #include "engine/PathCase.h"
 
@@ -61,6 +62,9 @@ void CurrentDay::ActionDateSelectExecute() {
     const bool newDay = !QFileInfo(c.DayDir).isDir();
     QDir().mkpath(c.DayDir);
     QDir().mkpath(c.SpravDir);
+    // A copy from another day that was stopped while it replaced the day's files is finished
+    // before the files are opened.
+    store::StagedFiles::finishInterrupted(c.DayDir);
 
     if (QFileInfo::exists(engine::resolveIgnoringCase(c.DayDir, QString::fromLatin1(store::kDayDataFile))))
         reindexDayData();

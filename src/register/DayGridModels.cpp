@@ -1,43 +1,17 @@
 #include "DayGridModels.h"
 
 #include "DataViews.h"
+#include "GridColumns.h"
 
 using namespace gridmodel;
+using namespace reg::grids;
 
 namespace reg {
 
 namespace {
 
-FontSpec font(const char* face, int height, Color color = clNavy, bool bold = true) {
-    FontSpec f;
-    f.name = QString::fromLatin1(face);
-    f.height = height;
-    f.color = color;
-    f.bold = bold;
-    return f;
-}
-
 // The window's own font, which grids without a font of their own take.
 FontSpec windowFont() { return font("MS Sans Serif", -13); }
-
-// A column with the grid's defaults: the grid's font and colour, a title in the grid's title
-// font centred when titles are multi-level, a footer in the footer font aligned as the field.
-GridColumn column(const GridModel& grid, const char* field, const QString& caption, int width, Align fieldAlignment) {
-    GridColumn c;
-    c.fieldName = QString::fromLatin1(field);
-    c.width = width;
-    c.alignment = fieldAlignment;
-    c.color = grid.color;
-    c.font = grid.font;
-    c.title.caption = caption;
-    c.title.alignment = grid.useMultiTitle ? Align::Center : Align::Left;
-    c.title.color = grid.fixedColor;
-    c.title.font = grid.titleFont;
-    c.footer.alignment = fieldAlignment;
-    c.footer.color = grid.footerColor;
-    c.footer.font = grid.footerFont;
-    return c;
-}
 
 GridModel paymentGrid(const char* name, engine::Dataset& view, const QString& komuTitle, const QString& codeTitle) {
     GridModel g;

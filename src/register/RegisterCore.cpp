@@ -2,6 +2,8 @@
 
 #include <QDir>
 
+#include "ReferenceDirectories.h"
+
 namespace reg {
 
 RegisterCore::RegisterCore(const QString& programDir, store::Dialogs& dialogs)
@@ -42,6 +44,8 @@ void RegisterCore::attachHandlers() {
         hooks_ += d->beforePost.add([this](engine::Dataset& ds) { balances.TableStartMoneyBeforePost(ds); });
     for (engine::Dataset* d : {&v.TableStartMoney, &v.TableIncomeSum})
         hooks_ += d->onDataChange.add([this](engine::Dataset& ds, engine::Field* f) { balances.DataSourceIncomeSumDataChange(ds, f); });
+    hooks_ += v.TablePName.beforePost.add(&ReferenceDirectories::TablePNameBeforePost);
+    hooks_ += v.TableRodazPath.beforePost.add(&ReferenceDirectories::TableRodazPathBeforePost);
     hooks_ += v.TableKindList.onCalcFields.add([this](engine::Dataset& ds) { pickLists.TableKindListCalcFields(ds); });
     // The sum lists attach last, around the handlers above.
     balances.Loaded();

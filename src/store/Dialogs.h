@@ -67,6 +67,14 @@ public:
     // The print setup dialog: true on OK with the request holding the choice, false on Cancel
     // (the request is then as it was).
     virtual bool printSetup(PrintSetupRequest& /*request*/) { return false; }
+
+    // The modal folder choice, starting at startFolder: the full path of the chosen folder, or
+    // nothing when cancelled. The user may also type the name of a folder that does not exist
+    // yet; that name is returned as it is, and creating it is the caller's business. An
+    // implementation that cannot ask for folders answers as if cancelled.
+    virtual std::optional<QString> chooseFolder(const QString& /*startFolder*/) {
+        return std::nullopt;
+    }
 };
 
 }  // namespace store

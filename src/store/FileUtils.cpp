@@ -152,6 +152,10 @@ bool copyOneFile(const QString& source, const QString& target) {
 
 }  // namespace
 
+bool copyFile(const QString& source, const QString& target) {
+    return copyOneFile(source, target);
+}
+
 bool matchesFileMask(const QString& fileName, const QString& mask) {
     const std::vector<MaskItem> items = translateMask(mask);
     return MaskMatcher(items, fileName).match(0, 0);

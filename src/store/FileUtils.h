@@ -24,6 +24,10 @@ bool matchesFileMask(const QString& fileName, const QString& mask);
 // only when complete, so an interrupted copy never leaves a partial file under the real name.
 // The copy keeps the source's permission bits, with owner read and write added so that a
 // table copied from a read-only template stays writable.
+// Copies one regular file over target in the same way, without a message. False when it
+// failed; the target is then as it was.
+bool copyFile(const QString& source, const QString& target);
+
 bool CopyFilesByMask(Dialogs& dialogs, const QString& sourceFolder, const QString& targetFolder,
                      const QString& mask);
 

@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "DataGridInternals.h"
 #include "DatasetModel.h"
@@ -28,6 +29,26 @@ constexpr int kTextMargin = 3;
 QStringList titleLevels(const gridmodel::GridModel& grid, const gridmodel::GridColumn& column) {
     if (!grid.useMultiTitle) return {column.title.caption};
     return column.title.caption.split(QLatin1Char('|'));
+}
+
+// The height a title text needs in a column: wrapped to the column's width, or, written
+// vertically, its length.
+int titleTextHeight(const QFontMetrics& fm, int columnWidth, const QString& text, bool vertical) {
+    if (vertical) return fm.horizontalAdvance(text) + 2 * kTextMargin + 4;
+    const int width = std::max(8, columnWidth - 2 * kTextMargin);
+    return fm.boundingRect(QRect(0, 0, width, 10000), Qt::TextWordWrap | Qt::AlignLeft, text)
+               .height() +
+           4;
+}
+
+// Draws a title text from the bottom of its cell upwards, centred across the column.
+void drawVerticalTitle(QPainter* painter, const QRect& cell, const QString& text) {
+    painter->save();
+    painter->translate(cell.left(), cell.bottom() + 1);
+    painter->rotate(-90);
+    painter->drawText(QRect(kTextMargin, 0, cell.height() - 2 * kTextMargin, cell.width()),
+                      int(Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine), text);
+    painter->restore();
 }
 
 }  // namespace
@@ -80,8 +101,14 @@ DataGrid::DataGrid(QWidget* parent)
 
     QScrollBar* inner = table_->horizontalScrollBar();
     connect(inner, &QScrollBar::rangeChanged, this, &DataGrid::syncScrollBar);
-    connect(inner, &QScrollBar::valueChanged, hbar_, &QScrollBar::setValue);
-    connect(hbar_, &QScrollBar::valueChanged, inner, &QScrollBar::setValue);
+    connect(inner, &QScrollBar::valueChanged, this, [this](int value) {
+        // With frozen columns the table itself never scrolls sideways.
+        if (grid_.frozenCols > 0)
+            table_->horizontalScrollBar()->setValue(0);
+        else
+            hbar_->setValue(value);
+    });
+    connect(hbar_, &QScrollBar::valueChanged, this, &DataGrid::onScrollBar);
     connect(table_->horizontalHeader(), &QHeaderView::sectionResized, this,
             [this](int logical, int, int size) {
                 // Hiding a column gives it no width on the screen (the user cannot drag one down
@@ -145,8 +172,10 @@ void DataGrid::setGridModel(gridmodel::GridModel model) {
     footer_->setFixedHeight(footer_->sizeHint().height());
     updateRowHeight();
     setDataSource(view);
+    scrolledColumns_ = 0;
     table_->horizontalHeader()->updateGeometry();
     table_->relayout();
+    syncScrollBar();
 }
 
 void DataGrid::setColumnVisible(int column, bool visible) {
@@ -427,7 +456,92 @@ void DataGrid::showEvent(QShowEvent* event) {
     });
 }
 
+void DataGrid::resizeEvent(QResizeEvent* event) {
+    QFrame::resizeEvent(event);
+    if (grid_.frozenCols > 0) syncScrollBar();
+}
+
+std::vector<int> DataGrid::scrollableColumns() const {
+    std::vector<int> columns;
+    for (size_t i = static_cast<size_t>(std::max(grid_.frozenCols, 0)); i < grid_.columns.size();
+         ++i)
+        if (grid_.columns[i].visible) columns.push_back(static_cast<int>(i));
+    return columns;
+}
+
+int DataGrid::frozenWidth() const {
+    int width = 0;
+    for (size_t i = 0; i < grid_.columns.size() && static_cast<int>(i) < grid_.frozenCols; ++i)
+        if (grid_.columns[i].visible) width += grid_.columns[i].width;
+    return width;
+}
+
+void DataGrid::scrollColumnsTo(int scrolled) {
+    const std::vector<int> columns = scrollableColumns();
+    scrolledColumns_ = std::clamp(scrolled, 0, std::max(0, static_cast<int>(columns.size()) - 1));
+    for (size_t i = 0; i < columns.size(); ++i)
+        table_->setColumnHidden(columns[i], static_cast<int>(i) < scrolledColumns_);
+    table_->horizontalScrollBar()->setValue(0);
+    table_->horizontalHeader()->viewport()->update();
+    footer_->update();
+}
+
+void DataGrid::onScrollBar(int value) {
+    if (grid_.frozenCols > 0) {
+        if (value != scrolledColumns_) scrollColumnsTo(value);
+    } else {
+        table_->horizontalScrollBar()->setValue(value);
+    }
+}
+
+void DataGrid::bringColumnIntoView(int column) {
+    if (grid_.frozenCols <= 0) return;
+    const std::vector<int> columns = scrollableColumns();
+    const auto it = std::find(columns.begin(), columns.end(), column);
+    if (it == columns.end()) return;
+    const int position = static_cast<int>(it - columns.begin());
+    int scrolled = std::min(scrolledColumns_, position);
+    const int room = table_->viewport()->width() - frozenWidth();
+    auto widthUpTo = [&](int from) {
+        int width = 0;
+        for (int i = from; i <= position; ++i)
+            width += grid_.columns[static_cast<size_t>(columns[static_cast<size_t>(i)])].width;
+        return width;
+    };
+    while (scrolled < position && widthUpTo(scrolled) > room) ++scrolled;
+    if (scrolled == scrolledColumns_) return;
+    if (scrolled > hbar_->maximum()) hbar_->setMaximum(scrolled);
+    hbar_->setValue(scrolled);
+}
+
+int DataGrid::columnBeforeShown(int column) const {
+    if (grid_.frozenCols <= 0 || scrolledColumns_ <= 0) return -1;
+    const std::vector<int> columns = scrollableColumns();
+    if (columns.empty() || columns[static_cast<size_t>(scrolledColumns_)] != column) return -1;
+    return columns[static_cast<size_t>(scrolledColumns_ - 1)];
+}
+
 void DataGrid::syncScrollBar() {
+    if (grid_.frozenCols > 0) {
+        // Whole columns: the bar goes as far as needed to bring the last column into view.
+        const std::vector<int> columns = scrollableColumns();
+        const int room = table_->viewport()->width() - frozenWidth();
+        int maximum = std::max(0, static_cast<int>(columns.size()) - 1);
+        int rest = 0;
+        for (int i = static_cast<int>(columns.size()) - 1; i >= 0; --i) {
+            rest += grid_.columns[static_cast<size_t>(columns[static_cast<size_t>(i)])].width;
+            if (rest > room) break;
+            maximum = i;
+        }
+        const QSignalBlocker quiet(hbar_);
+        hbar_->setRange(0, maximum);
+        hbar_->setPageStep(1);
+        hbar_->setSingleStep(1);
+        hbar_->setValue(std::min(scrolledColumns_, maximum));
+        hbar_->setVisible(maximum > 0);
+        if (scrolledColumns_ > maximum) scrollColumnsTo(maximum);
+        return;
+    }
     QScrollBar* inner = table_->horizontalScrollBar();
     hbar_->setRange(inner->minimum(), inner->maximum());
     hbar_->setPageStep(inner->pageStep());
@@ -541,6 +655,11 @@ void GridTable::moveToNextCell(bool forward, bool leaveAtEnd) {
         grid_->postRecord();
 }
 
+void GridTable::scrollTo(const QModelIndex& index, ScrollHint hint) {
+    if (index.isValid()) grid_->bringColumnIntoView(index.column());
+    QTableView::scrollTo(index, hint);
+}
+
 bool GridTable::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
     // Cells are edited only on the current record's row.
     if (index.isValid() && index.row() != grid_->model_->datasetRow()) return false;
@@ -622,6 +741,11 @@ QModelIndex GridTable::moveCursor(CursorAction action, Qt::KeyboardModifiers mod
     switch (action) {
         case MoveDown:
             if (current.row() == lastRow) return newRowIndex(current.column());
+            break;
+        case MoveLeft:
+            // Left of the first column shown after the frozen ones: the column scrolled away.
+            if (const int column = grid_->columnBeforeShown(current.column()); column >= 0)
+                return m->index(current.row(), column);
             break;
         case MoveNext: {
             for (int c = current.column() + 1; c < m->columnCount(); ++c)
@@ -754,21 +878,27 @@ GridTitles::GridTitles(DataGrid* grid) : OwnerDrawnHeader(Qt::Horizontal), grid_
     setMinimumSectionSize(8);
 }
 
+int GridTitles::columnWidth(int logicalIndex) const {
+    // A column scrolled out of view keeps its height share: the titles do not jump.
+    return isSectionHidden(logicalIndex)
+               ? grid_->gridModel().columns[static_cast<size_t>(logicalIndex)].width
+               : sectionSize(logicalIndex);
+}
+
 int GridTitles::levelHeight(int level) const {
     const gridmodel::GridModel& g = grid_->gridModel();
     int height = 0;
     for (size_t i = 0; i < g.columns.size(); ++i) {
         const gridmodel::GridColumn& c = g.columns[i];
-        if (!c.visible || isSectionHidden(static_cast<int>(i))) continue;
+        if (!c.visible) continue;
         const QStringList levels = titleLevels(g, c);
         if (levels.size() < 2 && level > 0) continue;
         const QString text =
             level == 0 && levels.size() < 2 ? c.title.caption : levels.value(level);
-        const QFontMetrics fm(toQFont(c.title.font));
-        const int width = std::max(8, sectionSize(static_cast<int>(i)) - 2 * kTextMargin);
-        const QRect r =
-            fm.boundingRect(QRect(0, 0, width, 10000), Qt::TextWordWrap | Qt::AlignLeft, text);
-        height = std::max(height, r.height() + 4);
+        const bool vertical = c.title.vertical && (levels.size() < 2 || level > 0);
+        height =
+            std::max(height, titleTextHeight(QFontMetrics(toQFont(c.title.font)),
+                                             columnWidth(static_cast<int>(i)), text, vertical));
     }
     return height;
 }
@@ -778,21 +908,17 @@ int GridTitles::titleHeight() const {
     int single = 0, upper = 0, lower = 0;
     for (size_t i = 0; i < g.columns.size(); ++i) {
         const gridmodel::GridColumn& c = g.columns[i];
-        if (!c.visible || isSectionHidden(static_cast<int>(i))) continue;
+        if (!c.visible) continue;
         const QFontMetrics fm(toQFont(c.title.font));
-        const int width = std::max(8, sectionSize(static_cast<int>(i)) - 2 * kTextMargin);
-        auto heightOf = [&](const QString& text) {
-            return fm.boundingRect(QRect(0, 0, width, 10000), Qt::TextWordWrap | Qt::AlignLeft,
-                                   text)
-                       .height() +
-                   4;
-        };
+        const int width = columnWidth(static_cast<int>(i));
         const QStringList levels = titleLevels(g, c);
         if (levels.size() < 2)
-            single = std::max(single, heightOf(c.title.caption));
+            single =
+                std::max(single, titleTextHeight(fm, width, c.title.caption, c.title.vertical));
         else {
-            upper = std::max(upper, heightOf(levels[0]));
-            lower = std::max(lower, heightOf(levels.mid(1).join(QLatin1Char(' '))));
+            upper = std::max(upper, titleTextHeight(fm, width, levels[0], false));
+            lower = std::max(lower, titleTextHeight(fm, width, levels.mid(1).join(QLatin1Char(' ')),
+                                                    c.title.vertical));
         }
     }
     const int minimum = QFontMetrics(toQFont(g.titleFont)).height() + 4;
@@ -819,8 +945,11 @@ void GridTitles::paintSection(QPainter* painter, const QRect& rect, int logicalI
     painter->setPen(toQColor(c.title.font.color, palette()));
     painter->setClipRect(rect);
     if (levels.size() < 2) {
-        painter->drawText(rect.adjusted(kTextMargin, 1, -kTextMargin, -1),
-                          int(toQAlignment(c.title.alignment)) | wrapping, c.title.caption);
+        if (c.title.vertical)
+            drawVerticalTitle(painter, rect, c.title.caption);
+        else
+            painter->drawText(rect.adjusted(kTextMargin, 1, -kTextMargin, -1),
+                              int(toQAlignment(c.title.alignment)) | wrapping, c.title.caption);
     } else {
         // The upper title spans the neighbouring columns that share it; each section paints its
         // share of the common cell.
@@ -854,9 +983,12 @@ void GridTitles::paintSection(QPainter* painter, const QRect& rect, int logicalI
             painter->drawLine(rect.right(), rect.top(), rect.right(), rect.top() + band - 1);
         painter->setPen(toQColor(c.title.font.color, palette()));
         const QRect lowerRect(rect.left(), rect.top() + band, rect.width(), rect.height() - band);
-        painter->drawText(lowerRect.adjusted(kTextMargin, 1, -kTextMargin, -1),
-                          int(toQAlignment(c.title.alignment)) | wrapping,
-                          levels.mid(1).join(QLatin1Char(' ')));
+        const QString lowerText = levels.mid(1).join(QLatin1Char(' '));
+        if (c.title.vertical)
+            drawVerticalTitle(painter, lowerRect, lowerText);
+        else
+            painter->drawText(lowerRect.adjusted(kTextMargin, 1, -kTextMargin, -1),
+                              int(toQAlignment(c.title.alignment)) | wrapping, lowerText);
     }
     painter->restore();
 }

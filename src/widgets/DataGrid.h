@@ -67,7 +67,9 @@ public:
 // The columns, titles, footers, fonts, colours, alignment and widths come from a GridModel,
 // which stays the plain description of the grid that export and printing read (column widths
 // the user changes by dragging are written back to it). Titles wrap over several lines; with
-// multi-level titles "Upper|Lower" puts a common upper title over neighbouring columns. A footer
+// multi-level titles "Upper|Lower" puts a common upper title over neighbouring columns; a title
+// may be written vertically. Frozen leading columns stay in place when the grid is scrolled
+// sideways, which it then does by whole columns. A footer
 // row shows fixed texts and sums from the grid's own RunningSumList, formatted with the footer's
 // or else the field's display format. A column may have a drop-down list, and a text field with
 // an edit mask is typed through that mask.
@@ -125,6 +127,10 @@ public:
     // The open cell editor, or null.
     QWidget* cellEditor() const;
 
+    // With frozen columns: how many of the columns after them are scrolled out of view to the
+    // left. The grid scrolls sideways by whole columns then.
+    int scrolledColumns() const { return scrolledColumns_; }
+
 signals:
     // The focus went from the grid to another control of the same window (not to a dialog,
     // another program, or a menu or drop-down list that gives it back when it closes).
@@ -132,6 +138,7 @@ signals:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     friend class GridTable;
@@ -150,6 +157,14 @@ private:
     void deleteRecord();
     void insertRecord();
     void syncScrollBar();
+    void onScrollBar(int value);
+    // Frozen columns: the shown columns after the frozen ones, their scrolling, and bringing
+    // one into view.
+    std::vector<int> scrollableColumns() const;
+    int frozenWidth() const;
+    void scrollColumnsTo(int scrolled);
+    void bringColumnIntoView(int column);
+    int columnBeforeShown(int column) const;
     void updateRowHeight();
     engine::Dataset* openView() const;
 
@@ -168,6 +183,7 @@ private:
     bool syncing_ = false;  // the grid puts its current cell on the view's record
     bool refused_ = false;  // the last move was refused by the view
     bool lentToMenu_ = false;  // the focus went to a menu, which gives it back when it closes
+    int scrolledColumns_ = 0;
 };
 
 }  // namespace widgets

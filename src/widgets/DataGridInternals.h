@@ -34,6 +34,7 @@ public:
     // The open editor is being left with Tab (not Enter).
     void noteLeavingByTab() { leavingByTab_ = true; }
     void relayout() { updateGeometries(); }
+    void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -80,8 +81,9 @@ protected:
     void paintEmptySection(QPainter* painter, const QRect& rect, int logicalIndex) const;
 };
 
-// The column titles: wrapped over several lines, in the title font and colour of each column,
-// with a common upper title over neighbouring columns when titles are multi-level.
+// The column titles: wrapped over several lines or written vertically, in the title font and
+// colour of each column, with a common upper title over neighbouring columns when titles are
+// multi-level.
 class GridTitles : public OwnerDrawnHeader {
     Q_OBJECT
 public:
@@ -94,6 +96,7 @@ protected:
 
 private:
     int levelHeight(int level) const;
+    int columnWidth(int logicalIndex) const;
     DataGrid* grid_;
 };
 

@@ -4,6 +4,8 @@
 #include <QPushButton>
 #include <QShowEvent>
 #include <QVBoxLayout>
+#include <QVariantAnimation>
+#include <algorithm>
 
 #include "ErrorBoundary.h"
 #include "TitleBar.h"
@@ -24,11 +26,11 @@ TFormAbout::TFormAbout(QWidget* parent)
     setPalette(background);
     setAutoFillBackground(true);
 
-    // The picture's place; the picture itself is the program's artwork.
     Image1 = new QLabel(this);
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setFixedSize(kPictureWidth, kPictureHeight);
     Image1->setAlignment(Qt::AlignCenter);
+    Image1->setPixmap(QPixmap(kPicture));
 
     LabelName = new QLabel(store::kApplicationTitle, this);
     LabelName->setObjectName(QStringLiteral("LabelName"));
@@ -46,11 +48,40 @@ TFormAbout::TFormAbout(QWidget* parent)
     layout->addStretch(1);
     layout->addWidget(BitBtn1, 0, Qt::AlignHCenter);
 
+    unfolding_ = new QVariantAnimation(this);
+    unfolding_->setDuration(kUnfoldingTime);
+    unfolding_->setStartValue(0.0);
+    unfolding_->setEndValue(1.0);
+    connect(unfolding_, &QVariantAnimation::valueChanged, this,
+            [this] { setMask(unfoldedPart()); });
+    connect(unfolding_, &QVariantAnimation::finished, this, [this] {
+        clearMask();
+        update();
+    });
+
     widgets::centreOnScreen(this);
 }
 
+QRect TFormAbout::unfoldedPart() const {
+    if (unfolding_->state() != QAbstractAnimation::Running) return rect();
+    const double share = unfolding_->currentValue().toDouble();
+    // Never empty: an empty mask would show the whole window.
+    const int w = std::max(2, static_cast<int>(width() * share));
+    const int h = std::max(2, static_cast<int>(height() * share));
+    return QRect((width() - w) / 2, (height() - h) / 2, w, h);
+}
+
+void TFormAbout::FormShow() {
+    unfolding_->stop();
+    unfolding_->start();
+    setMask(unfoldedPart());
+}
+
 void TFormAbout::showEvent(QShowEvent* event) {
-    if (!event->spontaneous()) widgets::centreOnScreen(this);
+    if (!event->spontaneous()) {
+        widgets::centreOnScreen(this);
+        FormShow();
+    }
     QDialog::showEvent(event);
 }
 

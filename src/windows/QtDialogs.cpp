@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <memory>
@@ -66,6 +68,25 @@ QMessageBox::Icon iconOf(int style) {
     }
 }
 
+// A folder dialog that also takes the name of a folder that does not exist yet.
+class FolderChooser : public QFileDialog {
+public:
+    using QFileDialog::QFileDialog;
+    QString chosen;
+
+protected:
+    void accept() override {
+        const QString typed = selectedFiles().value(0);
+        if (!typed.isEmpty() && !QFileInfo::exists(typed)) {
+            chosen = typed;
+            QDialog::accept();
+            return;
+        }
+        QFileDialog::accept();
+        if (result() == QDialog::Accepted) chosen = selectedFiles().value(0);
+    }
+};
+
 QWidget* ownerWindow() {
     if (QWidget* modal = QApplication::activeModalWidget()) return modal;
     return QApplication::activeWindow();
@@ -123,10 +144,16 @@ std::optional<QDate> QtDialogs::chooseDate(const QString& caption) {
     }
 
     const QString savedCaption = form->windowTitle();
-    if (!caption.isEmpty()) form->setWindowTitle(caption);
+    const QString savedPrompt = form->Label1->text();
+    if (!caption.isEmpty()) {
+        form->setWindowTitle(caption);
+        // The prompt above the calendar says the same: a narrow caption is cut short.
+        form->Label1->setText(caption + QLatin1Char(':'));
+    }
     const int result = form->exec();
     if (!form) return std::nullopt;  // the window went away while it was open
     form->setWindowTitle(savedCaption);
+    form->Label1->setText(savedPrompt);
 
     if (result != QDialog::Accepted) return std::nullopt;
     return form->selectedDate();
@@ -161,6 +188,21 @@ std::optional<QString> QtDialogs::saveFileName(const SaveFileRequest& request) {
     const QStringList chosen = dialog.selectedFiles();
     if (chosen.isEmpty() || chosen.first().isEmpty()) return std::nullopt;
     return chosen.first();
+}
+
+std::optional<QString> QtDialogs::chooseFolder(const QString& startFolder) {
+    QString start = startFolder;
+    while (!start.isEmpty() && !QFileInfo(start).isDir()) {
+        const QString above = QFileInfo(start).path();
+        start = above == start ? QString() : above;
+    }
+    FolderChooser dialog(ownerWindow(), QStringLiteral("Выберите каталог для отправки данных"),
+                         start.isEmpty() ? QDir::currentPath() : start);
+    dialog.setWindowModality(Qt::ApplicationModal);
+    dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::ShowDirsOnly);
+    dialog.setFileMode(QFileDialog::Directory);
+    if (dialog.exec() != QDialog::Accepted || dialog.chosen.isEmpty()) return std::nullopt;
+    return dialog.chosen;
 }
 
 void QtDialogs::setDateForm(TFormDateSelect* form) {

@@ -36,8 +36,8 @@ public:
     int messageBox(const QString& text, const QString& caption, int style,
                    bool ownedByApplication = true) override;
 
-    // Shows the date window with the given caption (its own when empty) and restores its
-    // caption afterwards.
+    // Shows the date window with the given caption (its own when empty), which its prompt
+    // repeats, and restores both afterwards.
     std::optional<QDate> chooseDate(const QString& caption) override;
 
     // A non-native file dialog in save mode with the request's title, filters and default
@@ -48,6 +48,11 @@ public:
 
     // The print setup dialog "Настройка принтера" over the active window.
     bool printSetup(store::PrintSetupRequest& request) override;
+
+    // A non-native folder dialog opened at the start folder (or the nearest folder above it
+    // that exists). It also takes the name of a folder that does not exist yet, typed into its
+    // name box, and returns it as it is.
+    std::optional<QString> chooseFolder(const QString& startFolder) override;
 
     // The Qt name filters of a filter list "description|pattern|...": "description (masks)",
     // each mask also in the other letter case, so that files show whatever their case.

@@ -10,10 +10,10 @@
 
 namespace store::test {
 
-// Dialogs for tests: records every message box, date request and save-file request and answers
-// from queues. A box with no queued answer returns IDOK; a date or file request with none is
-// cancelled. A queued file name is returned as given; `whileSaveDialogOpen`, when set, runs
-// while a save-file request is "open" (for instance to change the working folder, as browsing
+// Dialogs for tests: records every message box, date request, save-file and folder request and
+// answers from queues. A box with no queued answer returns IDOK; a date, file or folder request
+// with none is cancelled. A queued file name is returned as given; `whileSaveDialogOpen`, when set,
+// runs while a save-file request is "open" (for instance to change the working folder, as browsing
 // in a real dialog may), and `whileBoxOpen` while a message box is (to see what it is shown
 // over).
 class ScriptedDialogs : public Dialogs {
@@ -47,6 +47,13 @@ public:
         printSetupRequests.push_back(request);
         return printSetupAnswer ? printSetupAnswer(request) : false;
     }
+    std::optional<QString> chooseFolder(const QString& startFolder) override {
+        folderStarts.push_back(startFolder);
+        if (whileFolderDialogOpen) whileFolderDialogOpen(startFolder);
+        const QString answer = next(folders, QString());
+        if (answer.isNull()) return std::nullopt;
+        return answer;
+    }
 
     std::vector<Box> boxes;
     std::vector<QString> dateCaptions;
@@ -58,6 +65,9 @@ public:
     std::deque<QString> fileNames;  // answers of the coming save-file requests; a null one cancels
     std::function<void(const SaveFileRequest&)> whileSaveDialogOpen;
     std::function<void(const Box&)> whileBoxOpen;  // runs while a box is "open"
+    std::vector<QString> folderStarts;             // the start folder of every folder request
+    std::deque<QString> folders;  // answers of the coming folder requests; a null one cancels
+    std::function<void(const QString&)> whileFolderDialogOpen;
 
 private:
     template <class T>

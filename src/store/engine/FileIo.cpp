@@ -75,11 +75,14 @@ void syncData(int fd, const QString& path) {
         if (errno != EINTR) fail(path, errno);
 }
 
-void syncFolderOf(const QString& path) {
-    if (!syncing) return;
-    const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
-    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) fail(QFileInfo(path).absolutePath(), errno);
+namespace {
+
+// Opens a file or folder and syncs it. A folder on a file system that cannot sync folders
+// passes: what was renamed in it has happened all the same.
+void syncPath(const QString& path, bool folder) {
+    const int fd = ::open(QFile::encodeName(path).constData(),
+                          O_RDONLY | O_CLOEXEC | (folder ? O_DIRECTORY : 0));
+    if (fd < 0) fail(path, errno);
     beforeWrite();
     int rc;
     do {
@@ -87,8 +90,24 @@ void syncFolderOf(const QString& path) {
     } while (rc != 0 && errno == EINTR);
     const int error = errno;
     ::close(fd);
-    // Some file systems cannot sync a folder; the rename itself has happened all the same.
-    if (rc != 0 && error != EINVAL && error != EROFS) fail(QFileInfo(path).absolutePath(), error);
+    if (rc != 0 && !(folder && (error == EINVAL || error == EROFS))) fail(path, error);
+}
+
+}  // namespace
+
+void syncFolderOf(const QString& path) {
+    if (syncing) syncPath(QFileInfo(path).absolutePath(), true);
+}
+
+void syncFile(const QString& path) {
+    if (syncing) syncPath(path, false);
+}
+
+void renameOver(const QString& from, const QString& to) {
+    beforeWrite();
+    if (::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0)
+        fail(to, errno);
+    syncFolderOf(to);
 }
 
 Replacement::Replacement(const QString& path, mode_t mode) : path_(path) {

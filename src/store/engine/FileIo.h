@@ -23,6 +23,12 @@ void syncData(int fd, const QString& path);
 // Makes a rename or a new file in the folder of path durable.
 void syncFolderOf(const QString& path);
 
+// Syncs the data of the file at path.
+void syncFile(const QString& path);
+// Renames a file or folder to a new name in the same file system, replacing a file of that
+// name, and makes the rename durable.
+void renameOver(const QString& from, const QString& to);
+
 // A complete new version of a file, written beside it under a hidden temporary name that no
 // table mask ("DayData.*") matches, and put in the file's place only by commit(): a crash or
 // a full disk leaves the old file as it was. Until commit() the temporary is removed when

@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <functional>
 
+#include "ChildProcess.h"
 #include "EngineTestUtil.h"
 #include "engine/DbfTable.h"
 #include "engine/EngineError.h"
@@ -23,29 +24,7 @@ using namespace enginetest;
 
 namespace {
 
-// Runs fn in a child process whose files cannot grow past limit bytes (writes beyond fail
-// with EFBIG, as on a full disk); the child's exit code, or -1 when it did not exit.
-int withFileSizeLimit(long long limit, const std::function<int()>& fn) {
-    std::fflush(nullptr);
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::signal(SIGXFSZ, SIG_IGN);
-        struct rlimit r {};
-        ::getrlimit(RLIMIT_FSIZE, &r);
-        r.rlim_cur = static_cast<rlim_t>(limit);
-        ::setrlimit(RLIMIT_FSIZE, &r);
-        int rc = 0;
-        try {
-            rc = fn();
-        } catch (...) {
-            rc = 99;
-        }
-        ::_exit(rc);
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
+using testing_support::withFileSizeLimit;
 
 std::vector<FieldDef> nameAndNumber() {
     return {{"KOMU", FieldKind::Text, 40, 0}, {"NPP", FieldKind::SmallInt, 4, 0}};

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QString>
+
+namespace store {
+
+// Replaces several files of a folder as one change. The new files are first made complete in
+// a staging folder inside it; once every one of them is written and on disk, the staging
+// folder is marked ready by one rename, and only then are the files moved into place one by
+// one. A process killed before the mark leaves the folder's files as they were (the staging
+// folder is thrown away later); one killed while moving leaves the ready folder, and whoever
+// opens the folder next finishes the moves. Either way the folder ends up with all old or all
+// new files, never a mix.
+class StagedFiles {
+public:
+    explicit StagedFiles(QString folder) : folder_(std::move(folder)) {}
+    // Removes an unfinished staging folder (never a ready one).
+    ~StagedFiles();
+    StagedFiles(const StagedFiles&) = delete;
+    StagedFiles& operator=(const StagedFiles&) = delete;
+
+    // Finishes what an earlier interrupted replacement left and makes an empty staging folder.
+    // False when that failed.
+    bool begin();
+    // Where the new files are to be written.
+    QString stagingFolder() const;
+    // Marks the staged files ready and moves them over the folder's files (a file whose name
+    // differs only in letter case is replaced too). False when something failed; if the
+    // moves had begun, the rest is left to finishInterrupted.
+    bool commit();
+    // Throws away the staging folder and what it holds.
+    void discard();
+
+    // Completes the moves of a replacement that was interrupted after it was marked ready, and
+    // removes an unfinished staging folder. True when nothing is left pending.
+    static bool finishInterrupted(const QString& folder);
+    // True while a ready replacement waits to be completed.
+    static bool pending(const QString& folder);
+
+private:
+    QString folder_;
+    bool staging_ = false;
+};
+
+}  // namespace store
