@@ -389,6 +389,13 @@ struct ParadoxTable::Impl {
     std::string pxMessage;
     TableState t;
     DiskState disk;
+    std::unique_ptr<ChangeLock> lock_;  // the change lock of a read or change under way
+
+    // Lets go of the change lock when a read or change ends.
+    struct LockScope {
+        Impl& impl;
+        ~LockScope() { impl.lock_.reset(); }
+    };
 
     const QString& path() const { return q->path_; }
 
@@ -433,8 +440,8 @@ struct ParadoxTable::Impl {
     void openFile() {
         fd = openCurrentFile();
         {
-            std::optional<ChangeLock> lock;
-            lockCurrentFile(lock, false);
+            LockScope scope{*this};
+            lockCurrentFile(false);
             readAll();
         }
         if (q->readOnly_) return;
@@ -454,12 +461,12 @@ struct ParadoxTable::Impl {
 
     // Takes the change lock on the file that bears the table's name, following the name to a
     // new file as often as another process replaces it. True when the file was replaced.
-    bool lockCurrentFile(std::optional<ChangeLock>& lock, bool exclusive) {
+    bool lockCurrentFile(bool exclusive) {
         bool replaced = false;
         for (;;) {
-            lock.emplace(fd, exclusive, path());
+            lock_ = std::make_unique<ChangeLock>(fd, exclusive, path());
             if (!replacedOnDisk()) return replaced;
-            lock.reset();
+            lock_.reset();
             const int f = openCurrentFile();
             ::close(fd);
             fd = f;
@@ -476,8 +483,8 @@ struct ParadoxTable::Impl {
 
     // Takes the change lock and reads the rows again when another process changed them.
     // True when they were read again.
-    bool lockAndCatchUp(std::optional<ChangeLock>& lock, bool exclusive) {
-        if (!lockCurrentFile(lock, exclusive) && !changedOnDisk()) return false;
+    bool lockAndCatchUp(bool exclusive) {
+        if (!lockCurrentFile(exclusive) && !changedOnDisk()) return false;
         readAll();
         q->changed();
         return true;
@@ -799,8 +806,8 @@ struct ParadoxTable::Impl {
     template <typename Change>
     void change(bool needsSameSlots, Change&& apply) {
         requireWritable();
-        std::optional<ChangeLock> lock;
-        if (lockAndCatchUp(lock, true)) {
+        LockScope scope{*this};
+        if (lockAndCatchUp(true)) {
             if (needsSameSlots)
                 throw EngineError(
                     QStringLiteral("Таблица изменена другой программой, данные перечитаны: %1")
@@ -958,10 +965,14 @@ struct ParadoxTable::Impl {
         const mode_t mode = ::fstat(fd, &st) == 0 ? (st.st_mode & 07777) : 0644;
         fileio::Replacement file(path(), mode);
         file.append(image);
-        // The new file carries this process's open-file lock before it bears the name.
+        // The new file carries this process's open-file lock, and its change lock, before it
+        // bears the name: another process that follows the name waits until this change is
+        // complete, also in memory.
         if (!tryLockFile(file.fd(), q->exclusive_)) throw busyError(path());
+        auto newLock = std::make_unique<ChangeLock>(file.fd(), true, path());
         file.commit(true);
-        ::close(fd);  // also lets go of the change lock of the old file
+        lock_ = std::move(newLock);  // lets go of the old file's change lock
+        ::close(fd);
         fd = file.releaseFd();
         next.head = image.substr(0, t.head.size());
         t = std::move(next);
@@ -972,8 +983,8 @@ struct ParadoxTable::Impl {
         if (!q->exclusive_)
             throw EngineError(
                 QStringLiteral("Сжатие таблицы требует монопольного доступа: %1").arg(path()));
-        std::optional<ChangeLock> lock;
-        lockAndCatchUp(lock, true);
+        LockScope scope{*this};
+        lockAndCatchUp(true);
         writeThenResync([&] {
             // The live rows in table order get the slots 0, 1, ... of the packed table.
             std::vector<SlotData> rows;
@@ -1173,8 +1184,8 @@ void ParadoxTable::syncData() {
 }
 
 bool ParadoxTable::reloadIfChangedOnDisk() {
-    std::optional<ChangeLock> lock;
-    return d->lockAndCatchUp(lock, false);
+    Impl::LockScope scope{*d};
+    return d->lockAndCatchUp(false);
 }
 
 }  // namespace engine
