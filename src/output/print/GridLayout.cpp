@@ -65,6 +65,9 @@ GridLayout::GridLayout(const GridModel& grid, const GridPrintSettings& settings,
     for (const GridColumn* c : columns_) {
         cellFonts_.push_back(fontOf(c->font));
         footerFonts_.push_back(fontOf(GridModel::footerFor(*c, 0).font));
+        cellLineHeights_.push_back(QFontMetrics(cellFonts_.back(), &device_).height());
+        footerLineHeights_.push_back(QFontMetrics(footerFonts_.back(), &device_).height());
+        fields_.push_back(grid_.dataSource && !c->fieldName.isEmpty() ? grid_.dataSource->findField(c->fieldName) : nullptr);
     }
     computeGeometry();
 }
@@ -142,9 +145,8 @@ void GridLayout::computeWidths() {
     if (view) {
         for (view->first(); !view->eof(); view->next()) {
             for (size_t i = 0; i < columns_.size(); ++i) {
-                const engine::Field* field = view->findField(columns_[i]->fieldName);
-                if (!field) continue;
-                const QString text = gridmodel::displayText(*field, columns_[i]->displayFormat);
+                if (!fields_[i]) continue;
+                const QString text = gridmodel::displayText(*fields_[i], columns_[i]->displayFormat);
                 g_.widths[i] = std::max(g_.widths[i], textWidth(cellFonts_[i], text) + 2 * g_.hp);
             }
             sums.add();
@@ -351,10 +353,8 @@ GridLayout::Row GridLayout::nextRow() {
     Row row;
     engine::Dataset* view = grid_.dataSource;
     if (!recordsDone_) {
-        for (const GridColumn* c : columns_) {
-            const engine::Field* field = view->findField(c->fieldName);
-            row.texts.push_back(field ? gridmodel::displayText(*field, c->displayFormat) : QString());
-        }
+        for (size_t i = 0; i < columns_.size(); ++i)
+            row.texts.push_back(fields_[i] ? gridmodel::displayText(*fields_[i], columns_[i]->displayFormat) : QString());
         footers_.add();
         view->next();
         recordsDone_ = view->eof();
@@ -370,9 +370,9 @@ int GridLayout::rowHeightOf(const Row& row) const {
     const bool wrap = settings_.has(pghRowAutoStretch);
     int height = g_.rowHeight;
     for (size_t i = 0; i < row.texts.size(); ++i) {
-        const QFont& font = row.footerRow < 0 ? cellFonts_[i] : footerFonts_[i];
-        const int cell = wrap ? textHeight(font, row.texts[i], g_.widths[i] - 2 * g_.hp, true)
-                              : QFontMetrics(font, &device_).height();
+        const bool record = row.footerRow < 0;
+        const int cell = wrap ? textHeight(record ? cellFonts_[i] : footerFonts_[i], row.texts[i], g_.widths[i] - 2 * g_.hp, true)
+                              : (record ? cellLineHeights_[i] : footerLineHeights_[i]);
         height = std::max(height, cell + 2 * g_.vp);
     }
     return height;

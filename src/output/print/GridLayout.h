@@ -17,6 +17,9 @@ class QPainter;
 class QPaintDevice;
 class QTextDocument;
 
+namespace engine {
+class Field;
+}
 namespace output {
 struct THeadTreeNode;
 }
@@ -109,6 +112,8 @@ private:
     output::ExportColumns columns_;
     output::GridFooters footers_;
     std::vector<QFont> cellFonts_, footerFonts_;
+    std::vector<const engine::Field*> fields_;          // per printed column, null without one
+    std::vector<int> cellLineHeights_, footerLineHeights_;  // one text line per printed column
     std::vector<QLine> borderLines_;
     std::vector<TitleCell> titleCells_;
     std::map<const output::THeadTreeNode*, TitleNodeSize> titleSizes_;

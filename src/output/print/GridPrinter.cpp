@@ -69,10 +69,7 @@ void GridPrinter::PrintTo(TVirtualPrinter& target) {
     };
     try {
         target.setTitle(QStringLiteral("Табличная информация"));
-        const bool count = needsPageCount(settings.PageHeader.LeftText.join(u'\n') + settings.PageHeader.CenterText.join(u'\n') +
-                                          settings.PageHeader.RightText.join(u'\n') + settings.PageFooter.LeftText.join(u'\n') +
-                                          settings.PageFooter.CenterText.join(u'\n') + settings.PageFooter.RightText.join(u'\n'));
-        if (count) {
+        if (needsPageCount(settings.PageHeader.allText() + settings.PageFooter.allText())) {
             // A first pass that draws nothing counts the pages for "&[Pages]".
             GridLayout counting(*grid_, settings, target, macros, true);
             macros.pages = counting.run(*before, *after);

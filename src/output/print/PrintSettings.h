@@ -27,6 +27,8 @@ struct PageBand {
     BandLine LineType = BandLine::pcltNon;
 
     bool hasText() const { return !LeftText.isEmpty() || !CenterText.isEmpty() || !RightText.isEmpty(); }
+    // The three texts, each with its lines joined.
+    QString allText() const { return LeftText.join(u'\n') + u'\n' + CenterText.join(u'\n') + u'\n' + RightText.join(u'\n'); }
 };
 
 // The four margins in the current unit, held exactly to four decimals.

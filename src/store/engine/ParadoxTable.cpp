@@ -761,7 +761,8 @@ struct ParadoxTable::Impl {
     // The fixed part of the header with the counts and block numbers of t, stamped so that
     // another process notices even a change that leaves the size and the time stamps of the
     // file as they were.
-    std::string headerImage() const {
+    std::string headerImage() const { return headerImage(t); }
+    static std::string headerImage(const TableState& t) {
         std::string head = t.head;
         char* h = head.data();
         wr32(h + kOffNumRecords, static_cast<uint32_t>(t.live));
@@ -950,16 +951,14 @@ struct ParadoxTable::Impl {
         next.lastBlock = blocks;
         next.live = count;
 
-        std::swap(t, next);
-        std::string image = headerImage() + t.headerRest;
+        std::string image = headerImage(next) + next.headerRest;
         for (int b = 1; b <= blocks; ++b) {
-            const BlockInfo& info = t.blocks[static_cast<size_t>(b)];
+            const BlockInfo& info = next.blocks[static_cast<size_t>(b)];
             std::string block = blockHeader(info);
-            for (int s : info.members) block += t.rows[static_cast<size_t>(s)].raw;
-            block.resize(static_cast<size_t>(t.info.blockSize), '\0');
+            for (int s : info.members) block += next.rows[static_cast<size_t>(s)].raw;
+            block.resize(static_cast<size_t>(next.info.blockSize), '\0');
             image += block;
         }
-        std::swap(t, next);
 
         struct stat st {};
         const mode_t mode = ::fstat(fd, &st) == 0 ? (st.st_mode & 07777) : 0644;
@@ -974,7 +973,7 @@ struct ParadoxTable::Impl {
         lock_ = std::move(newLock);  // lets go of the old file's change lock
         ::close(fd);
         fd = file.releaseFd();
-        next.head = image.substr(0, t.head.size());
+        next.head = image.substr(0, next.head.size());
         t = std::move(next);
     }
 

@@ -31,20 +31,20 @@ void TableFile::syncWritten() {
     unsynced_ = false;
 }
 
-void TableFile::written() {
+void TableFile::syncNowOrLater(bool later) {
     unsynced_ = true;
-    if (SyncScope::deferring())
+    if (later)
         SyncScope::addPending(this);
     else
         syncWritten();
 }
 
+void TableFile::written() {
+    syncNowOrLater(SyncScope::deferring());
+}
+
 void TableFile::orderWrites() {
-    unsynced_ = true;
-    if (SyncScope::deferringOrderingSyncs())
-        SyncScope::addPending(this);
-    else
-        syncWritten();
+    syncNowOrLater(SyncScope::deferringOrderingSyncs());
 }
 
 int TableFile::fieldIndex(const QString& name) const {

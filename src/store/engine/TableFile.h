@@ -85,6 +85,7 @@ protected:
 
 private:
     int tagField(const QString& tagName) const;
+    void syncNowOrLater(bool later);
     TagKey keyOf(int field, int slot) const;
 
     uint64_t generation_ = 1;
