@@ -1,11 +1,15 @@
 // Register figures on a busy day: 2,000 expenses and 500 incomes, 10,000 suppliers, 10,000
 // payment kinds and a 3,000-row catalogue; and FillPickLists over a 20,000-row catalogue.
-// The program folder is made from the build's templates in $TMPDIR/platoris-register-bench.
+// At the edge: a day of 2,000 records and one of 9,999 (the most a day holds) opened, the
+// first Save of the 9,999-record day whose suppliers and purposes are all new, and the cost of
+// learning one new name into lists of 20 and of 50,000 names.
+// The program folders are made from the build's templates in $TMPDIR/platoris-register-bench.
 #include <benchmark/benchmark.h>
 
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <chrono>
 
 #include "BenchDialogs.h"
 #include "RegisterCore.h"
@@ -47,7 +51,11 @@ void fillList(const QString& path, const QString& prefix, int rows) {
     for (int i = 0; i < rows; ++i) t->appendRecord({prefix + QString::number(i)});
 }
 
-QString prepareFolder(const char* name, int catalogueRows, bool withDay) {
+// A program folder: a catalogue, reference lists of listRows names, and (dayRecords > 0) the
+// day kDay with that many records, one in five an income; their names are in the lists when
+// namesKnown.
+QString prepareFolder(const char* name, int catalogueRows, int dayRecords, int listRows = 10000,
+                      bool namesKnown = true) {
     const QString dir = root(name);
     if (QFile::exists(dir + QStringLiteral("/ready"))) return dir;
     QDir(dir).removeRecursively();
@@ -64,9 +72,9 @@ QString prepareFolder(const char* name, int catalogueRows, bool withDay) {
         }
     }
     writeCatalogue(dir + "/Sprav/KindList.DBF", catalogueRows);
-    fillList(dir + "/Sprav/ReciverNames.db", QStringLiteral("Поставщик номер "), 10000);
-    fillList(dir + "/Sprav/PayKind.db", QStringLiteral("Назначение платежа номер "), 10000);
-    if (withDay) {
+    fillList(dir + "/Sprav/ReciverNames.db", QStringLiteral("Поставщик номер "), listRows);
+    fillList(dir + "/Sprav/PayKind.db", QStringLiteral("Назначение платежа номер "), listRows);
+    if (dayRecords > 0) {
         bench::BenchDialogs dialogs(kDay);
         reg::RegisterCore core(dir, dialogs);
         core.currentDay.ActionDateSelectExecute();
@@ -76,10 +84,13 @@ QString prepareFolder(const char* name, int catalogueRows, bool withDay) {
             if (expenseCode.isEmpty() && !c.startsWith("001")) expenseCode = c;
         }
         auto day = engine::DbfTable::open(core.DayDir + "/DayData.DBF", false);
-        for (int i = 0; i < kExpenses + kIncomes; ++i) {
+        const QString names = namesKnown ? QStringLiteral("номер") : QStringLiteral("новый");
+        for (int i = 0; i < dayRecords; ++i) {
             const bool income = i % 5 == 4;
-            day->appendRecord({i + 1, QStringLiteral("Поставщик номер %1").arg(i), QStringLiteral("Назначение платежа номер %1").arg(i),
-                               100.0 + i, QStringLiteral("Сбербанк"), kDay, income ? incomeCode : expenseCode, QVariant()});
+            day->appendRecord({i + 1, QStringLiteral("Поставщик %1 %2").arg(names).arg(i),
+                               QStringLiteral("Назначение платежа %1 %2").arg(names).arg(i),
+                               100.0 + i, QStringLiteral("Сбербанк"), kDay,
+                               income ? incomeCode : expenseCode, QVariant()});
         }
     }
     QFile(dir + QStringLiteral("/ready")).open(QIODevice::WriteOnly);
@@ -87,7 +98,7 @@ QString prepareFolder(const char* name, int catalogueRows, bool withDay) {
 }
 
 void BM_OpenDay(benchmark::State& state) {
-    const QString dir = prepareFolder("day", 3000, true);
+    const QString dir = prepareFolder("day", 3000, kExpenses + kIncomes);
     bench::BenchDialogs dialogs(kDay);
     reg::RegisterCore core(dir, dialogs);
     for (auto _ : state) core.currentDay.ActionDateSelectExecute();
@@ -97,7 +108,7 @@ void BM_OpenDay(benchmark::State& state) {
 BENCHMARK(BM_OpenDay)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 void BM_PostEditedExpense(benchmark::State& state) {
-    const QString dir = prepareFolder("day", 3000, true);
+    const QString dir = prepareFolder("day", 3000, kExpenses + kIncomes);
     bench::BenchDialogs dialogs(kDay);
     reg::RegisterCore core(dir, dialogs);
     core.currentDay.ActionDateSelectExecute();
@@ -115,7 +126,7 @@ BENCHMARK(BM_PostEditedExpense)->Unit(benchmark::kMillisecond)->Iterations(20);
 // A new expense to a new supplier for a new purpose: the day table's append, the two list
 // appends of the check before the post and the renumbering after it, all synced.
 void BM_PostNewExpenseWithNewNames(benchmark::State& state) {
-    const QString dir = prepareFolder("day", 3000, true);
+    const QString dir = prepareFolder("day", 3000, kExpenses + kIncomes);
     bench::BenchDialogs dialogs(kDay);
     reg::RegisterCore core(dir, dialogs);
     core.currentDay.ActionDateSelectExecute();
@@ -139,7 +150,7 @@ void BM_PostNewExpenseWithNewNames(benchmark::State& state) {
 BENCHMARK(BM_PostNewExpenseWithNewNames)->Unit(benchmark::kMillisecond)->Iterations(20);
 
 void BM_FillPickLists20k(benchmark::State& state) {
-    const QString dir = prepareFolder("catalogue", 20000, false);
+    const QString dir = prepareFolder("catalogue", 20000, 0);
     bench::BenchDialogs dialogs(kDay);
     reg::RegisterCore core(dir, dialogs);
     core.currentDay.ActionDateSelectExecute();
@@ -147,6 +158,85 @@ void BM_FillPickLists20k(benchmark::State& state) {
     state.counters["leaf codes"] = core.KindCodeList.size();
 }
 BENCHMARK(BM_FillPickLists20k)->Unit(benchmark::kMillisecond)->Iterations(10);
+
+// Opening days at the edge: 2,000 records and 9,999, the most a day holds.
+void BM_OpenEdgeDay(benchmark::State& state) {
+    const int records = static_cast<int>(state.range(0));
+    const QString dir = prepareFolder(records == 2000 ? "day2000" : "day9999", 3000, records);
+    bench::BenchDialogs dialogs(kDay);
+    reg::RegisterCore core(dir, dialogs);
+    for (auto _ : state) core.currentDay.ActionDateSelectExecute();
+    state.counters["records"] =
+        core.views.TableDayData.recordCount() + core.views.TableDayIncome.recordCount();
+}
+BENCHMARK(BM_OpenEdgeDay)->Arg(2000)->Arg(9999)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// The first Save of a 9,999-record day whose 9,999 suppliers and purposes the lists (20 names
+// each) do not know yet: every record is renumbered and both names of each learnt. Each
+// iteration starts from the same files; the second Save shows what is left without learning.
+void BM_FirstSaveLearning9999(benchmark::State& state) {
+    const QString pristine = prepareFolder("new9999", 3000, 9999, 20, false);
+    const QString work = root("new9999-work");
+    for (auto _ : state) {
+        state.PauseTiming();
+        QDir(work).removeRecursively();
+        QDirIterator it(pristine, QDir::Files, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString from = it.next();
+            const QString to = work + "/" + QDir(pristine).relativeFilePath(from);
+            QDir().mkpath(QFileInfo(to).path());
+            QFile::copy(from, to);
+        }
+        bench::BenchDialogs dialogs(kDay);
+        reg::RegisterCore core(work, dialogs);
+        core.currentDay.ActionDateSelectExecute();
+        state.ResumeTiming();
+        core.payments.ActionSaveExecute();
+        state.PauseTiming();
+        state.counters["purposes"] = core.views.TablePayKind.recordCount();
+        const auto start = std::chrono::steady_clock::now();
+        core.payments.ActionSaveExecute();
+        state.counters["second save ms"] =
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                .count();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_FirstSaveLearning9999)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+// One new expense with a new supplier and a new purpose, posted into a 20-record day whose
+// lists hold 20 or 50,000 names: learning a name costs the same either way.
+void BM_LearnNewNames(benchmark::State& state) {
+    const int names = static_cast<int>(state.range(0));
+    const QString dir = prepareFolder(names == 20 ? "learn20" : "learn50000", 3000, 20, names);
+    bench::BenchDialogs dialogs(kDay);
+    reg::RegisterCore core(dir, dialogs);
+    core.currentDay.ActionDateSelectExecute();
+    engine::Dataset& expenses = core.views.TableDataSourceDayData;
+    QString code;
+    for (const QString& c : core.KindCodeList)
+        if (code.isEmpty() && !c.startsWith("001") && !c.startsWith("100")) code = c;
+    static int n = 0;
+    for (auto _ : state) {
+        ++n;
+        expenses.append();
+        expenses.fieldByName("KOMU").setAsString(
+            QStringLiteral("Ещё поставщик %1-%2").arg(names).arg(n));
+        expenses.fieldByName("SUBJECT").setAsString(
+            QStringLiteral("Ещё назначение %1-%2").arg(names).arg(n));
+        expenses.fieldByName("PAY_SUM").setAsFloat(n);
+        expenses.fieldByName("BANK").setAsString(QStringLiteral("Сбербанк"));
+        expenses.fieldByName("PAY_KIND_N").setAsString(code);
+        expenses.post();
+        // The day stays at its size: the record just added goes again (not timed).
+        state.PauseTiming();
+        expenses.last();
+        expenses.remove();
+        state.ResumeTiming();
+    }
+    state.counters["names"] = core.views.TablePayKind.recordCount();
+}
+BENCHMARK(BM_LearnNewNames)->Arg(20)->Arg(50000)->Unit(benchmark::kMillisecond)->Iterations(20);
 
 }  // namespace
 

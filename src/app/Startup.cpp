@@ -6,24 +6,26 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
+#include "CopyFromDay.h"
+#include "DayDispatch.h"
+#include "DayGridModels.h"
 #include "ErrorBoundary.h"
 #include "FormAbout.h"
-#include "PreviewWindow.h"
-#include "PrinterPreview.h"
 #include "FormAnimateProgress.h"
 #include "FormDateSelect.h"
 #include "FormDayData.h"
 #include "FormHelp.h"
-#include "CopyFromDay.h"
-#include "DayDispatch.h"
-#include "DayGridModels.h"
-#include "RegisterCore.h"
 #include "FormMain.h"
-#include "GridExport.h"
 #include "FormSprav.h"
+#include "GridExport.h"
 #include "MessageLoop.h"
+#include "PreviewWindow.h"
+#include "PrinterPreview.h"
 #include "ProcessUtils.h"
+#include "ProgramFolders.h"
 #include "QtDialogs.h"
+#include "RegisterCore.h"
+#include "engine/FileIo.h"
 
 namespace app {
 
@@ -94,6 +96,20 @@ std::optional<ProgramWindows> startUp(store::Dialogs& dialogs, const StartupEnvi
     // program was started from.
     const QString programDir = QFileInfo(env.executablePath).absolutePath();
     QDir::setCurrent(programDir);
+
+    // Every table lives below the program folder: without writing there no record can be
+    // kept, so the start ends here, with the folder and the reason, instead of at every table.
+    if (const auto unwritable = store::findUnwritableFolder(programDir)) {
+        dialogs.messageBox(
+            engine::fileio::withReason(
+                QStringLiteral("Нет доступа на запись в папку\n\r%1\n\r"
+                               "Программа хранит в ней все данные и без записи работать не может.")
+                    .arg(QDir::toNativeSeparators(unwritable->folder)),
+                unwritable->error) +
+                QStringLiteral("\n\rПрограмма будет закрыта."),
+            QStringLiteral("Ошибка"), store::MB_ICONHAND);
+        return std::nullopt;
+    }
 
     // No application display name: the desktop would append it to every window's title.
     return createWindows(dialogs, programDir);

@@ -1,6 +1,7 @@
 #include "DayDispatch.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QFile>
 #include <QFileInfo>
@@ -8,8 +9,10 @@
 
 #include "ArchiveCommand.h"
 #include "ArchiveListFile.h"
+#include "ProcessUtils.h"
 #include "RegisterCore.h"
 #include "engine/Codec.h"
+#include "engine/FileIo.h"
 
 namespace dispatch {
 
@@ -38,6 +41,23 @@ struct FileStamp {
                st.st_ctim.tv_nsec == o.st.st_ctim.tv_nsec;
     }
 };
+
+// Why the archiver failed, as it wrote it into the command log ("Причина: нет места на диске"),
+// or, when it did not say, what the send folder itself tells; empty when nothing is known.
+QString archiverFailureReason(const QString& logPath, const QString& archivePath) {
+    QFile log(logPath);
+    if (log.open(QIODevice::ReadOnly)) {
+        const QStringList lines = QString::fromUtf8(log.read(1 << 16)).split(QLatin1Char('\n'));
+        const QString label = QString::fromUtf8(engine::fileio::kReasonLabel);
+        for (auto line = lines.crbegin(); line != lines.crend(); ++line) {
+            const qsizetype at = line->indexOf(label);
+            if (at >= 0) return line->mid(at + label.size()).trimmed();
+        }
+    }
+    const QByteArray folder = QFile::encodeName(QFileInfo(archivePath).absolutePath());
+    if (::access(folder.constData(), W_OK) != 0) return engine::fileio::reasonText(errno);
+    return {};
+}
 
 }  // namespace
 
@@ -112,7 +132,12 @@ DayDispatch::Outcome DayDispatch::runArchiver(const QString& archivePath) {
     const FileStamp after = FileStamp::of(archivePath);
     if (after.exists && !after.sameAs(before))
         return {QStringLiteral("Файл поставлен в очередь на отправку."), store::MB_ICONINFORMATION};
-    return {QStringLiteral("Не удалось создать архив."), store::MB_ICONHAND};
+    return {engine::fileio::withReason(
+                QStringLiteral("Не удалось создать архив."),
+                archiverFailureReason(
+                    store::joinPath(core_.ProgDir, QString::fromLatin1(store::kCommandLogFileName)),
+                    archivePath)),
+            store::MB_ICONHAND};
 }
 
 }  // namespace dispatch

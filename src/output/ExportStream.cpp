@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "engine/EngineError.h"
+#include "engine/FileIo.h"
 
 namespace output {
 
@@ -15,7 +16,7 @@ namespace {
 constexpr size_t kBufferSize = 1 << 16;
 
 QString systemReason(int error) {
-    return QString::fromLocal8Bit(std::strerror(error));
+    return engine::fileio::reasonText(error);
 }
 }  // namespace
 

@@ -1,11 +1,15 @@
 #include "CopyFromDay.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <cerrno>
 
 #include "FileUtils.h"
 #include "RegisterCore.h"
 #include "StagedFiles.h"
 #include "engine/EngineError.h"
+#include "engine/FileIo.h"
 #include "engine/PathCase.h"
 #include "engine/SyncScope.h"
 
@@ -62,6 +66,31 @@ void CopyFromDay::redate(const QString& folder, const QString& tableName) const 
     table.close();
 }
 
+QString CopyFromDay::replacedFolder() const {
+    return store::joinPath(core_.DayDir, QStringLiteral("Replaced"));
+}
+
+bool CopyFromDay::keepReplacedFiles(int* reason) const {
+    const QString kept = replacedFolder();
+    errno = 0;
+    if (!QDir().mkpath(kept)) {
+        *reason = errno ? errno : EIO;
+        return false;
+    }
+    for (const QString& name : copiedFiles()) {
+        const QString own = engine::resolveIgnoringCase(core_.DayDir, name);
+        const QString copy = engine::resolveIgnoringCase(kept, name);
+        if (QFileInfo::exists(own)) {
+            if (!store::copyFile(own, copy, reason)) return false;
+        } else if (QFileInfo::exists(copy) && !QFile::remove(copy)) {
+            // A kept file of an earlier generation would not belong with the others.
+            *reason = EACCES;
+            return false;
+        }
+    }
+    return true;
+}
+
 void CopyFromDay::ActionCopyFromExecute() {
     RegisterCore& c = core_;
     // Without an open day there is nothing to copy into: the copy would land in a day whose
@@ -94,34 +123,49 @@ void CopyFromDay::ActionCopyFromExecute() {
 
     // The copy, made and re-dated aside; the day itself is untouched until it is complete.
     store::StagedFiles staged(c.DayDir);
+    int reason = 0;
     bool copied = staged.begin();
+    if (!copied) reason = errno;
     for (const QString& name : copiedFiles()) {
         if (!copied) break;
-        copied = store::copyFile(engine::resolveIgnoringCase(source, name),
-                                 engine::resolveIgnoringCase(staged.stagingFolder(), name));
+        copied =
+            store::copyFile(engine::resolveIgnoringCase(source, name),
+                            engine::resolveIgnoringCase(staged.stagingFolder(), name), &reason);
     }
     if (!copied) {
         staged.discard();
-        error(QStringLiteral("Не удается скопировать файл."));
+        error(engine::fileio::withReason(QStringLiteral("Не удается скопировать файл."), reason));
         return;
     }
     try {
         redate(staged.stagingFolder(), copiedFiles()[0]);
         redate(staged.stagingFolder(), copiedFiles()[2]);
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
         staged.discard();
-        error(QStringLiteral("Копирование завершено с ошибкой.\n\r"));
+        const auto* engineError = dynamic_cast<const engine::EngineError*>(&e);
+        error(QStringLiteral("Копирование завершено с ошибкой.\n\r") +
+              (engineError ? engineError->message() : QString()));
         return;
     }
 
     c.groups.SwitchTableGroup(store::kDayGroupTag, c.DayDir, false, false, c.TemplateDataDir);
+    // The day's own files, complete now that its tables are closed, are kept (one generation)
+    // so that a mistaken copy can be undone by hand.
+    if (!keepReplacedFiles(&reason)) {
+        staged.discard();
+        c.groups.SwitchTableGroup(store::kDayGroupTag, c.DayDir, true, true, c.TemplateDataDir);
+        error(engine::fileio::withReason(QStringLiteral("Не удается скопировать файл."), reason));
+        return;
+    }
     const bool replaced = staged.commit();
+    const int commitReason = replaced ? 0 : errno;
     // A replacement stopped halfway is finished at the day's next opening; until then the
     // day's tables stay closed rather than show a mix of two days.
     if (!store::StagedFiles::pending(c.DayDir))
         c.groups.SwitchTableGroup(store::kDayGroupTag, c.DayDir, true, true, c.TemplateDataDir);
     if (!replaced) {
-        error(QStringLiteral("Копирование завершено с ошибкой.\n\r"));
+        error(engine::fileio::withReason(QStringLiteral("Копирование завершено с ошибкой.\n\r"),
+                                         commitReason));
         return;
     }
     c.dialogs().messageBox(QStringLiteral("Копирование завершено успешно.\n\r"),

@@ -14,7 +14,8 @@ class RegisterCore;
 // The copy and the re-dating are made aside, in a staging folder of the day; the day's files
 // are replaced only once all of that succeeded, and then all together (store::StagedFiles):
 // whatever fails, or wherever the program is stopped, the day holds either its old data or
-// the complete copy. The day's tables stay open until the replacement itself.
+// the complete copy. The day's tables stay open until the replacement itself. The replaced
+// files are kept in the day's "Replaced" folder (the last replaced generation only).
 class CopyFromDay {
 public:
     explicit CopyFromDay(RegisterCore& core) : core_(core) {}
@@ -31,6 +32,9 @@ private:
     // no numbering. Throws on failure.
     void redate(const QString& folder, const QString& tableName) const;
     void error(const QString& text) const;
+    // Copies the day's own files into replacedFolder(); false (with the reason) when it failed.
+    bool keepReplacedFiles(int* reason) const;
+    QString replacedFolder() const;
 
     RegisterCore& core_;
 };

@@ -62,9 +62,10 @@ void CurrentDay::ActionDateSelectExecute() {
     const bool newDay = !QFileInfo(c.DayDir).isDir();
     QDir().mkpath(c.DayDir);
     QDir().mkpath(c.SpravDir);
-    // A copy from another day that was stopped while it replaced the day's files is finished
-    // before the files are opened.
+    // A copy from another day or a structure update that was stopped while it replaced the
+    // day's files is finished (or undone) before anything reads them.
     store::StagedFiles::finishInterrupted(c.DayDir);
+    c.groups.recoverInterruptedUpdate(c.DayDir);
 
     if (QFileInfo::exists(engine::resolveIgnoringCase(c.DayDir, QString::fromLatin1(store::kDayDataFile))))
         reindexDayData();
@@ -112,6 +113,7 @@ void CurrentDay::ActionDateSelectExecute() {
     v.TablePlusMoney.open();
 
     v.TableDayData.refresh();
+    c.payments.WarnAboutOverfullDay();
     c.balances.DBSumListDaySum.RecalcAll();
     c.balances.DataSourceIncomeSumDataChange(v.TableIncomeSum, nullptr);
     c.dayOpened(c);

@@ -13,6 +13,13 @@ QString text(const engine::Dataset& view, const char* field) {
     return view.fieldByName(QString::fromLatin1(field)).asString();
 }
 
+// A running number in the day's NPP field, or blank past the highest the field holds.
+void setNumber(engine::Field& npp, int number) {
+    if (number <= PaymentRecords::kMaxRecords)
+        npp.setAsInteger(number);
+    else
+        npp.clear();
+}
 
 }  // namespace
 
@@ -33,11 +40,46 @@ void PaymentRecords::refuse(const QString& message) {
 }
 
 void PaymentRecords::learn(engine::Dataset& list, const QString& value, QStringList& gridList) {
-    if (list.locate(QStringLiteral("ListVal"), value)) return;
-    list.append();
-    list.fieldByName(QStringLiteral("ListVal")).setAsString(value);
-    list.post();
+    Learnt& learnt = &list == &core_.views.TablePayKind ? learntPurposes_ : learntRecipients_;
+    if (learnt.seen.contains(value) || list.locate(QStringLiteral("ListVal"), value)) return;
+    if (fullRenumbering_) {
+        // A whole day may bring thousands of new names: they are added together at the end.
+        learnt.seen.insert(value);
+        learnt.names << value;
+    } else {
+        list.append();
+        list.fieldByName(QStringLiteral("ListVal")).setAsString(value);
+        list.post();
+    }
     gridList << value;
+}
+
+void PaymentRecords::storeLearnt() {
+    for (auto [list, learnt] : {std::pair{&core_.views.TablePayKind, &learntPurposes_},
+                                std::pair{&core_.views.TableReciverNames, &learntRecipients_}}) {
+        const QStringList names = std::move(learnt->names);
+        *learnt = {};
+        list->appendValues(QStringLiteral("ListVal"), names);
+    }
+}
+
+int PaymentRecords::dayRecordCount() const {
+    const store::DataViews& v = core_.views;
+    if (!v.TableDayData.isOpen() || !v.TableDayIncome.isOpen()) return 0;
+    return v.TableDayData.recordCount() + v.TableDayIncome.recordCount();
+}
+
+bool PaymentRecords::WarnAboutOverfullDay() {
+    const int n = dayRecordCount();
+    if (n <= kMaxRecords) return false;
+    core_.dialogs().messageBox(
+        QStringLiteral(
+            "В этом дне %1 записей, а в одном дне их может быть не более %2.\n\r"
+            "Записи после %2-й хранятся без номера п/п. Перенесите лишние записи в другой день.")
+            .arg(n)
+            .arg(kMaxRecords),
+        QStringLiteral("Внимание"), store::MB_OK | store::MB_ICONEXCLAMATION);
+    return true;
 }
 
 void PaymentRecords::BeforeDayDataPost(engine::Dataset& view) {
@@ -61,6 +103,12 @@ void PaymentRecords::BeforeDayDataPost(engine::Dataset& view) {
         return;
     }
 
+    // The running number has four digits: a day holds at most kMaxRecords records.
+    if (inserting && dayRecordCount() >= kMaxRecords)
+        refuse(QStringLiteral("В одном дне может быть не более %1 записей.\n\r"
+                              "Эта запись не сохранена: внесите её в другой день.")
+                   .arg(kMaxRecords));
+
     const QString code = text(view, "PAY_KIND_N");
     if (code.isEmpty()) refuse(QStringLiteral("Поле \"Статья затрат\" не заполнено"));
     if (!isValidCode(code)) refuse(QStringLiteral("Поле \"Статья затрат\" заполнено неправильно."));
@@ -69,7 +117,8 @@ void PaymentRecords::BeforeDayDataPost(engine::Dataset& view) {
     if (text(view, "SUBJECT").isEmpty()) refuse(QStringLiteral("Поле \"За что\" не заполнено."));
     if (text(view, "BANK").isEmpty()) refuse(QStringLiteral("Поле \"Банк\" не заполнено."));
 
-    if (text(view, "NPP").isEmpty()) view.fieldByName(QStringLiteral("NPP")).setAsInteger(view.recordCount() + 1);
+    if (text(view, "NPP").isEmpty())
+        setNumber(view.fieldByName(QStringLiteral("NPP")), view.recordCount() + 1);
     view.fieldByName(QStringLiteral("PAY_DATA")).setAsDate(core_.CurrentDate);
     learn(core_.views.TablePayKind, text(view, "SUBJECT"), core_.pickLists.expenseGrid.purposes);
     learn(core_.views.TableReciverNames, text(view, "KOMU"), core_.pickLists.expenseGrid.recipients);
@@ -85,7 +134,7 @@ void PaymentRecords::TableDataSourceDayDataAfterPost(engine::Dataset&) {
     engine::Field& npp = expenses.fieldByName(QStringLiteral("NPP"));
     for (int i = 1; i <= n; ++i) {
         expenses.edit();
-        npp.setAsInteger(i);
+        setNumber(npp, i);
         try {
             expenses.post();
         } catch (...) {
@@ -120,6 +169,16 @@ void PaymentRecords::RenumberDayData() {
         engine::SyncScope durable;
         {
             store::FlagScope renumbering(fullRenumbering_);
+            // The names learnt so far are stored also when a record stops the renumbering.
+            struct StoreLearnt {
+                PaymentRecords& p;
+                ~StoreLearnt() {
+                    try {
+                        p.storeLearnt();
+                    } catch (...) {
+                    }
+                }
+            } storeLearnt{*this};
             view.setFiltered(false);
             view.open();
             int counter = 1;
@@ -127,10 +186,11 @@ void PaymentRecords::RenumberDayData() {
             engine::Field& date = view.fieldByName(QStringLiteral("PAY_DATA"));
             for (view.first(); !view.eof(); view.next()) {
                 view.edit();
-                npp.setAsInteger(counter++);
+                setNumber(npp, counter++);
                 date.setAsDate(core_.CurrentDate);
                 view.post();
             }
+            this->storeLearnt();
         }
         TableDataSourceDayDataAfterPost(view);
         durable.commit();

@@ -98,53 +98,69 @@ private:
 };
 
 // Copies one regular file through a temporary file beside the target, renamed over the
-// target only once it is complete and on disk.
-bool copyOneFile(const QString& source, const QString& target) {
+// target only once it is complete and on disk. On failure *error holds the system's reason.
+bool copyOneFile(const QString& source, const QString& target, int* error) {
+    int failure = 0;
+    auto failed = [&](int e) {
+        if (failure == 0) failure = e ? e : EIO;
+        return false;
+    };
     const QByteArray src = QFile::encodeName(source);
     const int in = ::open(src.constData(), O_RDONLY | O_CLOEXEC);
-    if (in < 0) return false;
     struct stat st {};
-    if (::fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(in);
-        return false;
+    QByteArray temp;
+    int out = -1;
+    bool ok = in >= 0 || failed(errno);
+    if (ok && (::fstat(in, &st) != 0 || !S_ISREG(st.st_mode))) ok = failed(errno ? errno : EINVAL);
+    if (ok) {
+        const QFileInfo targetInfo(target);
+        temp = QFile::encodeName(targetInfo.path() + QStringLiteral("/.") + targetInfo.fileName() +
+                                 QStringLiteral(".copy-XXXXXX"));
+        engine::fileio::aboutToWrite();
+        out = ::mkostemp(temp.data(), O_CLOEXEC);
+        if (out < 0) {
+            ok = failed(errno);
+            temp.clear();
+        }
     }
-    const QFileInfo targetInfo(target);
-    QByteArray temp = QFile::encodeName(targetInfo.path() + QStringLiteral("/.") +
-                                        targetInfo.fileName() + QStringLiteral(".copy-XXXXXX"));
-    const int out = ::mkostemp(temp.data(), O_CLOEXEC);
-    if (out < 0) {
-        ::close(in);
-        return false;
-    }
-    bool ok =
-        ::fchmod(out, (st.st_mode & 07777 & ~mode_t(S_ISUID | S_ISGID)) | S_IRUSR | S_IWUSR) == 0;
+    if (ok &&
+        ::fchmod(out, (st.st_mode & 07777 & ~mode_t(S_ISUID | S_ISGID)) | S_IRUSR | S_IWUSR) != 0)
+        ok = failed(errno);
     char buffer[65536];
     while (ok) {
         const ssize_t got = ::read(in, buffer, sizeof buffer);
         if (got == 0) break;
         if (got < 0) {
-            ok = errno == EINTR;
+            if (errno != EINTR) ok = failed(errno);
             continue;
         }
         for (ssize_t done = 0; ok && done < got;) {
+            engine::fileio::aboutToWrite();
             const ssize_t put = ::write(out, buffer + done, static_cast<size_t>(got - done));
             if (put > 0)
                 done += put;
-            else
-                ok = put < 0 && errno == EINTR;
+            else if (put == 0 || errno != EINTR)
+                ok = failed(put == 0 ? ENOSPC : errno);
         }
     }
-    ok = ::fsync(out) == 0 && ok;
-    ok = ::close(out) == 0 && ok;
-    ::close(in);
-    if (ok) ok = ::rename(temp.constData(), QFile::encodeName(target).constData()) == 0;
+    if (out >= 0) {
+        if (ok) engine::fileio::aboutToWrite();
+        if (ok && ::fsync(out) != 0) ok = failed(errno);
+        if (::close(out) != 0 && ok) ok = failed(errno);
+    }
+    if (in >= 0) ::close(in);
+    if (ok) engine::fileio::aboutToWrite();
+    if (ok && ::rename(temp.constData(), QFile::encodeName(target).constData()) != 0)
+        ok = failed(errno);
     if (!ok) {
-        ::unlink(temp.constData());
+        if (!temp.isEmpty()) ::unlink(temp.constData());
+        if (error) *error = failure;
         return false;
     }
     try {
         engine::fileio::syncFolderOf(target);  // the new name survives a power loss too
     } catch (const engine::EngineError&) {
+        if (error) *error = EIO;
         return false;
     }
     return true;
@@ -152,8 +168,8 @@ bool copyOneFile(const QString& source, const QString& target) {
 
 }  // namespace
 
-bool copyFile(const QString& source, const QString& target) {
-    return copyOneFile(source, target);
+bool copyFile(const QString& source, const QString& target, int* error) {
+    return copyOneFile(source, target, error);
 }
 
 bool matchesFileMask(const QString& fileName, const QString& mask) {
@@ -177,9 +193,11 @@ bool CopyFilesByMask(Dialogs& dialogs, const QString& sourceFolder, const QStrin
     for (const QFileInfo& entry : entries) {
         if (!matchesFileMask(entry.fileName(), pattern)) continue;
         const QString target = engine::resolveIgnoringCase(targetFolder, entry.fileName());
-        if (!copyOneFile(entry.filePath(), target)) {
-            dialogs.messageBox(QStringLiteral("Ошибка при копировании файлов."),
-                               QStringLiteral("Ошибка"), MB_ICONHAND);
+        int error = 0;
+        if (!copyOneFile(entry.filePath(), target, &error)) {
+            dialogs.messageBox(
+                engine::fileio::withReason(QStringLiteral("Ошибка при копировании файлов."), error),
+                QStringLiteral("Ошибка"), MB_ICONHAND);
             return false;
         }
     }

@@ -1,6 +1,12 @@
 #include "ProgramFolders.h"
 
+#include <stdlib.h>
+#include <unistd.h>
+
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <cerrno>
 
 namespace store {
 
@@ -19,6 +25,25 @@ ProgramFolders::ProgramFolders(const QString& programDir)
 
 QString dayFolderOf(const QString& programDir, const QDate& date) {
     return joinPath(joinPath(programDir, QStringLiteral("Data")), date.toString(QStringLiteral("yyyy/MM/dd")));
+}
+
+}  // namespace store
+
+namespace store {
+
+std::optional<UnwritableFolder> findUnwritableFolder(const QString& programDir) {
+    const QString root = QDir::cleanPath(programDir);
+    for (const QString& folder :
+         {root, joinPath(root, QStringLiteral("Sprav")), joinPath(root, QStringLiteral("Data"))}) {
+        if (folder != root && !QFileInfo(folder).isDir()) continue;
+        QByteArray probe =
+            QFile::encodeName(joinPath(folder, QStringLiteral(".write-probe.XXXXXX")));
+        const int fd = ::mkstemp(probe.data());
+        if (fd < 0) return UnwritableFolder{folder, errno};
+        ::close(fd);
+        ::unlink(probe.constData());
+    }
+    return std::nullopt;
 }
 
 }  // namespace store

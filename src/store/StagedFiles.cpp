@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <cerrno>
 
 #include "ProgramFolders.h"
 #include "engine/EngineError.h"
@@ -14,8 +15,15 @@ namespace {
 
 // Hidden, so that the user sees only the tables in the folder, and never matched by a table's
 // companion mask.
-const QString kStaging = QStringLiteral(".staging");
-const QString kReady = QStringLiteral(".staged");
+QString stagingName(const QString& kind) {
+    return kind.isEmpty() ? QStringLiteral(".staging")
+                          : QLatin1Char('.') + kind + QStringLiteral(".staging");
+}
+
+QString readyName(const QString& kind) {
+    return kind.isEmpty() ? QStringLiteral(".staged")
+                          : QLatin1Char('.') + kind + QStringLiteral(".staged");
+}
 
 QFileInfoList filesIn(const QString& folder) {
     return QDir(folder).entryInfoList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot,
@@ -29,12 +37,15 @@ StagedFiles::~StagedFiles() {
 }
 
 QString StagedFiles::stagingFolder() const {
-    return joinPath(folder_, kStaging);
+    return joinPath(folder_, stagingName(kind_));
 }
 
 bool StagedFiles::begin() {
-    if (!finishInterrupted(folder_)) return false;
-    staging_ = QDir(folder_).mkdir(kStaging);
+    if (finishInterrupted(folder_, kind_) == Recovery::Failed) return false;
+    errno = 0;
+    engine::fileio::aboutToWrite();
+    staging_ = QDir(folder_).mkdir(stagingName(kind_));
+    if (!staging_ && errno == 0) errno = EIO;
     return staging_;
 }
 
@@ -50,33 +61,48 @@ bool StagedFiles::commit() {
         for (const QFileInfo& file : filesIn(stagingFolder()))
             engine::fileio::syncFile(file.filePath());
         engine::fileio::syncFolderOf(joinPath(stagingFolder(), QStringLiteral(".")));
-        engine::fileio::renameOver(stagingFolder(), joinPath(folder_, kReady));
+        engine::fileio::renameOver(stagingFolder(), joinPath(folder_, readyName(kind_)));
     } catch (const engine::EngineError&) {
+        const int error = errno;
         discard();
+        errno = error;
         return false;
     }
     staging_ = false;
-    return finishInterrupted(folder_);
+    return finishInterrupted(folder_, kind_) != Recovery::Failed;
 }
 
-bool StagedFiles::pending(const QString& folder) {
-    return QFileInfo(joinPath(folder, kReady)).isDir();
+bool StagedFiles::pending(const QString& folder, const QString& kind) {
+    return QFileInfo(joinPath(folder, readyName(kind))).isDir();
 }
 
-bool StagedFiles::finishInterrupted(const QString& folder) {
-    const QString ready = joinPath(folder, kReady);
+QStringList StagedFiles::interruptedFiles(const QString& folder, const QString& kind) {
+    QStringList names;
+    for (const QString& sub : {readyName(kind), stagingName(kind)})
+        for (const QFileInfo& file : filesIn(joinPath(folder, sub))) names << file.fileName();
+    return names;
+}
+
+StagedFiles::Recovery StagedFiles::finishInterrupted(const QString& folder, const QString& kind) {
+    Recovery done = Recovery::Nothing;
+    const QString ready = joinPath(folder, readyName(kind));
     if (QFileInfo(ready).isDir()) {
         try {
             for (const QFileInfo& file : filesIn(ready))
                 engine::fileio::renameOver(file.filePath(),
                                            engine::resolveIgnoringCase(folder, file.fileName()));
         } catch (const engine::EngineError&) {
-            return false;
+            return Recovery::Failed;
         }
-        if (!QDir(folder).rmdir(kReady)) return false;
+        engine::fileio::aboutToWrite();
+        if (!QDir(folder).rmdir(readyName(kind))) return Recovery::Failed;
+        done = Recovery::Completed;
     }
-    const QString staging = joinPath(folder, kStaging);
-    return !QFileInfo::exists(staging) || QDir(staging).removeRecursively();
+    const QString staging = joinPath(folder, stagingName(kind));
+    if (!QFileInfo::exists(staging)) return done;
+    engine::fileio::aboutToWrite();
+    if (!QDir(staging).removeRecursively()) return Recovery::Failed;
+    return done == Recovery::Nothing ? Recovery::RolledBack : done;
 }
 
 }  // namespace store

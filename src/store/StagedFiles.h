@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace store {
 
@@ -11,9 +12,21 @@ namespace store {
 // folder is thrown away later); one killed while moving leaves the ready folder, and whoever
 // opens the folder next finishes the moves. Either way the folder ends up with all old or all
 // new files, never a mix.
+//
+// Each kind of change has staging folders of its own (".staging", ".update.staging"), so that
+// what an interrupted change left can be told apart from another kind's.
 class StagedFiles {
 public:
-    explicit StagedFiles(QString folder) : folder_(std::move(folder)) {}
+    // What finishInterrupted found and did.
+    enum class Recovery {
+        Nothing,     // no change was pending
+        Completed,   // a change marked ready was completed
+        RolledBack,  // an unfinished change was thrown away: the folder's files are the old ones
+        Failed,      // something is still pending (the reason in errno)
+    };
+
+    explicit StagedFiles(QString folder, QString kind = {})
+        : folder_(std::move(folder)), kind_(std::move(kind)) {}
     // Removes an unfinished staging folder (never a ready one).
     ~StagedFiles();
     StagedFiles(const StagedFiles&) = delete;
@@ -31,14 +44,17 @@ public:
     // Throws away the staging folder and what it holds.
     void discard();
 
-    // Completes the moves of a replacement that was interrupted after it was marked ready, and
-    // removes an unfinished staging folder. True when nothing is left pending.
-    static bool finishInterrupted(const QString& folder);
+    // Completes the moves of a replacement of the kind that was interrupted after it was
+    // marked ready, and removes an unfinished staging folder.
+    static Recovery finishInterrupted(const QString& folder, const QString& kind = {});
     // True while a ready replacement waits to be completed.
-    static bool pending(const QString& folder);
+    static bool pending(const QString& folder, const QString& kind = {});
+    // The names of the files an interrupted replacement of the kind holds (ready or not).
+    static QStringList interruptedFiles(const QString& folder, const QString& kind = {});
 
 private:
     QString folder_;
+    QString kind_;
     bool staging_ = false;
 };
 

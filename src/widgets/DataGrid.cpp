@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QPainter>
+#include <QPointer>
 #include <QScrollBar>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -1124,11 +1125,22 @@ QWidget* GridDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&
     // As soon as the user types, the record is being edited (the row's mark shows it, and Save
     // stores the cell while it is still open).
     DataGrid* grid = grid_;
-    connect(editor, &QLineEdit::textEdited, grid, [grid] {
-        if (!grid->model()->startEditing())
-            grid->table_->discardEditor();
-        else
+    connect(editor, &QLineEdit::textEdited, grid, [grid, editor] {
+        if (grid->model()->startEditing()) {
             grid->table_->verticalHeader()->viewport()->update();
+            return;
+        }
+        // The record cannot be edited (the failure was reported). The editor is still inside
+        // its own key or paste handling here: it takes nothing more and is closed once that
+        // has returned, never under its own feet.
+        editor->setReadOnly(true);
+        QPointer<QWidget> refused(editor);
+        QMetaObject::invokeMethod(
+            grid,
+            [grid, refused] {
+                if (refused && grid->table_->openEditor() == refused) grid->table_->discardEditor();
+            },
+            Qt::QueuedConnection);
     });
     grid_->table_->editorOpened(editor);
     return editor;

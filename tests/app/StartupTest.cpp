@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -9,6 +11,7 @@
 #include <QTimer>
 
 #include "AppTestSupport.h"
+#include "ChildProcess.h"
 #include "FormDateSelect.h"
 #include "FormMain.h"
 #include "MessageLoop.h"
@@ -80,6 +83,32 @@ TEST(StartUp, ARefusedStartCreatesNoWindowAndKeepsTheWorkingFolder) {
     EXPECT_EQ(QDir::currentPath(), before);
     EXPECT_EQ(topLevelWindowCount(), windowsBefore);
     EXPECT_FALSE(QFileInfo::exists(program.folder.filePath(QStringLiteral("Sprav"))));
+}
+
+// A program folder the user cannot write (a read-only mount, a folder of another user) ends
+// the start with one message naming the folder and the reason, before any table is touched.
+TEST(StartUp, AFolderThatCannotBeWrittenEndsTheStartWithOneMessage) {
+    apptest::WorkingFolderGuard guard;
+    FakeProgram program;
+    const QString sprav = program.folder.filePath(QStringLiteral("Sprav"));
+    ASSERT_TRUE(QDir().mkpath(sprav));
+    ::chmod(QFile::encodeName(program.folder.path()).constData(), 0777);
+    ::chmod(QFile::encodeName(sprav).constData(), 0555);
+    // Run as a user without rights there (root writes everywhere).
+    const int rc = testing_support::withFileSizeLimit(0, [&] {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) return 5;
+        ScriptedDialogs dialogs;
+        if (app::startUp(dialogs, program.environment())) return 2;
+        if (dialogs.boxes.size() != 1) return 3;
+        const QString text = dialogs.boxes[0].text;
+        return text.contains(sprav) &&
+                       text.contains(QStringLiteral("Причина: нет прав на запись.")) &&
+                       dialogs.boxes[0].caption == QStringLiteral("Ошибка")
+                   ? 0
+                   : 4;
+    });
+    ::chmod(QFile::encodeName(sprav).constData(), 0755);
+    EXPECT_EQ(rc, 0);
 }
 
 TEST(StartUp, MakesTheProgramFolderTheWorkingFolderBeforeTheWindowsFindTheirFolders) {

@@ -125,6 +125,13 @@ TEST_F(DispatchFixture, ArchiverThatMakesNoArchiveIsReportedEvenWithAnOldOneTher
     send();
     EXPECT_EQ(shownBoxes(), Boxes({kConfirmation, kNoArchive}));
     EXPECT_EQ(readFile(archive()), "an earlier archive");
+
+    // An archiver that says why (as the program's own does) has its reason shown.
+    installFakeArchiver("echo 'RAR.EXE: Причина: нет места на диске' >&2\nexit 2\n");
+    dialogs.boxes.clear();
+    send();
+    ASSERT_EQ(dialogs.boxes.size(), 2u);
+    EXPECT_EQ(dialogs.boxes[1].text, "Не удалось создать архив.\n\rПричина: нет места на диске.");
 }
 
 TEST_F(DispatchFixture, HangingArchiverIsLeftAfterTheWaitLimit) {

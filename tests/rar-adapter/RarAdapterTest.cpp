@@ -1,7 +1,11 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -150,6 +154,21 @@ TEST_F(RarAdapterTest, AddingToAnArchiveKeepsOldEntriesAndReplacesSameNamed) {
     EXPECT_EQ(readFile(tmp.filePath("x/c.txt")), "new c");
 }
 
+// A killed archiver leaves its temporary beside the archive; the next run removes it, but
+// never one that a running archiver still holds.
+TEST_F(RarAdapterTest, TemporariesOfKilledArchiversAreRemoved) {
+    makeFile("first/a.txt", "a");
+    const QString stale = makeFile(".KZXR1209.RAR.99999.0.tmp", "");
+    const QString held = makeFile(".KZXR1209.RAR.12345.0.tmp", "");
+    const int fd = ::open(QFile::encodeName(held).constData(), O_RDONLY);
+    ASSERT_EQ(::flock(fd, LOCK_EX), 0);
+    ASSERT_EQ(add("KZXR1209.RAR", {tmp.filePath("first/*.*")}).exitCode, 0);
+    ::close(fd);
+    EXPECT_FALSE(QFileInfo::exists(stale));
+    EXPECT_TRUE(QFileInfo::exists(held));
+    EXPECT_TRUE(QFileInfo::exists(tmp.filePath("KZXR1209.RAR")));
+}
+
 TEST_F(RarAdapterTest, AFailedAddLeavesTheArchiveAsItWas) {
     makeFile("first/a.txt", "old a");
     ASSERT_EQ(add("out.RAR", {tmp.filePath("first/*.*")}).exitCode, 0);
@@ -170,6 +189,8 @@ TEST_F(RarAdapterTest, AFailedAddLeavesTheArchiveAsItWas) {
         });
         EXPECT_EQ(r.exitCode, 2) << limit;
         EXPECT_TRUE(r.errors.contains("left as it was")) << r.errors.toStdString();
+        // The reason in the user's words, for dispatch to show.
+        EXPECT_TRUE(r.errors.contains("Причина: файл слишком велик")) << r.errors.toStdString();
         unchanged("full disk");
     }
 

@@ -1,4 +1,5 @@
 #include "RegisterFixture.h"
+#include "engine/DbfTable.h"
 #include "engine/EngineError.h"
 
 using namespace registertest;
@@ -158,3 +159,38 @@ TEST_F(PaymentRecordsTest, SumsStayExact) {
 }
 
 }  // namespace
+
+// NPP has four digits. A day already past 9,999 records (made elsewhere) opens with one
+// warning and saves what it can: the first 9,999 numbered, the rest without a number. A new
+// record beyond the limit is refused with a message a clerk understands.
+TEST_F(PaymentRecordsTest, ADayHoldsAtMost9999NumberedRecords) {
+    const QString code = expenseCode();
+    core.groups.SwitchTableGroup(store::kDayGroupTag, core.DayDir, false, false,
+                                 core.TemplateDataDir);
+    {
+        auto table = engine::DbfTable::open(core.DayDir + "/DayData.DBF", false);
+        for (int i = 0; i < 10001; ++i)
+            table->appendRecord({QVariant(), QStringLiteral("П%1").arg(i), QStringLiteral("Оплата"),
+                                 1.0, QStringLiteral("Сбербанк"), QVariant(), code});
+    }
+    dialogs.boxes.clear();
+    openDay();
+    ASSERT_EQ(dialogs.boxes.size(), 1u) << boxTexts().join("|").toStdString();
+    EXPECT_TRUE(dialogs.boxes[0].text.contains("10001")) << dialogs.boxes[0].text.toStdString();
+    EXPECT_EQ(dialogs.boxes[0].caption, "Внимание");
+
+    dialogs.boxes.clear();
+    core.payments.ActionSaveExecute();
+    EXPECT_TRUE(dialogs.boxes.empty()) << boxTexts().join("|").toStdString();
+    const QStringList numbers = stored("NPP");
+    ASSERT_EQ(numbers.size(), 10001);
+    EXPECT_EQ(numbers[9998], "9999");
+    EXPECT_EQ(numbers[9999], "");
+    EXPECT_EQ(numbers[10000], "");
+
+    EXPECT_THROW(addPayment(expenses(), "Сверх", 5, code), engine::SilentAbort);
+    expenses().cancel();
+    ASSERT_EQ(dialogs.boxes.size(), 1u);
+    EXPECT_TRUE(dialogs.boxes[0].text.startsWith("В одном дне может быть не более 9999 записей."));
+    EXPECT_EQ(stored("KOMU").size(), 10001);
+}

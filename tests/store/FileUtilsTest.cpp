@@ -93,7 +93,9 @@ TEST_F(CopyFilesByMaskTest, FailedCopyShowsOneBoxAndKeepsEarlierCopies) {
 
     EXPECT_FALSE(CopyFilesByMask(dialogs, src, dst, "*.dbf"));
     ASSERT_EQ(dialogs.boxes.size(), 1u);
-    EXPECT_EQ(dialogs.boxes[0].text, "Ошибка при копировании файлов.");
+    // The reason follows the message.
+    EXPECT_EQ(dialogs.boxes[0].text,
+              "Ошибка при копировании файлов.\n\rПричина: на месте файла находится каталог.");
     EXPECT_EQ(dialogs.boxes[0].caption, "Ошибка");
     EXPECT_EQ(dialogs.boxes[0].style, MB_ICONHAND);
     EXPECT_TRUE(dialogs.boxes[0].ownedByApplication);

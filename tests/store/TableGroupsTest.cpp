@@ -6,16 +6,43 @@
 #include <QDir>
 #include <QFile>
 
+#include "ChildProcess.h"
 #include "DataViews.h"
 #include "ProgramFolder.h"
 #include "ScriptedDialogs.h"
 #include "TableGroups.h"
 #include "engine/DbfTable.h"
 #include "engine/EngineError.h"
+#include "engine/FileIo.h"
 
 using namespace store;
 
 namespace {
+
+long writesLeft = 0;
+void killAtCountedWrite() {
+    if (--writesLeft == 0) ::kill(::getpid(), SIGKILL);
+}
+
+using engine::FieldKind;
+
+// A day table of an older version: KOMU 30 characters wide and, unless `complete`, no
+// PAY_KIND_S; `rows` records whose suppliers fill the old width.
+void writeOlderDay(const QString& day, int rows, bool complete) {
+    std::vector<engine::FieldDef> fields = {
+        {"NPP", FieldKind::SmallInt, 4, 0},    {"KOMU", FieldKind::Text, 30, 0},
+        {"SUBJECT", FieldKind::Text, 160, 0},  {"PAY_SUM", FieldKind::Float, 15, 2},
+        {"BANK", FieldKind::Text, 50, 0},      {"PAY_DATA", FieldKind::Date, 8, 0},
+        {"PAY_KIND_N", FieldKind::Text, 20, 0}};
+    if (complete) fields.push_back({"PAY_KIND_S", FieldKind::Text, 254, 0});
+    engine::DbfTable::create(day + "/DayData.DBF", fields, {{"NPP", "NPP"}});
+    auto table = engine::DbfTable::open(day + "/DayData.DBF", false);
+    for (int i = 0; i < rows; ++i)
+        table->appendRecord({i + 1,
+                             QStringLiteral("Поставщик %1 ").arg(i).leftJustified(30, QChar(u'ж')),
+                             QStringLiteral("Оплата"), i + 0.25, QStringLiteral("Банк"),
+                             QDate(2008, 10, 13), QStringLiteral("215.001.000.000.000")});
+}
 
 QByteArray bytesOf(const QString& path) {
     QFile f(path);
@@ -134,6 +161,106 @@ TEST_F(TableGroupsTest, AnOlderStructureIsRebuiltWithEveryOldRecordKept) {
     EXPECT_EQ(all.fieldByName("PAY_KIND_N").asString(), QStringLiteral("999.999.999.999.999"));
     EXPECT_EQ(views.TableDataSourceDayData.recordCount(), 2);
     EXPECT_EQ(openDayViews().size(), 7);
+}
+
+// Narrower fields (text width, decimals) than the template's mean an older table that would cut
+// what is typed: it is updated like one that lacks a field, and then takes the full width.
+TEST_F(TableGroupsTest, NarrowerFieldsThanTheTemplateAreAnOlderStructure) {
+    writeOlderDay(day, 2, true);
+    engine::DbfTable::create(day + "/StartMoney.dbf",
+                             {{"BANK_NAME", FieldKind::Text, 50, 0},
+                              {"START_SUM", FieldKind::Float, 12, 0},
+                              {"PAY_DATA", FieldKind::Date, 8, 0}},
+                             {});
+    ASSERT_TRUE(openDay()) << boxTexts().join("|").toStdString();
+    EXPECT_TRUE(dialogs.boxes.empty());
+    EXPECT_TRUE(QFile::exists(day + "/Update/DayData.DBF"));
+    EXPECT_TRUE(QFile::exists(day + "/Update/StartMoney.dbf"));
+    for (const auto& [view, field, width, decimals] :
+         {std::tuple{&views.TableDataSourceDayData, "KOMU", 50, 0},
+          {&views.TableStartMoney, "START_SUM", 15, 2}})
+        for (const engine::FieldDef& def : view->tableFields())
+            if (def.name == QLatin1String(field)) {
+                EXPECT_EQ(def.width, width) << field;
+                EXPECT_EQ(def.decimals, decimals) << field;
+            }
+    engine::Dataset& expenses = views.TableDataSourceDayData;
+    ASSERT_EQ(expenses.recordCount(), 2);
+    expenses.first();
+    EXPECT_EQ(expenses.fieldByName("KOMU").asString().size(), 30);
+    const QString long47 = QString(47, QChar(u'Щ'));
+    expenses.edit();
+    expenses.fieldByName("KOMU").setAsString(long47);
+    expenses.post();
+    expenses.refresh();
+    expenses.first();
+    EXPECT_EQ(expenses.fieldByName("KOMU").asString(), long47);
+
+    // Opened again, the updated tables fit and are left alone.
+    dialogs.boxes.clear();
+    ASSERT_TRUE(groups.SwitchTableGroup(kDayGroupTag, day, false, false, QString()));
+    QFile::remove(day + "/Update/DayData.DBF");
+    ASSERT_TRUE(openDay());
+    EXPECT_FALSE(QFile::exists(day + "/Update/DayData.DBF"));
+}
+
+// A process killed at any write of a structure update leaves the old table or the whole new
+// one, never a short one; the next opening finishes or undoes what it left, says so once, and
+// ends with every record in the new structure.
+TEST_F(TableGroupsTest, AKillAtAnyWriteOfTheUpdateLosesNoRecord) {
+    const int rows = 40;
+    const QString stash = folder.filePath(QStringLiteral("stash"));
+    writeOlderDay(day, rows, false);
+    QDir().rename(day, stash);
+    long killAt = 1;
+    for (;; ++killAt) {
+        ASSERT_TRUE(QDir(day).removeRecursively() || !QDir(day).exists());
+        QDir().mkpath(day);
+        for (const QString& name : {QStringLiteral("DayData.DBF"), QStringLiteral("DayData.MDX")})
+            ASSERT_TRUE(QFile::copy(stash + "/" + name, day + "/" + name));
+        const int rc = testing_support::withFileSizeLimit(0, [&] {
+            writesLeft = killAt;
+            engine::fileio::setWriteHook(killAtCountedWrite);
+            return openDay() ? 0 : 1;
+        });
+        if (rc == 0) break;
+        ASSERT_EQ(rc, -1) << "killAt " << killAt;
+
+        dialogs.boxes.clear();
+        groups.recoverInterruptedUpdate(day);
+        EXPECT_LE(dialogs.boxes.size(), 1u);
+        {
+            engine::Dataset left;
+            left.setFolder(day);
+            left.setTableName("DayData.DBF");
+            left.open();
+            EXPECT_EQ(left.recordCount(), rows) << "killAt " << killAt;
+        }
+        dialogs.boxes.clear();
+        ASSERT_TRUE(openDay()) << "killAt " << killAt << ": " << boxTexts().join("|").toStdString();
+        EXPECT_TRUE(dialogs.boxes.empty());
+        ASSERT_EQ(views.TableDayData.recordCount() + views.TableDayIncome.recordCount(), rows);
+        EXPECT_TRUE(views.TableDayData.hasField("PAY_KIND_S"));
+        ASSERT_TRUE(groups.SwitchTableGroup(kDayGroupTag, day, false, false, QString()));
+    }
+    EXPECT_GT(killAt, 20);  // the update was killed at every one of its writes
+}
+
+// A full disk during the update leaves the old table, says why, and the update is made at the
+// next opening once there is room.
+TEST_F(TableGroupsTest, AFullDiskDuringTheUpdateLeavesTheOldTable) {
+    writeOlderDay(day, 300, false);
+    const QByteArray before = bytesOf(day + "/DayData.DBF");
+    // Room for the old copy, not for the new table with its wider records.
+    const int rc = testing_support::withFileSizeLimit(before.size() * 6 / 5, [&] {
+        const bool opened = openDay();
+        if (opened || dialogs.boxes.size() != 1) return 2;
+        return dialogs.boxes[0].text.contains(QStringLiteral("файл слишком велик")) ? 0 : 3;
+    });
+    EXPECT_EQ(rc, 0);
+    EXPECT_EQ(bytesOf(day + "/DayData.DBF"), before);
+    ASSERT_TRUE(openDay());
+    EXPECT_EQ(views.TableDayData.recordCount() + views.TableDayIncome.recordCount(), 300);
 }
 
 TEST_F(TableGroupsTest, ADamagedTableGoesThroughTheUpdateKeepingItsOldCopy) {

@@ -3,11 +3,14 @@
 #include <archive.h>
 #include <archive_entry.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <cerrno>
 #include <cstring>
 #include <functional>
@@ -30,13 +33,21 @@ using Writer = std::unique_ptr<archive, WriterDeleter>;
 using Reader = std::unique_ptr<archive, ReaderDeleter>;
 using Entry = std::unique_ptr<archive_entry, EntryDeleter>;
 
-// Thrown with the text of the failure; caught at the top of addToEncryptedZip.
+// Thrown with the text of the failure and its system error (0 when none); caught at the top
+// of addToEncryptedZip.
 struct Failure {
     QString text;
+    int error = 0;
 };
 
 QString errnoText(int error) {
     return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// A failure of a system call, with its text and error.
+Failure systemFailure(int error, const QString& what = {}) {
+    return {what.isEmpty() ? errnoText(error) : what + QStringLiteral(": ") + errnoText(error),
+            error};
 }
 
 // The temporary file: every write checked, the first error kept.
@@ -154,23 +165,43 @@ void copyKeptEntries(archive* w, const Output& out, const QString& archivePath,
 
 void addFile(archive* w, const Output& out, const FileToAdd& file) {
     const int fd = ::open(QFile::encodeName(file.path).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) throw Failure{file.path + QStringLiteral(": ") + errnoText(errno)};
+    if (fd < 0) throw systemFailure(errno, file.path);
     struct Closer {
         int fd;
         ~Closer() { ::close(fd); }
     } closer{fd};
     struct stat st {};
-    if (::fstat(fd, &st) != 0) throw Failure{file.path + QStringLiteral(": ") + errnoText(errno)};
+    if (::fstat(fd, &st) != 0) throw systemFailure(errno, file.path);
     writeEntry(w, out, file.name, st.st_mtime, st.st_size, [&](char* buffer, size_t size) {
         for (;;) {
             const ssize_t got = ::read(fd, buffer, size);
             if (got >= 0) return static_cast<la_ssize_t>(got);
-            if (errno != EINTR) throw Failure{file.path + QStringLiteral(": ") + errnoText(errno)};
+            if (errno != EINTR) throw systemFailure(errno, file.path);
         }
     });
 }
 
-// Creates the temporary file beside the archive, as a plain new file of the user's.
+// Temporaries are named ".<archive name>.<pid>.<n>.tmp" and locked by the process that writes
+// them for as long as it lives: one that nobody holds was left by an archiver that was killed.
+const QRegularExpression& temporaryName() {
+    static const QRegularExpression name(QStringLiteral("^\\..+\\.[0-9]+\\.[0-9]+\\.tmp$"));
+    return name;
+}
+
+// Removes the temporaries that killed archivers left in the folder.
+void removeStaleTemporaries(const QString& folder) {
+    const QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& name : names) {
+        if (!temporaryName().match(name).hasMatch()) continue;
+        const QByteArray path = QFile::encodeName(QDir(folder).filePath(name));
+        const int fd = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd < 0) continue;
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) ::unlink(path.constData());
+        ::close(fd);
+    }
+}
+
+// Creates the temporary file beside the archive, as a plain new file of the user's, locked.
 int createTemporary(const QString& archivePath, QByteArray& name) {
     const QFileInfo info(archivePath);
     for (int attempt = 0; attempt < 100; ++attempt) {
@@ -180,6 +211,7 @@ int createTemporary(const QString& archivePath, QByteArray& name) {
                                      .arg(attempt));
         const int fd =
             ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd >= 0) ::flock(fd, LOCK_EX | LOCK_NB);
         if (fd >= 0 || errno != EEXIST) return fd;
     }
     errno = EEXIST;
@@ -189,7 +221,8 @@ int createTemporary(const QString& archivePath, QByteArray& name) {
 }  // namespace
 
 QString addToEncryptedZip(const QString& archivePath, const QString& password,
-                          const std::vector<FileToAdd>& files) {
+                          const std::vector<FileToAdd>& files, int* reason) {
+    removeStaleTemporaries(QFileInfo(archivePath).path());
     const QByteArray target = QFile::encodeName(archivePath);
     struct stat old {};
     const bool exists = ::stat(target.constData(), &old) == 0;
@@ -199,25 +232,28 @@ QString addToEncryptedZip(const QString& archivePath, const QString& password,
     QByteArray temp;
     Output out;
     out.fd = createTemporary(archivePath, temp);
-    if (out.fd < 0)
+    if (out.fd < 0) {
+        if (reason) *reason = errno;
         return QStringLiteral("cannot create a file beside ") + archivePath + QStringLiteral(": ") +
                errnoText(errno);
+    }
     try {
         {
             Writer w = openWriter(out, password);
             if (exists) copyKeptEntries(w.get(), out, archivePath, password, files);
             for (const FileToAdd& f : files) addFile(w.get(), out, f);
             if (archive_write_close(w.get()) != ARCHIVE_OK || out.error != 0)
-                throw Failure{writerError(w.get(), out)};
+                throw Failure{writerError(w.get(), out), out.error};
         }
-        if (::fdatasync(out.fd) != 0) throw Failure{errnoText(errno)};
+        if (::fdatasync(out.fd) != 0) throw systemFailure(errno);
         const int fd = out.fd;
         out.fd = -1;
-        if (::close(fd) != 0) throw Failure{errnoText(errno)};
-        if (::rename(temp.constData(), target.constData()) != 0) throw Failure{errnoText(errno)};
+        if (::close(fd) != 0) throw systemFailure(errno);
+        if (::rename(temp.constData(), target.constData()) != 0) throw systemFailure(errno);
     } catch (const Failure& failure) {
-        if (out.fd >= 0) ::close(out.fd);
         ::unlink(temp.constData());
+        if (out.fd >= 0) ::close(out.fd);
+        if (reason) *reason = failure.error != 0 ? failure.error : out.error;
         return failure.text;
     }
     // The new name on disk too; the archive itself is complete already.

@@ -14,8 +14,9 @@ namespace rar_adapter {
 // The new archive is written to a temporary file in the archive's folder and renamed over the
 // archive only after every write, the flush to disk and the close succeeded; on any failure the
 // temporary file is removed and the archive is left exactly as it was. Returns an empty text on
-// success, otherwise what went wrong.
+// success, otherwise what went wrong (and, in *reason, the system error when there was one).
+// Temporaries that killed archivers left in the archive's folder are removed first.
 QString addToEncryptedZip(const QString& archive, const QString& password,
-                          const std::vector<FileToAdd>& files);
+                          const std::vector<FileToAdd>& files, int* reason = nullptr);
 
 }  // namespace rar_adapter

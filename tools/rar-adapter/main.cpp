@@ -15,6 +15,7 @@
 #include "EncryptedZip.h"
 #include "ListFile.h"
 #include "RealRar.h"
+#include "engine/FileIo.h"
 
 namespace {
 
@@ -65,11 +66,16 @@ int main(int argc, char** argv) {
         return kFatal;
     }
 
+    int reason = 0;
     const QString error =
-        rar_adapter::addToEncryptedZip(command->archive, command->password, files);
+        rar_adapter::addToEncryptedZip(command->archive, command->password, files, &reason);
     if (!error.isEmpty()) {
         say(error);
         say(command->archive + QStringLiteral(" left as it was"));
+        // The line dispatch shows the user after its own message.
+        if (reason != 0)
+            say(QString::fromUtf8(engine::fileio::kReasonLabel) +
+                engine::fileio::reasonText(reason));
         return kFatal;
     }
     for (const rar_adapter::FileToAdd& f : files)

@@ -96,6 +96,11 @@ TableFile::Format Dataset::tableFormat() const {
     return table_->format();
 }
 
+const std::vector<FieldDef>& Dataset::tableFields() const {
+    checkOpen();
+    return table_->fields();
+}
+
 void Dataset::checkOpen() const {
     if (!table_) throw EngineError(closedError());
 }
@@ -475,6 +480,9 @@ void Dataset::post() {
     for (auto& f : fields_)
         if (f->physical_ >= 0) values[static_cast<size_t>(f->physical_)] = buffer_[static_cast<size_t>(f->index_)];
     const bool rowsCurrent = rowsGeneration_ == table_->generation();
+    const bool locateCacheCurrent = locateCache_.field >= 0 &&
+                                    locateCache_.rowsVersion == rowsVersion_ &&
+                                    locateCache_.generation == table_->generation();
     const int oldPos = std::max(pos_, 0);
     int slot = currentSlot();
     if (inserting) slot = table_->appendRecord(values);
@@ -483,6 +491,15 @@ void Dataset::post() {
     setState(State::Browse);
     if (rowsCurrent) placeRow(slot, inserting ? -1 : pos_);
     else rebuildRows();
+    // A record added at the end of a list that is being searched (a reference list learning a
+    // new name) joins the search's table, instead of the table being built anew for every name.
+    if (inserting && rowsCurrent && locateCacheCurrent && !rows_.empty() && rows_.back() == slot) {
+        const int at = static_cast<int>(rows_.size()) - 1;
+        const QString key = Field::textOf(table_->value(slot, locateCache_.field));
+        if (!locateCache_.firstPos.contains(key)) locateCache_.firstPos.insert(key, at);
+        locateCache_.rowsVersion = rowsVersion_;
+        locateCache_.generation = table_->generation();
+    }
     moveToSlotOrClamp(slot, oldPos);
     afterPost(*this);
     dataChanged(nullptr);
@@ -507,6 +524,28 @@ void Dataset::placeRow(int slot, int oldPos) {
     }
     rowsGeneration_ = table_->generation();
     ++rowsVersion_;
+}
+
+void Dataset::appendValues(const QString& fieldName, const QStringList& values) {
+    if (values.isEmpty()) return;
+    checkBrowseMode();
+    if (isReadOnly())
+        throw EngineError(QStringLiteral("Таблица %1 доступна только для чтения").arg(name_));
+    const Field& f = fieldByName(fieldName);
+    if (f.physical_ < 0)
+        throw EngineError(QStringLiteral("Поле \"%1\" не хранится в таблице").arg(fieldName));
+    SyncScope durable;
+    std::vector<Record> records(static_cast<size_t>(values.size()),
+                                Record(table_->fields().size()));
+    for (qsizetype i = 0; i < values.size(); ++i)
+        records[static_cast<size_t>(i)][static_cast<size_t>(f.physical_)] = values[i];
+    beforeScroll(*this);
+    table_->appendRecords(records);
+    rebuildRows();
+    pos_ = rows_.empty() ? -1 : static_cast<int>(rows_.size()) - 1;
+    eof_ = bof_ = rows_.empty();
+    scrolled();
+    durable.commit();
 }
 
 void Dataset::cancel() {

@@ -70,8 +70,12 @@ public:
     // The current record is being edited or appended.
     bool isEditing() const { return state_ == State::Edit || state_ == State::Insert; }
     bool modified() const { return modified_; }
-    bool isReadOnly() const { return readOnly_; }
+    // Nothing can be written through the view: a query, or a table file that could be opened
+    // for reading only (a read-only file or folder).
+    bool isReadOnly() const { return readOnly_ || (table_ && table_->readOnly()); }
     TableFile::Format tableFormat() const;
+    // The physical fields of the open table file, all of them, as the file defines them.
+    const std::vector<FieldDef>& tableFields() const;
 
     // Navigation. Moving away from an edited record posts it when modified and cancels it
     // otherwise. first() and refresh() also pick up changes made elsewhere.
@@ -104,6 +108,11 @@ public:
     void post();
     void cancel();
     void remove();  // deletes the current record (cancels an insert)
+    // Appends one record for each value, with that field set and the others blank, as one
+    // change of the table (see TableFile::appendRecords), and moves to the last of them. For
+    // filling a plain list: no edit state, no before- or after-post events; the change is
+    // announced once.
+    void appendValues(const QString& fieldName, const QStringList& values);
     void checkBrowseMode();
 
     // Fields.

@@ -209,8 +209,9 @@ std::shared_ptr<DbfTable> DbfTable::open(const QString& path, bool exclusive) {
         t->readOnly_ = true;
     }
     if (t->fd_ < 0)
-        throw EngineError(ErrorKind::Unreadable, QStringLiteral("Не могу открыть файл %1: %2")
-                              .arg(path, QString::fromLocal8Bit(strerror(errno))));
+        throw EngineError(
+            ErrorKind::Unreadable,
+            QStringLiteral("Не могу открыть файл %1: %2").arg(path, fileio::reasonText(errno)));
     if (t->readOnly_ && exclusive)
         throw EngineError(QStringLiteral("Файл %1 доступен только для чтения").arg(path));
     if (!tryLockFile(t->fd_, exclusive))
@@ -554,7 +555,9 @@ void DbfTable::writeRecord(int slot, const Record& values) {
     const char flag = *recordPtr(slot);
     const std::string rec = encodeRecord(values, flag);
     change([&] {
-        recordPtr(slot);
+        // A record posted as it is (a re-post of an untouched record) leaves the file alone:
+        // nothing to write, nothing to sync.
+        if (std::string_view(recordPtr(slot), static_cast<size_t>(recordLength_)) == rec) return;
         writeAt(headerLength_ + static_cast<long long>(slot) * recordLength_, rec);
         stampDate();
         written();

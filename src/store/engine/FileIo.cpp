@@ -24,13 +24,9 @@ void beforeWrite() {
     if (writeHook) writeHook();
 }
 
-QString reason(int error) {
-    return QString::fromLocal8Bit(std::strerror(error));
-}
-
 [[noreturn]] void fail(const QString& path, int error) {
     throw EngineError(QStringLiteral("Ошибка записи в файл %1: %2")
-                          .arg(QDir::toNativeSeparators(path), reason(error)));
+                          .arg(QDir::toNativeSeparators(path), reasonText(error)));
 }
 
 // Temporaries are named ".<file name>.<six characters>.tmp~": hidden, and since they do
@@ -38,6 +34,63 @@ QString reason(int error) {
 constexpr char kTempSuffix[] = ".tmp~";
 
 }  // namespace
+
+QString reasonText(int error) {
+    switch (error) {
+        case ENOSPC:
+            return QStringLiteral("нет места на диске");
+        case EDQUOT:
+            return QStringLiteral("превышена дисковая квота");
+        case EACCES:
+        case EPERM:
+            return QStringLiteral("нет прав на запись");
+        case EROFS:
+            return QStringLiteral("диск доступен только для чтения");
+        case EFBIG:
+            return QStringLiteral("файл слишком велик");
+        case EIO:
+            return QStringLiteral("ошибка ввода-вывода");
+        case ENOENT:
+            return QStringLiteral("файл или каталог не найден");
+        case ENOTDIR:
+            return QStringLiteral("в пути есть файл вместо каталога");
+        case EISDIR:
+            return QStringLiteral("на месте файла находится каталог");
+        case EEXIST:
+            return QStringLiteral("файл уже существует");
+        case EBUSY:
+        case ETXTBSY:
+            return QStringLiteral("файл занят");
+        case EMFILE:
+        case ENFILE:
+            return QStringLiteral("открыто слишком много файлов");
+        case ENAMETOOLONG:
+            return QStringLiteral("слишком длинное имя файла");
+        case EXDEV:
+            return QStringLiteral("файлы находятся на разных дисках");
+        case ENOMEM:
+            return QStringLiteral("не хватает памяти");
+        default:
+            return QString::fromLocal8Bit(std::strerror(error));
+    }
+}
+
+QString withReason(const QString& text, int error) {
+    return error == 0 ? text : withReason(text, reasonText(error));
+}
+
+QString withReason(const QString& text, const QString& reason) {
+    if (reason.isEmpty()) return text;
+    QString result = text;
+    if (!result.endsWith(QLatin1String("\n\r"))) result += QLatin1String("\n\r");
+    result += QString::fromUtf8(kReasonLabel) + reason;
+    if (!result.endsWith(QLatin1Char('.'))) result += QLatin1Char('.');
+    return result;
+}
+
+void aboutToWrite() {
+    beforeWrite();
+}
 
 void setWriteHook(WriteHook hook) {
     writeHook = hook;

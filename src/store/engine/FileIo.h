@@ -8,10 +8,24 @@
 // is checked, short writes are completed, and a failure is an EngineError with the reason.
 namespace engine::fileio {
 
+// The reason of a failed system call (an errno value) in the user's words: "нет места на
+// диске", "нет прав на запись", ...
+QString reasonText(int error);
+// A message followed by a line with the reason: text, "\n\r", "Причина: <reason>.". The text
+// unchanged when error is 0.
+QString withReason(const QString& text, int error);
+// The same with a reason given as text (empty: the text unchanged).
+QString withReason(const QString& text, const QString& reason);
+// What begins the reason's line, also in the archiver's log.
+inline constexpr char kReasonLabel[] = "Причина: ";
+
 // Called just before every system call that changes a file (create, write, truncate, sync,
 // rename, remove). Tests install one to stop the process at a chosen write; none by default.
 using WriteHook = void (*)();
 void setWriteHook(WriteHook hook);
+// For writers outside this module (file copies, staging folders): runs the hook as every
+// write of this module does.
+void aboutToWrite();
 
 // Data syncs can be switched off for a process that only makes throwaway files (tests that
 // are not about durability). On by default.

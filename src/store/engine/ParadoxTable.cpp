@@ -339,7 +339,7 @@ struct DiskState {
 };
 
 QString errnoText(int e) {
-    return QString::fromLocal8Bit(std::strerror(e));
+    return fileio::reasonText(e);
 }
 
 EngineError busyError(const QString& path) {
@@ -856,57 +856,64 @@ struct ParadoxTable::Impl {
         });
     }
 
-    // The row is written where no reader looks yet (after the last row of the last block, or
-    // into a new block past the blocks the header counts), then linked in, and the header
-    // with the new count lets it in.
-    int append(const Record& values) {
-        const std::string raw = encode(values);
-        int slot = -1;
+    // The rows are written where no reader looks yet (after the last row of the last block, or
+    // into new blocks past the blocks the header counts), then linked in, and the header with
+    // the new count lets them all in at once.
+    int append(const std::vector<Record>& records) {
+        std::vector<std::string> raws;
+        raws.reserve(records.size());
+        for (const Record& values : records) raws.push_back(encode(values));
+        int first = -1;
         change(false, [&] {
-            const int last = t.lastBlock;
-            slot = static_cast<int>(t.rows.size());
-            SlotData row{decode(t, raw), raw, last, false};
-            if (last != 0 && static_cast<int>(t.blocks[static_cast<size_t>(last)].members.size()) <
-                                 t.info.recordsPerBlock) {
-                BlockInfo info = t.blocks[static_cast<size_t>(last)];
-                writeAt(raw.data(), raw.size(),
-                        recordOffset(last, static_cast<int>(info.members.size())));
-                info.members.push_back(slot);
-                const std::string head = blockHeader(info);
-                writeAt(head.data(), head.size(), blockOffset(last));
-                q->orderWrites();  // the row is on disk before the count names it
-                t.blocks[static_cast<size_t>(last)] = std::move(info);
-            } else {
-                if (t.fileBlocks >= kMaxBlocks)
-                    throw EngineError(QStringLiteral("Таблица переполнена: %1").arg(path()));
-                const int b = t.fileBlocks + 1;
-                const BlockInfo info{last, 0, true, {slot}};
-                std::string block = blockHeader(info);
-                block += raw;
-                block.resize(static_cast<size_t>(t.info.blockSize), '\0');
-                writeAt(block.data(), block.size(), blockOffset(b));
-                if (last != 0) {
-                    BlockInfo linked = t.blocks[static_cast<size_t>(last)];
-                    linked.next = b;
-                    const std::string head = blockHeader(linked);
-                    writeAt(head.data(), head.size(), blockOffset(last));
-                }
-                q->orderWrites();  // the row is on disk before the count names it
-                t.blocks.push_back(info);
-                t.fileBlocks = b;
-                if (last != 0)
-                    t.blocks[static_cast<size_t>(last)].next = b;
-                else
-                    t.firstBlock = b;
-                t.lastBlock = b;
-                row.block = b;
-            }
-            t.rows.push_back(std::move(row));
-            ++t.live;
+            first = static_cast<int>(t.rows.size());
+            for (const std::string& raw : raws) placeNewRow(raw);
+            q->orderWrites();  // the rows are on disk before the count names them
             writeHeader();
             q->written();
         });
-        return slot;
+        return first;
+    }
+
+    // Writes one new row after the last one and links it in; the header is left to the caller.
+    void placeNewRow(const std::string& raw) {
+        const int last = t.lastBlock;
+        const int slot = static_cast<int>(t.rows.size());
+        SlotData row{decode(t, raw), raw, last, false};
+        if (last != 0 && static_cast<int>(t.blocks[static_cast<size_t>(last)].members.size()) <
+                             t.info.recordsPerBlock) {
+            BlockInfo info = t.blocks[static_cast<size_t>(last)];
+            writeAt(raw.data(), raw.size(),
+                    recordOffset(last, static_cast<int>(info.members.size())));
+            info.members.push_back(slot);
+            const std::string head = blockHeader(info);
+            writeAt(head.data(), head.size(), blockOffset(last));
+            t.blocks[static_cast<size_t>(last)] = std::move(info);
+        } else {
+            if (t.fileBlocks >= kMaxBlocks)
+                throw EngineError(QStringLiteral("Таблица переполнена: %1").arg(path()));
+            const int b = t.fileBlocks + 1;
+            const BlockInfo info{last, 0, true, {slot}};
+            std::string block = blockHeader(info);
+            block += raw;
+            block.resize(static_cast<size_t>(t.info.blockSize), '\0');
+            writeAt(block.data(), block.size(), blockOffset(b));
+            if (last != 0) {
+                BlockInfo linked = t.blocks[static_cast<size_t>(last)];
+                linked.next = b;
+                const std::string head = blockHeader(linked);
+                writeAt(head.data(), head.size(), blockOffset(last));
+            }
+            t.blocks.push_back(info);
+            t.fileBlocks = b;
+            if (last != 0)
+                t.blocks[static_cast<size_t>(last)].next = b;
+            else
+                t.firstBlock = b;
+            t.lastBlock = b;
+            row.block = b;
+        }
+        t.rows.push_back(std::move(row));
+        ++t.live;
     }
 
     // The table without the row is written anew and takes the old file's place. Slots keep
@@ -1163,7 +1170,11 @@ void ParadoxTable::writeRecord(int slot, const Record& values) {
 }
 
 int ParadoxTable::appendRecord(const Record& values) {
-    return d->append(values);
+    return d->append({values});
+}
+
+int ParadoxTable::appendRecords(const std::vector<Record>& records) {
+    return records.empty() ? static_cast<int>(d->t.rows.size()) : d->append(records);
 }
 
 void ParadoxTable::deleteRecord(int slot) {

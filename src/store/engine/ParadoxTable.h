@@ -33,6 +33,7 @@ public:
     QVariant value(int slot, int field) const override;
     void writeRecord(int slot, const Record& values) override;
     int appendRecord(const Record& values) override;
+    int appendRecords(const std::vector<Record>& records) override;
     void deleteRecord(int slot) override;
     void pack() override;
     void flush() override;

@@ -9,6 +9,15 @@
 
 namespace engine {
 
+int TableFile::appendRecords(const std::vector<Record>& records) {
+    int first = -1;
+    for (const Record& r : records) {
+        const int slot = appendRecord(r);
+        if (first < 0) first = slot;
+    }
+    return first;
+}
+
 QString fieldKindName(FieldKind kind) {
     switch (kind) {
         case FieldKind::Text: return QStringLiteral("text");

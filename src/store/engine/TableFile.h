@@ -39,6 +39,9 @@ public:
     // a number that does not fit its field is an EngineError and nothing is written.
     virtual void writeRecord(int slot, const Record& values) = 0;
     virtual int appendRecord(const Record& values) = 0;
+    // Appends several records as one change: for a long list, the ordering of the writes costs
+    // one sync for all of them instead of one each. Returns the slot of the first.
+    virtual int appendRecords(const std::vector<Record>& records);
     virtual void deleteRecord(int slot) = 0;
 
     // Removes deleted records physically and rebuilds every index. Needs exclusive use.
