@@ -19,6 +19,32 @@ TEST(MoneyFormat, GridPatternGroupsThousandsPadsWithBlanksAndPutsTheMinusInFront
     EXPECT_EQ(formatWithPattern(1234567890.5, kGridPattern), QStringLiteral("1234 567 890,50"));
 }
 
+TEST(MoneyFormat, NumbersLongerThanThePatternAreGroupedWholeForTheScreenOnly) {
+    struct Case {
+        double value;
+        const char* pattern;
+        const char* grouped;    // screen and print
+        const char* ungrouped;  // exports
+    };
+    const Case cases[] = {
+        {2504565364.15, "# ### ##0.00", "2 504 565 364,15", "2504 565 364,15"},
+        {1000000001842.30, "# ### ##0.00", "1 000 000 001 842,30", "1000000 001 842,30"},
+        {-2504565364.15, "# ### ##0.00", "-2 504 565 364,15", "-2504 565 364,15"},
+        {99999999999.995, "## ### ##0.00", "100 000 000 000,00", "100000 000 000,00"},
+        // Numbers that fit are the same either way, leading blanks included.
+        {123456789.5, "# ### ##0.00", "123 456 789,50", "123 456 789,50"},
+        {5.5, "# ### ##0.00", "  5,50", "  5,50"},
+        // A pattern without separators has nothing to group with.
+        {12345678901.0, "######0.00", "12345678901,00", "12345678901,00"},
+    };
+    for (const Case& c : cases) {
+        const QString pattern = QString::fromLatin1(c.pattern);
+        EXPECT_EQ(formatWithPattern(c.value, pattern, QLatin1Char(','), Overflow::Grouped),
+                  QString::fromUtf8(c.grouped));
+        EXPECT_EQ(formatWithPattern(c.value, pattern), QString::fromUtf8(c.ungrouped));
+    }
+}
+
 TEST(MoneyFormat, BalancePatternHasOneLeadingPlaceMore) {
     EXPECT_EQ(formatWithPattern(1300, kBalancePattern), QStringLiteral(" 1 300,00"));
     EXPECT_EQ(formatWithPattern(300, kBalancePattern), QStringLiteral("  300,00"));

@@ -72,6 +72,8 @@ public:
     bool modified() const { return modified_; }
     bool isReadOnly() const { return readOnly_; }
     TableFile::Format tableFormat() const;
+    // The code page of the table's texts.
+    const Codec& textCodec() const;
 
     // Navigation. Moving away from an edited record posts it when modified and cancels it
     // otherwise. first() and refresh() also pick up changes made elsewhere.
@@ -156,6 +158,7 @@ private:
     friend class Field;
     const QVariant& fieldValue(const Field& f) const;
     void setFieldValue(Field& f, const QVariant& value);
+    const FieldDef* fileDefOf(const Field& f) const;
 
     void checkOpen() const;
     void bindFields();
