@@ -241,7 +241,7 @@ void DataGrid::fitFooterSums() {
             if (text.isEmpty()) continue;
             // The footer paints its text inside the cell's margins.
             widenColumn(static_cast<int>(i), QFontMetrics(toQFont(f.font)).horizontalAdvance(text) +
-                                                 2 * kTextMargin + 3);
+                                                 2 * kTextMargin + 8);
         }
     }
 }
@@ -1214,7 +1214,7 @@ void GridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
     const int margin = grid_->table()->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr,
                                                             grid_->table()) +
                        1;
-    const int needed = metrics.horizontalAdvance(text) + 2 * margin + 2;
+    const int needed = metrics.horizontalAdvance(text) + 2 * margin + 6;
     if (needed > option.rect.width()) grid_->widenColumnLater(index.column(), needed);
 }
 

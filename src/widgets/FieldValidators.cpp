@@ -17,12 +17,16 @@ const QRegularExpression& numberPattern() {
 }
 
 QString charactersRefusal(const engine::Codec& codec, const QString& text) {
-    const QStringList missing = codec.missingCharacters(text);
+    constexpr int kNamed = 5;
+    QStringList missing = codec.missingCharacters(text, kNamed + 1);
     if (missing.isEmpty()) return {};
+    const bool more = missing.size() > kNamed;
+    if (more) missing.removeLast();
     const bool one = missing.size() == 1;
-    return QStringLiteral("%1 %2 нельзя ввести: в кодировке %3, в которой хранятся данные, %4.")
+    return QStringLiteral("%1 %2%3 нельзя ввести: в кодировке %4, в которой хранятся данные, %5.")
         .arg(one ? QStringLiteral("Знак") : QStringLiteral("Знаки"),
-             engine::describeCharacters(missing), codec.displayName(),
+             engine::describeCharacters(missing), more ? QStringLiteral(" и другие") : QString(),
+             codec.displayName(),
              one ? QStringLiteral("такого знака нет") : QStringLiteral("таких знаков нет"));
 }
 

@@ -12,6 +12,7 @@ namespace widgets {
 namespace {
 
 constexpr int kShownMs = 6000;
+constexpr int kWidest = 460;
 
 struct Hint {
     QPointer<QLabel> label;
@@ -39,7 +40,6 @@ QLabel* label() {
         h.label->setObjectName(QStringLiteral("InputHint"));
         h.label->setAttribute(Qt::WA_ShowWithoutActivating);
         h.label->setWordWrap(true);
-        h.label->setMaximumWidth(420);
         h.label->setMargin(4);
         h.label->setStyleSheet(QStringLiteral(
             "QLabel { background: #ffffe1; color: #000000; border: 1px solid #7f7f7f; }"));
@@ -63,7 +63,10 @@ void InputHint::show(QWidget* anchor, const QString& text) {
         h.anchorGone = QObject::connect(anchor, &QObject::destroyed, l, &QLabel::hide);
     }
     l->setText(text);
-    l->adjustSize();
+    // As wide as the text up to a readable measure, then wrapped.
+    const int margins = 2 * l->margin() + 2 * l->frameWidth() + 4;
+    l->setFixedWidth(std::min(kWidest, l->fontMetrics().horizontalAdvance(text) + margins));
+    l->setFixedHeight(l->heightForWidth(l->width()));
     // Below the control, or above it where the screen ends.
     QPoint at = anchor->mapToGlobal(QPoint(0, anchor->height() + 2));
     if (const QScreen* screen = anchor->screen()) {
