@@ -38,18 +38,22 @@ QString generalNumberText(double value) {
     return text;
 }
 
-QString numberText(double value, const QString& format) {
+QString numberText(double value, const QString& format, TextTarget target) {
     return format.isEmpty() ? generalNumberText(value)
-                            : formatWithPattern(value, format, decimalSeparator());
+                            : formatWithPattern(value, format, decimalSeparator(),
+                                                target == TextTarget::Screen ? Overflow::Grouped
+                                                                             : Overflow::Ungrouped);
 }
 
-QString displayText(const engine::Field& field, const QVariant& value, const QString& columnFormat) {
+QString displayText(const engine::Field& field, const QVariant& value, const QString& columnFormat,
+                    TextTarget target) {
     if (value.isNull()) return {};
     switch (field.kind()) {
         case engine::FieldKind::Float:
         case engine::FieldKind::SmallInt:
             return numberText(value.toDouble(),
-                              columnFormat.isEmpty() ? field.displayFormat() : columnFormat);
+                              columnFormat.isEmpty() ? field.displayFormat() : columnFormat,
+                              target);
         case engine::FieldKind::Text:
             return formatMaskText(field.editMask(), value.toString());
         case engine::FieldKind::Date:
@@ -59,8 +63,8 @@ QString displayText(const engine::Field& field, const QVariant& value, const QSt
     return engine::Field::textOf(value);
 }
 
-QString displayText(const engine::Field& field, const QString& columnFormat) {
-    return displayText(field, field.value(), columnFormat);
+QString displayText(const engine::Field& field, const QString& columnFormat, TextTarget target) {
+    return displayText(field, field.value(), columnFormat, target);
 }
 
 QString editText(const engine::Field& field, const QVariant& value) {

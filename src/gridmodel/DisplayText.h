@@ -19,18 +19,24 @@ QChar decimalSeparator();
 // digits, no trailing zeros, no grouping, the locale's decimal separator: "5", "1234,5",
 // "100000000000000000000" for 1E20, "0,00001" for 1E-5.
 QString generalNumberText(double value);
+// Where a text goes. The screen and the printout show every digit of a number longer than its
+// pattern grouped in threes ("1 234 567 890,50"); an export writes the pattern's own bytes
+// ("1234 567 890,50"), which head office may read.
+enum class TextTarget { Screen, Export };
+
 // A number through a display pattern (formatWithPattern with the locale's separator), or in
 // general form when the pattern is empty.
-QString numberText(double value, const QString& format);
+QString numberText(double value, const QString& format, TextTarget target = TextTarget::Screen);
 
-// How the program shows a field's value, on screen and in exports alike. Null is empty;
+// How the program shows a field's value, on screen, in print and in exports. Null is empty;
 // numbers follow the format (the column's own when given, else the field's display format),
 // else the general form; a text with an edit mask shows through the mask (formatMaskText);
 // dates read dd.mm.yyyy, logicals as the field reads them.
 QString displayText(const engine::Field& field, const QVariant& value,
-                    const QString& columnFormat = {});
+                    const QString& columnFormat = {}, TextTarget target = TextTarget::Screen);
 // The same for the field's current value.
-QString displayText(const engine::Field& field, const QString& columnFormat = {});
+QString displayText(const engine::Field& field, const QString& columnFormat = {},
+                    TextTarget target = TextTarget::Screen);
 // The text a control puts into its editor: the field's edit format for numbers, else the
 // value as stored (a masked text without the mask's filling).
 QString editText(const engine::Field& field, const QVariant& value);

@@ -60,9 +60,37 @@ QString roundedDigits(double value, int decimals, bool* negative) {
     return digits;
 }
 
+bool isPlace(QChar c) {
+    return c == QLatin1Char('0') || c == QLatin1Char('#');
+}
+
+// The integer digits in groups like the pattern's last group ("# ### ##0": blanks, threes);
+// the digits as they are when the pattern has no separator.
+QString groupedLikePattern(const QString& digits, const QString& intPattern) {
+    qsizetype separatorAt = -1;
+    for (qsizetype i = intPattern.size() - 1; i >= 0; --i) {
+        if (!isPlace(intPattern[i])) {
+            separatorAt = i;
+            break;
+        }
+    }
+    if (separatorAt < 0) return digits;
+    qsizetype groupSize = 0;
+    for (qsizetype i = separatorAt + 1; i < intPattern.size(); ++i)
+        groupSize += isPlace(intPattern[i]) ? 1 : 0;
+    if (groupSize == 0) return digits;
+    QString out;
+    for (qsizetype i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % groupSize == 0) out += intPattern[separatorAt];
+        out += digits[i];
+    }
+    return out;
+}
+
 }  // namespace
 
-QString formatWithPattern(double value, const QString& pattern, QChar decimalSeparator) {
+QString formatWithPattern(double value, const QString& pattern, QChar decimalSeparator,
+                          Overflow overflow) {
     if (!std::isfinite(value)) return QString::number(value);
     const qsizetype point = pattern.indexOf(QLatin1Char('.'));
     const QString intPattern = point >= 0 ? pattern.left(point) : pattern;
@@ -90,7 +118,12 @@ QString formatWithPattern(double value, const QString& pattern, QChar decimalSep
             out.prepend(p);
         }
     }
-    if (next >= 0) out.prepend(intDigits.left(next + 1));
+    if (next >= 0) {
+        if (overflow == Overflow::Grouped)
+            out = groupedLikePattern(intDigits, intPattern);
+        else
+            out.prepend(intDigits.left(next + 1));
+    }
 
     // Fraction part: fill from the left; a '#' drops trailing zeros.
     if (point >= 0) {

@@ -51,7 +51,9 @@ engine::Field* ExportWriter::FieldOf(const GridColumn& column) const {
 
 QString ExportWriter::DisplayText(const GridColumn& column) const {
     const engine::Field* field = FieldOf(column);
-    return field ? gridmodel::displayText(*field, column.displayFormat) : QString();
+    return field
+               ? gridmodel::displayText(*field, column.displayFormat, gridmodel::TextTarget::Export)
+               : QString();
 }
 
 void ExportWriter::prepare() {
@@ -63,7 +65,7 @@ void ExportWriter::prepare() {
     fields_.clear();
     for (const GridColumn* c : columns_) fields_.push_back(find(c->fieldName));
 
-    footers_.start(*grid_, columns_);
+    footers_.start(*grid_, columns_, gridmodel::TextTarget::Export);
 }
 
 void ExportWriter::ExportToStream(ExportStream& stream, bool wholeGrid) {

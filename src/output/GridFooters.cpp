@@ -18,8 +18,10 @@ void TFooterValues::reset(int rows, int columns) {
     values_.assign(static_cast<size_t>(rows_) * static_cast<size_t>(columns_), 0);
 }
 
-void GridFooters::start(const GridModel& grid, const ExportColumns& columns) {
+void GridFooters::start(const GridModel& grid, const ExportColumns& columns,
+                        gridmodel::TextTarget target) {
     columns_ = columns;
+    target_ = target;
     engine::Dataset* view = grid.dataSource;
     const int cols = static_cast<int>(columns_.size());
     values_.reset(grid.footerRowCount, cols);
@@ -36,7 +38,7 @@ void GridFooters::start(const GridModel& grid, const ExportColumns& columns) {
             fields_[k] = view && !name.isEmpty() ? view->findField(name) : nullptr;
             // A field-value footer shows the record the grid stands on, so take it now.
             if (f.valueType == gridmodel::fvtFieldValue && fields_[k] && view && !view->eof())
-                fieldValueTexts_[k] = gridmodel::displayText(*fields_[k], f.displayFormat);
+                fieldValueTexts_[k] = gridmodel::displayText(*fields_[k], f.displayFormat, target_);
         }
     }
 }
@@ -97,7 +99,8 @@ QString GridFooters::sumText(int footerRow, int column) const {
             const engine::Field* field = fieldOf(footerRow, column);
             if (!field || (field->kind() != engine::FieldKind::SmallInt && field->kind() != engine::FieldKind::Float))
                 return {};
-            return gridmodel::numberText(static_cast<double>(sum) / 10000.0, GridModel::footerFormat(f, field));
+            return gridmodel::numberText(static_cast<double>(sum) / 10000.0,
+                                         GridModel::footerFormat(f, field), target_);
         }
         default:
             return {};
@@ -115,7 +118,7 @@ QString GridFooters::ownText(int footerRow, int column) const {
         case gridmodel::fvtAvg: {
             if (k >= averageCounts_.size() || averageCounts_[k] == 0 || !fields_[k]) return {};
             const double average = averageSums_[k] / averageCounts_[k];
-            return gridmodel::numberText(average, GridModel::footerFormat(f, fields_[k]));
+            return gridmodel::numberText(average, GridModel::footerFormat(f, fields_[k]), target_);
         }
         default:
             return {};

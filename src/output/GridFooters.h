@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "DisplayText.h"
 #include "ExportTypes.h"
 
 namespace engine {
@@ -33,8 +34,10 @@ private:
 class GridFooters {
 public:
     // Starts a run over the given columns of the grid: every sum zero. A field-value footer
-    // takes the record the view stands on now.
-    void start(const gridmodel::GridModel& grid, const ExportColumns& columns);
+    // takes the record the view stands on now. The texts are written for the target: an
+    // export keeps the display format's own bytes, a printout groups long numbers as the screen.
+    void start(const gridmodel::GridModel& grid, const ExportColumns& columns,
+               gridmodel::TextTarget target = gridmodel::TextTarget::Screen);
 
     // Adds the view's current record: a sum footer adds its field's value (when not null) as
     // round-half-even(value × 10000 + sum), a count footer adds 10000. The field is the
@@ -58,6 +61,7 @@ private:
     QString ownText(int footerRow, int column) const;
 
     ExportColumns columns_;
+    gridmodel::TextTarget target_ = gridmodel::TextTarget::Screen;
     std::vector<engine::Field*> fields_;  // per footer row and column
     TFooterValues values_;
     // Averages and current-record values, which the grid shows itself in its footer.

@@ -39,7 +39,8 @@ void DayBalances::DBSumListDaySumSumListChanged(RunningSumList&) {
     const gridmodel::TenThousandths s = start ? start->SumValue() : gridmodel::TenThousandths();
     const gridmodel::TenThousandths e = expenses ? expenses->SumValue() : gridmodel::TenThousandths();
     core_.DayOstatok = (s - e).toDouble();
-    core_.texts.setDayOstatok(gridmodel::formatWithPattern(core_.DayOstatok, kDayOstatokFormat));
+    core_.texts.setDayOstatok(gridmodel::formatWithPattern(
+        core_.DayOstatok, kDayOstatokFormat, QLatin1Char(','), gridmodel::Overflow::Grouped));
 }
 
 void DayBalances::DataSourceIncomeSumDataChange(engine::Dataset&, engine::Field*) {

@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QPointer>
 #include <QScrollBar>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -122,7 +123,10 @@ DataGrid::DataGrid(QWidget* parent)
             });
     connect(model_, &DatasetModel::recordChanged, this, &DataGrid::followRecord);
     connect(qApp, &QApplication::focusChanged, this, &DataGrid::onFocusChanged);
-    sumsHook_ = sumList_.SumListChanged.add([this](gridmodel::RunningSumList&) { footer_->update(); });
+    sumsHook_ = sumList_.SumListChanged.add([this](gridmodel::RunningSumList&) {
+        fitFooterSums();
+        footer_->update();
+    });
     setFocusProxy(table_);
 }
 
@@ -226,6 +230,39 @@ QWidget* DataGrid::footer() const {
 }
 QWidget* DataGrid::cellEditor() const {
     return table_->openEditor();
+}
+
+void DataGrid::fitFooterSums() {
+    for (size_t i = 0; i < grid_.columns.size(); ++i) {
+        const gridmodel::GridColumn& c = grid_.columns[i];
+        for (int r = 0; r < std::max(1, grid_.footerRowCount); ++r) {
+            const gridmodel::ColumnFooter& f = gridmodel::GridModel::footerFor(c, r);
+            if (f.valueType != gridmodel::fvtSum && f.valueType != gridmodel::fvtAvg) continue;
+            const QString text = footerText(static_cast<int>(i), r);
+            if (text.isEmpty()) continue;
+            // The footer paints its text inside the cell's margins.
+            widenColumn(static_cast<int>(i), QFontMetrics(toQFont(f.font)).horizontalAdvance(text) +
+                                                 2 * kTextMargin + 8);
+        }
+    }
+}
+
+void DataGrid::widenColumn(int column, int width) {
+    QHeaderView* header = table_->horizontalHeader();
+    if (column < 0 || column >= header->count() || header->isSectionHidden(column)) return;
+    if (width > header->sectionSize(column)) header->resizeSection(column, width);
+}
+
+void DataGrid::widenColumnLater(int column, int width) {
+    const bool scheduled = !pendingWidths_.empty();
+    int& pending = pendingWidths_[column];
+    pending = std::max(pending, width);
+    if (scheduled) return;
+    QTimer::singleShot(0, this, [this] {
+        const std::map<int, int> widths = std::move(pendingWidths_);
+        pendingWidths_.clear();
+        for (const auto& [column, width] : widths) widenColumn(column, width);
+    });
 }
 
 engine::Dataset* DataGrid::openView() const {
@@ -1112,15 +1149,13 @@ QWidget* GridDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&
     palette.setColor(QPalette::Text, toQColor(column.font.color, palette));
     editor->setPalette(palette);
     editor->setAlignment(toQAlignment(column.alignment) | Qt::AlignVCenter);
-    if (field->kind() == engine::FieldKind::Text) {
-        const gridmodel::EditMask mask = gridmodel::EditMask::parse(field->editMask());
-        if (!mask.isEmpty())
-            editor->setEditMask(mask);
-        else if (field->size() > 0)
-            editor->setMaxLength(field->size());
-    } else {
-        editor->setValidator(newCellValidator(field->kind(), editor));
-    }
+    const gridmodel::EditMask mask = field->kind() == engine::FieldKind::Text
+                                         ? gridmodel::EditMask::parse(field->editMask())
+                                         : gridmodel::EditMask();
+    if (!mask.isEmpty())
+        editor->setEditMask(mask);
+    else
+        guardFieldInput(editor, *field);  // refuses what the field cannot keep, with a note why
     if (const ColumnPickList* list = grid_->pickList(index.column())) editor->setPickList(*list);
     // As soon as the user types, the record is being edited (the row's mark shows it, and Save
     // stores the cell while it is still open).
@@ -1173,6 +1208,26 @@ void GridDelegate::setModelData(QWidget* editor, QAbstractItemModel* model,
 void GridDelegate::updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
                                         const QModelIndex&) const {
     editor->setGeometry(option.rect);
+}
+
+void GridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                         const QModelIndex& index) const {
+    QStyledItemDelegate::paint(painter, option, index);
+    // A number wider than its cell widens the column once painting is over: a sum is shown whole.
+    const engine::Field* field = grid_->model()->fieldOf(index.column());
+    if (!field ||
+        (field->kind() != engine::FieldKind::Float && field->kind() != engine::FieldKind::SmallInt))
+        return;
+    const QString text = index.data(Qt::DisplayRole).toString();
+    if (text.isEmpty()) return;
+    const QVariant font = index.data(Qt::FontRole);
+    const QFontMetrics metrics(font.isValid() ? qvariant_cast<QFont>(font) : option.font);
+    // The style keeps a margin on both sides of a cell's text.
+    const int margin = grid_->table()->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr,
+                                                            grid_->table()) +
+                       1;
+    const int needed = metrics.horizontalAdvance(text) + 2 * margin + 6;
+    if (needed > option.rect.width()) grid_->widenColumnLater(index.column(), needed);
 }
 
 bool GridDelegate::eventFilter(QObject* object, QEvent* event) {

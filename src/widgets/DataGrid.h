@@ -167,6 +167,12 @@ private:
     int columnBeforeShown(int column) const;
     void updateRowHeight();
     engine::Dataset* openView() const;
+    // A number is never cut: a column whose sum or cell is wider than the column grows to hold
+    // it, on the screen and in the model that printing reads (columns only grow, by the user's
+    // drag or by this).
+    void fitFooterSums();
+    void widenColumn(int column, int width);
+    void widenColumnLater(int column, int width);
 
     gridmodel::GridModel grid_;
     GridOptions options_;
@@ -184,6 +190,7 @@ private:
     bool refused_ = false;  // the last move was refused by the view
     bool lentToMenu_ = false;  // the focus went to a menu, which gives it back when it closes
     int scrolledColumns_ = 0;
+    std::map<int, int> pendingWidths_;  // columns to widen once painting is over
 };
 
 }  // namespace widgets

@@ -57,12 +57,8 @@ void DbEdit::reset() {
             text = hasFocus() ? gridmodel::editText(*f, f->value()) : gridmodel::displayText(*f, f->value());
         } catch (...) {
         }
-        const bool number =
-            f->kind() == engine::FieldKind::Float || f->kind() == engine::FieldKind::SmallInt;
-        // Blanks are allowed: the display format groups digits with them.
-        if (number && !validator())
-            setValidator(newNumberValidator(this));
-        if (f->kind() == engine::FieldKind::Text && f->size() > 0) setMaxLength(f->size());
+        // What the field cannot keep is refused as it is typed or pasted, with a note why.
+        if (f->kind() != engine::FieldKind::Boolean) guardFieldInput(this, *f);
     }
     setText(text);
     setModified(false);

@@ -10,6 +10,7 @@
 #include <QScrollBar>
 #include <QSizeGrip>
 #include <QStringListModel>
+#include <QValidator>
 
 namespace widgets {
 
@@ -184,11 +185,16 @@ void PickListEdit::showList(const QString& prefix, bool filtered) {
     }
 }
 
-void PickListEdit::pick(const QString& entry) {
-    const QString value = list_.pickLength > 0 ? entry.left(list_.pickLength) : entry;
+bool PickListEdit::pick(const QString& entry) {
+    QString value = list_.pickLength > 0 ? entry.left(list_.pickLength) : entry;
+    // An entry the field cannot keep whole (a name longer than the field) is not taken; the
+    // validator says why.
+    int cursor = 0;
+    if (validator() && validator()->validate(value, cursor) == QValidator::Invalid) return false;
     setValue(value);
     setModified(true);
     emit picked(this->value());
+    return true;
 }
 
 void PickListEdit::onTextEdited() {
@@ -223,8 +229,11 @@ bool PickListEdit::eventFilter(QObject* watched, QEvent* event) {
             case Qt::Key_Backtab: {
                 // The chosen entry (or, with none chosen, what was typed) is taken at once, and
                 // the key goes on to the editor, so that one press also moves on as it does
-                // without the list.
-                if (current.isValid()) pick(current.data().toString());
+                // without the list. An entry the field cannot keep stops there, with its note.
+                if (current.isValid() && !pick(current.data().toString())) {
+                    closeUp();
+                    return true;
+                }
                 closeUp();
                 QKeyEvent forwarded(QEvent::KeyPress, key->key(), key->modifiers(), key->text());
                 QCoreApplication::sendEvent(this, &forwarded);

@@ -69,7 +69,8 @@ protected:
 private:
     void onTextEdited();
     void showList(const QString& prefix, bool filtered);
-    void pick(const QString& entry);
+    // Takes an entry into the editor; false when the field cannot keep it.
+    bool pick(const QString& entry);
     QRect listRect() const;
     void updateDropButton();
 

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+#include <vector>
+
 #include "Money.h"
 
 using namespace gridmodel;
@@ -19,6 +22,21 @@ TEST(MoneyFormat, GridPatternGroupsThousandsPadsWithBlanksAndPutsTheMinusInFront
     EXPECT_EQ(formatWithPattern(1234567890.5, kGridPattern), QStringLiteral("1234 567 890,50"));
 }
 
+TEST(MoneyFormat, NumbersLongerThanThePatternAreGroupedWholeForTheScreenOnly) {
+    // value, pattern, on screen and in print, in exports (numbers that fit are the same)
+    const std::vector<std::tuple<double, QString, QString, QString>> cases = {
+        {1000000001842.30, kGridPattern, "1 000 000 001 842,30", "1000000 001 842,30"},
+        {-2504565364.15, kGridPattern, "-2 504 565 364,15", "-2504 565 364,15"},
+        {99999999999.995, kBalancePattern, "100 000 000 000,00", "100000 000 000,00"},
+        {5.5, kGridPattern, "  5,50", "  5,50"},
+        {12345678901.0, "######0.00", "12345678901,00", "12345678901,00"},
+    };
+    for (const auto& [value, pattern, grouped, ungrouped] : cases) {
+        EXPECT_EQ(formatWithPattern(value, pattern, QLatin1Char(','), Overflow::Grouped), grouped);
+        EXPECT_EQ(formatWithPattern(value, pattern), ungrouped);
+    }
+}
+
 TEST(MoneyFormat, BalancePatternHasOneLeadingPlaceMore) {
     EXPECT_EQ(formatWithPattern(1300, kBalancePattern), QStringLiteral(" 1 300,00"));
     EXPECT_EQ(formatWithPattern(300, kBalancePattern), QStringLiteral("  300,00"));
@@ -33,7 +51,8 @@ TEST(MoneyFormat, RoundsHalfAwayFromZeroOnTheDecimalText) {
     EXPECT_EQ(formatWithPattern(999.995, kGridPattern), QStringLiteral(" 1 000,00"));
     EXPECT_EQ(formatWithPattern(1e-7, kGridPattern), QStringLiteral("  0,00"));
     EXPECT_EQ(formatWithPattern(1234.56, QStringLiteral("0")), QStringLiteral("1235"));
-    EXPECT_EQ(formatWithPattern(5, QStringLiteral("######0.00"), QLatin1Char('.')), QStringLiteral("5.00"));
+    EXPECT_EQ(formatWithPattern(5, QStringLiteral("######0.00"), QLatin1Char('.')),
+              QStringLiteral("5.00"));
 }
 
 TEST(TenThousandths, SumsStayExact) {
@@ -45,7 +64,8 @@ TEST(TenThousandths, SumsStayExact) {
     EXPECT_EQ(TenThousandths::fromDouble(0.00006).count(), 1);
     EXPECT_EQ(TenThousandths::fromDouble(1e12).count(), 10000000000000000LL);
     EXPECT_EQ(TenThousandths::fromDouble(-12.34567).count(), -123457);
-    EXPECT_DOUBLE_EQ((TenThousandths::fromDouble(150) - TenThousandths::fromDouble(100)).toDouble(), 50.0);
+    EXPECT_DOUBLE_EQ((TenThousandths::fromDouble(150) - TenThousandths::fromDouble(100)).toDouble(),
+                     50.0);
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <iconv.h>
 
+#include <QFileInfo>
+#include <QTextBoundaryFinder>
 #include <stdexcept>
 
 namespace engine {
@@ -23,7 +25,9 @@ Codec::Codec(const char* iconvName) : name_(iconvName) {
             u = static_cast<char16_t>(static_cast<unsigned char>(out[0]) |
                                       (static_cast<unsigned char>(out[1]) << 8));
         toUnicode_[b] = u;
-        if (u != u'\uFFFD' && (fromUnicode_[u] == 0 || b < fromUnicode_[u]))
+        // An unassigned byte reads as U+FFFD; the first of them is what U+FFFD writes back,
+        // so a record read with such a byte can be stored again unchanged.
+        if (fromUnicode_[u] == 0 || b < fromUnicode_[u])
             fromUnicode_[u] = static_cast<unsigned char>(b);
     }
     iconv_close(cd);
@@ -80,6 +84,54 @@ bool Codec::canEncode(QStringView text) const {
         if (!ok) return false;
     }
     return true;
+}
+
+QStringList Codec::missingCharacters(QStringView text, int limit) const {
+    QStringList missing;
+    if (canEncode(text)) return missing;
+    const QString whole = text.toString();
+    QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, whole);
+    qsizetype start = 0;
+    while (start < whole.size() && missing.size() < limit) {
+        qsizetype end = graphemes.toNextBoundary();
+        if (end <= start) end = whole.size();
+        const QStringView character = QStringView(whole).mid(start, end - start);
+        if (!canEncode(character)) {
+            // A letter of the page with a mark it lacks: the mark is what cannot be stored.
+            QString named = character.toString();
+            if (canEncode(character.left(1)) && character.size() > 1)
+                named = character.mid(1).toString();
+            if (!missing.contains(named)) missing.push_back(named);
+        }
+        start = end;
+    }
+    return missing;
+}
+
+QString Codec::displayName() const {
+    return this == &cp866() ? QStringLiteral("866") : QStringLiteral("Windows-1251");
+}
+
+QString describeCharacters(const QStringList& characters) {
+    QStringList named;
+    for (const QString& c : characters) {
+        QStringList points;
+        for (char32_t u : c.toUcs4())
+            points.push_back(QStringLiteral("U+%1")
+                                 .arg(static_cast<uint>(u), 4, 16, QLatin1Char('0'))
+                                 .toUpper());
+        named.push_back(QStringLiteral("«%1» (%2)").arg(c, points.join(QLatin1Char(' '))));
+    }
+    return named.join(QStringLiteral(", "));
+}
+
+QString missingCharactersMessage(const QStringList& characters, const Codec& codec,
+                                 const QString& fieldName, const QString& tablePath) {
+    const bool one = characters.size() == 1;
+    return QStringLiteral("%1 %2 нельзя записать в поле %3 таблицы %4: в кодировке %5 %6.")
+        .arg(one ? QStringLiteral("Знак") : QStringLiteral("Знаки"), describeCharacters(characters),
+             fieldName, QFileInfo(tablePath).fileName(), codec.displayName(),
+             one ? QStringLiteral("такого знака нет") : QStringLiteral("таких знаков нет"));
 }
 
 }  // namespace engine

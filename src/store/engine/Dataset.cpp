@@ -3,6 +3,7 @@
 #include <QDir>
 #include <algorithm>
 
+#include "Codec.h"
 #include "EngineError.h"
 #include "SyncScope.h"
 #include "PathCase.h"
@@ -99,6 +100,17 @@ TableFile::Format Dataset::tableFormat() const {
 const std::vector<FieldDef>& Dataset::tableFields() const {
     checkOpen();
     return table_->fields();
+}
+
+const Codec& Dataset::textCodec() const {
+    checkOpen();
+    return table_->textCodec();
+}
+
+const FieldDef* Dataset::fileDefOf(const Field& f) const {
+    if (!table_ || f.physical_ < 0 || static_cast<size_t>(f.physical_) >= table_->fields().size())
+        return nullptr;
+    return &table_->fields()[static_cast<size_t>(f.physical_)];
 }
 
 void Dataset::checkOpen() const {
@@ -628,10 +640,15 @@ void Dataset::setFieldValue(Field& f, const QVariant& value) {
     if (state_ != State::Edit && state_ != State::Insert)
         throw EngineError(QStringLiteral("Таблица %1 не в режиме редактирования").arg(name_));
     QVariant converted = Field::convert(value, f.kind(), f.name());
-    if (f.kind() == FieldKind::Text && !converted.isNull() && f.size() > 0) {
+    if (f.kind() == FieldKind::Text && !converted.isNull()) {
         // The view's width limits what can be typed; the file clips to its own width.
         QString s = converted.toString();
-        if (s.size() > f.size()) converted = s.left(f.size());
+        if (f.size() > 0 && s.size() > f.size()) converted = s = s.left(f.size());
+        // Refused here already, so that nothing is learnt from a record that cannot be stored.
+        const Codec& codec = table_->textCodec();
+        if (!codec.canEncode(s))
+            throw EngineError(
+                missingCharactersMessage(codec.missingCharacters(s), codec, f.name(), tablePath()));
     }
     buffer_[static_cast<size_t>(f.index_)] = converted;
     modified_ = true;

@@ -76,6 +76,8 @@ public:
     TableFile::Format tableFormat() const;
     // The physical fields of the open table file, all of them, as the file defines them.
     const std::vector<FieldDef>& tableFields() const;
+    // The code page of the table's texts.
+    const Codec& textCodec() const;
 
     // Navigation. Moving away from an edited record posts it when modified and cancels it
     // otherwise. first() and refresh() also pick up changes made elsewhere.
@@ -165,6 +167,7 @@ private:
     friend class Field;
     const QVariant& fieldValue(const Field& f) const;
     void setFieldValue(Field& f, const QVariant& value);
+    const FieldDef* fileDefOf(const Field& f) const;
 
     void checkOpen() const;
     void bindFields();

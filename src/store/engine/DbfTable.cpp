@@ -478,7 +478,12 @@ std::string DbfTable::encodeRecord(const Record& values, char flag) const {
         }
         switch (f.kind) {
             case FieldKind::Text: {
-                std::string t = codec_->encodeClipped(v.toString(), static_cast<size_t>(f.width));
+                const QString text = v.toString();
+                const QStringView kept = QStringView(text).left(f.width);
+                if (!codec_->canEncode(kept))
+                    throw EngineError(missingCharactersMessage(codec_->missingCharacters(kept),
+                                                               *codec_, f.name, path()));
+                std::string t = codec_->encodeClipped(text, static_cast<size_t>(f.width));
                 std::memcpy(out, t.data(), t.size());
                 break;
             }

@@ -31,6 +31,7 @@ public:
 
     Format format() const override { return Format::DBase; }
     const std::vector<FieldDef>& fields() const override { return fields_; }
+    const Codec& textCodec() const override { return *codec_; }
     int slotCount() const override { return count_; }
     bool isDeleted(int slot) const override;
     QVariant value(int slot, int field) const override;

@@ -12,6 +12,10 @@ const QVariant& Field::value() const { return dataset_->fieldValue(*this); }
 
 void Field::setValue(const QVariant& value) { dataset_->setFieldValue(*this, value); }
 
+const FieldDef* Field::fileDef() const {
+    return dataset_->fileDefOf(*this);
+}
+
 QString Field::textOf(const QVariant& v) {
     if (v.isNull()) return {};
     switch (v.typeId()) {

@@ -37,6 +37,9 @@ public:
     const QString& editFormat() const { return spec_.editFormat; }
     const QString& editMask() const { return spec_.editMask; }
     const FieldSpec& spec() const { return spec_; }
+    // The field as the table file defines it (its width, a dBase number's decimals); null for
+    // a calculated field and while the view is closed.
+    const FieldDef* fileDef() const;
     Dataset& dataset() const { return *dataset_; }
 
     bool isNull() const { return value().isNull(); }

@@ -692,8 +692,13 @@ struct ParadoxTable::Impl {
             switch (f.type) {
                 case pxfAlpha: {
                     // Clipped to the field first: pxlib must never see a longer string.
+                    const QString text = v.toString();
+                    const QStringView kept = QStringView(text).left(f.length);
+                    if (!t.codec->canEncode(kept))
+                        throw EngineError(missingCharactersMessage(
+                            t.codec->missingCharacters(kept), *t.codec, t.fields[i].name, path()));
                     const std::string bytes =
-                        t.codec->encodeClipped(v.toString(), static_cast<size_t>(f.length));
+                        t.codec->encodeClipped(text, static_cast<size_t>(f.length));
                     std::memcpy(p, bytes.data(), bytes.size());
                     break;
                 }
@@ -1148,6 +1153,10 @@ void ParadoxTable::create(const QString& path, const std::vector<FieldDef>& fiel
 
 const std::vector<FieldDef>& ParadoxTable::fields() const {
     return d->t.fields;
+}
+
+const Codec& ParadoxTable::textCodec() const {
+    return *d->t.codec;
 }
 
 int ParadoxTable::slotCount() const {

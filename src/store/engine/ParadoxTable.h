@@ -28,6 +28,7 @@ public:
 
     Format format() const override { return Format::Paradox; }
     const std::vector<FieldDef>& fields() const override;
+    const Codec& textCodec() const override;
     int slotCount() const override;
     bool isDeleted(int slot) const override;
     QVariant value(int slot, int field) const override;

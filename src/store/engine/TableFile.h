@@ -11,6 +11,8 @@
 
 namespace engine {
 
+class Codec;
+
 // One physical table file (with its companion files), shared by every view over it in
 // this process. Records live in numbered slots 0..slotCount()-1 in table order; a deleted
 // slot stays until the next pack (dBase) or until the file is next loaded (Paradox, whose
@@ -27,6 +29,8 @@ public:
     virtual Format format() const = 0;
 
     virtual const std::vector<FieldDef>& fields() const = 0;
+    // The code page of the table's texts.
+    virtual const Codec& textCodec() const = 0;
     // Index of a field by name ignoring case, or -1.
     int fieldIndex(const QString& name) const;
 
@@ -36,7 +40,8 @@ public:
     virtual Record record(int slot) const;
 
     // Values are converted to the field's kind; text is clipped to the field width;
-    // a number that does not fit its field is an EngineError and nothing is written.
+    // a number that does not fit its field, or a text with a character the table's code page
+    // lacks, is an EngineError and nothing is written.
     virtual void writeRecord(int slot, const Record& values) = 0;
     virtual int appendRecord(const Record& values) = 0;
     // Appends several records as one change: for a long list, the ordering of the writes costs
