@@ -10,8 +10,13 @@
 #include "DataGrid.h"
 #include "DbEdit.h"
 #include "DbLookupComboBox.h"
+#include "CatalogueTextPrint.h"
 #include "FormSprav.h"
 #include "KeyInput.h"
+#include "PageCapture.h"
+#include "PlainTextPrintout.h"
+#include "PrinterPreview.h"
+#include "WindowLook.h"
 #include "RegisterFixture.h"
 
 using namespace registertest;
@@ -101,6 +106,46 @@ TEST_F(FormSpravTest, TheCatalogueTextIsRebuiltAtEveryDayOpeningAndNeverStored) 
     form->printKindListTextHook = [&] { ++printed; };
     form->CmdTypeKindListText->trigger();
     EXPECT_EQ(printed, 1);
+}
+
+TEST_F(FormSpravTest, TheCataloguePrintsAsTheScreenShowsIt) {
+    showForm();
+    openDay();
+    QTextEdit* edit = form->RichEdit1;
+    // Long enough for several pages.
+    const QString listing = edit->toPlainText();
+    QStringList lines;
+    while (lines.size() < 300) lines += listing.split(u'\n');
+    edit->setPlainText(lines.join(u'\n'));
+    print::TPrinterPreview preview;  // A4 at 600 pixels per inch, printable to its edges
+    windows::printCatalogueText(*edit, preview);
+    EXPECT_EQ(preview.Title(), QStringLiteral("Справочник статей затрат"));
+    ASSERT_GE(preview.pageCount(), 3);
+
+    const double dpi = 600;
+    const double screenPoints = QFontMetricsF(edit->font()).height() * 72 / edit->logicalDpiY();
+    const double tab = edit->tabStopDistance() / edit->logicalDpiX() * dpi;
+    print::PagePicture reference(preview.Metrics());
+    QString printed;
+    for (int n = 1; n <= preview.pageCount(); ++n) {
+        const printtest::PageContent page = printtest::contentOf(preview.page(n));
+        ASSERT_FALSE(page.texts.empty());
+        for (const printtest::PageContent::Text& t : page.texts) {
+            printed += t.text.trimmed();
+            // The screen's letters in points, navy, every piece of a line at a tab stop.
+            EXPECT_NEAR(QFontMetricsF(t.font, &reference).height() * 72 / dpi, screenPoints, 0.2) << t.text.toStdString();
+            EXPECT_EQ(t.color, widgets::kNavy);
+            const double stops = t.at.x() / tab;
+            EXPECT_NEAR(stops, std::round(stops), 0.02) << t.text.toStdString() << " at " << t.at.x();
+            EXPECT_LT(t.at.y(), preview.Metrics().pageHeight);
+        }
+    }
+    // Everything once, in order, without page numbers.
+    QString expected = lines.join(QString());
+    expected.remove(u'\t');
+    printed.remove(u' ');
+    expected.remove(u' ');
+    EXPECT_EQ(printed.toStdString(), expected.toStdString());
 }
 
 TEST_F(FormSpravTest, TheFirstFourCatalogueColumnsStayWhenTheTableIsScrolledSideways) {

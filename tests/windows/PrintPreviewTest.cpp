@@ -1,15 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPrinter>
 #include <QProcess>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
 #include <QPrinterInfo>
-#include <QTextDocument>
+#include <QTextEdit>
 
 #include "CatalogueTextPrint.h"
 #include "DayGridModels.h"
@@ -18,6 +20,8 @@
 #include "PreviewBox.h"
 #include "PreviewWindow.h"
 #include "PrintSetupDialog.h"
+#include "ProgramPrinter.h"
+#include "QtDialogs.h"
 #include "RegisterFixture.h"
 #include "engine/EngineError.h"
 #include "engine/TableRegistry.h"
@@ -31,15 +35,23 @@ class PrintPreviewTest : public RegisterFixture {
 protected:
     void SetUp() override {
         openDay();
-        grid = reg::expenseGridModel(core.views);
-        printer.setGrid(&grid);
+        printer.setGrid(print::dayRegisterColumns(reg::expenseGridModel(core.views)));
         print::setUpDayRegisterPrinter(printer, true);
         printer.setDialogs(&dialogs);
-        // The shared preview, shown in a fresh window for each test.
+        // The shared preview, shown in a fresh window for each test, laying its pages out for
+        // the program's printer.
+        windows::installPreviewWindow(&dialogs);
         auto viewer = std::make_unique<windows::PreviewWindow>(preview);
         window = viewer.get();
         preview.setViewer(std::move(viewer));
     }
+    void TearDown() override {
+        windows::setPageSetupDialog({});
+        windows::programPrinter().setPageOrientation(QPageLayout::Portrait);
+        print::TPrinterPreview::setPrinterSource({});
+        RegisterFixture::TearDown();
+    }
+    bool laidOutInLandscape() const { return preview.Metrics().pageWidth > preview.Metrics().pageHeight; }
     void addExpenses(int count) {
         auto table = engine::TableRegistry::find(core.DayDir + "/DayData.DBF");
         for (int i = 0; i < count; ++i)
@@ -48,7 +60,6 @@ protected:
         core.views.TableDataSourceDayData.refresh();
     }
 
-    gridmodel::GridModel grid;
     print::GridPrinter printer;
     print::TPrinterPreview& preview = print::TPrinterPreview::shared();
     windows::PreviewWindow* window = nullptr;
@@ -163,6 +174,80 @@ TEST_F(PrintPreviewTest, TheSetupDialogStoresItsChoiceAndLaysThePagesOutAgain) {
     EXPECT_EQ(setup.result().top, QStringLiteral("1,5"));
 }
 
+TEST_F(PrintPreviewTest, ThePageSetupOfTheSetupDialogTurnsTheProgramsPrinter) {
+    windows::QtDialogs qtDialogs;
+    printer.setDialogs(&qtDialogs);
+    addExpenses(300);
+    printer.Preview();
+    const int portrait = preview.pageCount();
+    ASSERT_FALSE(laidOutInLandscape());
+    // "Настройка принтера", in it "Настройка принтера" and a landscape sheet, then "Ок" or
+    // "Отмена". The button works without an installed printer too.
+    auto setUp = [&](QPageLayout::Orientation orientation, bool ok) {
+        windows::setPageSetupDialog([orientation](QPrinter& p, QWidget*) {
+            p.setPageOrientation(orientation);
+            return true;
+        });
+        QTimer::singleShot(0, [ok] {
+            auto* dialog = qobject_cast<windows::PrintSetupDialog*>(QApplication::activeModalWidget());
+            ASSERT_TRUE(dialog);
+            ASSERT_TRUE(dialog->ButtonPrinterSetup->isEnabled());
+            dialog->ButtonPrinterSetup->click();
+            (ok ? dialog->ButtonOk : dialog->ButtonCancel)->click();
+        });
+        window->ActionSetup->trigger();
+    };
+    setUp(QPageLayout::Landscape, true);
+    EXPECT_EQ(windows::programPrinter().pageLayout().orientation(), QPageLayout::Landscape);
+    EXPECT_TRUE(laidOutInLandscape());
+    const int landscape = preview.pageCount();
+    EXPECT_GT(landscape, portrait);
+    // Cancel takes back the sheet chosen in the page setup and lays nothing out.
+    setUp(QPageLayout::Portrait, false);
+    EXPECT_EQ(windows::programPrinter().pageLayout().orientation(), QPageLayout::Landscape);
+    EXPECT_EQ(preview.pageCount(), landscape);
+    // The next layout is for the same printer object.
+    printer.Preview();
+    EXPECT_TRUE(laidOutInLandscape());
+}
+
+TEST_F(PrintPreviewTest, ASheetChosenInThePrintDialogIsLaidOutForBeforePrinting) {
+    addExpenses(300);
+    printer.Preview();
+    const int portrait = preview.pageCount();
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("register.pdf"));
+    window->printDialog = [&](QPrinter& p, int, int&, int&) {
+        p.setPageOrientation(QPageLayout::Landscape);
+        p.setOutputFileName(pdf);
+        return true;
+    };
+    window->ActionPrint->trigger();
+    EXPECT_TRUE(laidOutInLandscape());
+    const int landscape = preview.pageCount();
+    EXPECT_GT(landscape, portrait);
+    // Every page of the new layout is printed, each on a landscape sheet with its number on it.
+    QProcess info;
+    info.start(QStringLiteral("pdfinfo"), {pdf});
+    ASSERT_TRUE(info.waitForFinished(10000));
+    const QString facts = QString::fromUtf8(info.readAllStandardOutput());
+    EXPECT_TRUE(facts.contains(QRegularExpression(QStringLiteral("Pages:\\s+%1\\n").arg(landscape)))) << facts.toStdString();
+    EXPECT_TRUE(facts.contains(QStringLiteral("842 x 595 pts"))) << facts.toStdString();
+    QProcess words;
+    words.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+    ASSERT_TRUE(words.waitForFinished(10000));
+    const QString boxes = QString::fromUtf8(words.readAllStandardOutput());
+    for (int page = 1; page <= landscape; ++page) {
+        const QRegularExpressionMatch m =
+            QRegularExpression(QStringLiteral("yMax=\"([0-9.]+)\">-%1-<").arg(page)).match(boxes);
+        ASSERT_TRUE(m.hasMatch()) << "page " << page;
+        EXPECT_LT(m.captured(1).toDouble(), 595.0 - 20);
+    }
+    // The file was for that printout; the printer keeps the sheet.
+    EXPECT_TRUE(windows::programPrinter().outputFileName().isEmpty());
+    EXPECT_EQ(windows::programPrinter().pageLayout().orientation(), QPageLayout::Landscape);
+}
+
 }  // namespace
 
 namespace {
@@ -170,7 +255,7 @@ namespace {
 TEST(CatalogueTextPrint, WithoutAPrinterTheUserIsToldAndNothingBreaks) {
     if (!QPrinterInfo::availablePrinterNames().isEmpty()) GTEST_SKIP() << "a printer is installed here";
     store::test::ScriptedDialogs dialogs;
-    QTextDocument listing(QStringLiteral("\t001.000.000.000.000\tДоходы"));
+    QTextEdit listing(QStringLiteral("\t001.000.000.000.000\tДоходы"));
     windows::printCatalogueText(listing, dialogs);
     ASSERT_EQ(dialogs.boxes.size(), 1u);
     EXPECT_EQ(dialogs.boxes[0].caption, QStringLiteral("Ошибка"));

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QFontMetricsF>
 #include <QTextDocument>
 #include <QRegularExpression>
 #include <QTimer>
@@ -23,8 +24,7 @@ class GridPrinterTest : public outputtest::OutputFixture {
 protected:
     void SetUp() override {
         OutputFixture::SetUp();
-        grid.columns[0].visible = true;  // the number column, as the printout shows it
-        printer.setGrid(&grid);
+        printer.setGrid(print::dayRegisterColumns(grid));
         print::setUpDayRegisterPrinter(printer, true);
         printer.SetSubstitutes(print::dayRegisterSubstitutes(QStringLiteral("Завод «Прибор»"), QStringLiteral("за 13.10.2008"),
                                                              QStringLiteral("Иванов И.И."), QStringLiteral("Петрова А.А.")));
@@ -38,6 +38,22 @@ protected:
             table->appendRecord({i + 1, QStringLiteral("Поставщик %1").arg(i + 1), subject, 100.0 + i,
                                  QStringLiteral("Сбербанк"), day, code, QVariant()});
         expenses().refresh();
+    }
+
+    void TearDown() override {
+        print::TPrinterPreview::setPrinterSource({});
+        OutputFixture::TearDown();
+    }
+
+    // The program's printer set up for this sheet, as the page setup or the print dialog does.
+    static void useSheet(const print::PageMetrics& sheet) {
+        print::TPrinterPreview::setPrinterSource({[sheet] { return sheet; }, [] { return false; }});
+    }
+    static print::PageMetrics landscapeA4() {
+        print::PageMetrics m = print::PageMetrics::defaultA4();
+        std::swap(m.pageWidth, m.pageHeight);
+        std::swap(m.fullPageWidth, m.fullPageHeight);
+        return m;
     }
 
     std::vector<PageContent> layOut() {
@@ -180,15 +196,75 @@ TEST_F(GridPrinterTest, ARowTallerThanAPageIsCutAndTheLayoutGoesOn) {
     EXPECT_EQ(countRecords(pages), 3);
 }
 
-TEST_F(GridPrinterTest, StoppingEndsSilentlyWithTheViewAsItWas) {
+TEST_F(GridPrinterTest, TheRowsAreReadWithoutMovingTheViewAlsoWhenStopped) {
     addExpenses(300);
     expenses().setRecNo(7);
+    int scrolls = 0;
+    const engine::Connection counting = expenses().afterScroll.add([&](engine::Dataset&) { ++scrolls; });
+    const std::vector<PageContent> pages = layOut();
+    EXPECT_EQ(countRecords(pages), 300);
+    EXPECT_EQ(scrolls, 0);
     QTimer::singleShot(0, [&] { preview.Abort(); });
     EXPECT_THROW(printer.PrintTo(preview), engine::SilentAbort);
     EXPECT_FALSE(preview.Printing());
     EXPECT_LT(preview.pageCount(), 6);
+    EXPECT_EQ(scrolls, 0);
     EXPECT_EQ(expenses().recNo(), 7);
-    EXPECT_FALSE(expenses().controlsDisabled());
+}
+
+TEST_F(GridPrinterTest, ALandscapeSheetGetsALayoutOfItsOwn) {
+    addExpenses(300);
+    const size_t portrait = layOut().size();
+    EXPECT_EQ(portrait, 6u);
+    const print::PageMetrics sheet = landscapeA4();
+    useSheet(sheet);
+    const std::vector<PageContent> pages = layOut();
+    EXPECT_EQ(preview.Metrics(), sheet);
+    EXPECT_GT(pages.size(), portrait);  // fewer rows to a page
+    EXPECT_EQ(countRecords(pages), 300);
+    for (size_t i = 0; i < pages.size(); ++i) {
+        const auto number = std::find_if(pages[i].texts.begin(), pages[i].texts.end(),
+                                         [&](const PageContent::Text& t) { return t.text == QStringLiteral("-%1-").arg(i + 1); });
+        ASSERT_NE(number, pages[i].texts.end()) << "page " << i + 1;
+        EXPECT_LT(number->at.y(), sheet.pageHeight - 236) << "page " << i + 1;
+        EXPECT_NEAR(number->at.x(), sheet.pageWidth / 2, 200);
+    }
+    // The wider sheet has room for the grid at its natural size (4976 pixels of columns), so
+    // it is not scaled down as on the portrait sheet.
+    double minX = 1e9, maxX = 0;
+    for (const QLineF& l : pages[0].lines)
+        if (std::abs(l.dx()) <= 1) {
+            minX = std::min(minX, l.x1());
+            maxX = std::max(maxX, l.x1());
+        }
+    EXPECT_NEAR(maxX - minX, 4976, 3);
+    EXPECT_LE(maxX, sheet.pageWidth - 236);
+}
+
+TEST_F(GridPrinterTest, ALineAfterTheGridThatDoesNotFitStartsTheNextPage) {
+    // However many records come before it, every line of the signature block stands whole
+    // above the page number's band (the page drawn at 4488 / 4982 of its size to fit the grid).
+    print::PagePicture reference(print::PageMetrics::defaultA4());
+    const double scale = 4488.0 / 4982.0;
+    int split = 0;
+    addExpenses(38);
+    for (int records = 38; records < 70; ++records) {
+        const std::vector<PageContent> pages = layOut();
+        for (const PageContent& page : pages) {
+            const auto number = std::find_if(page.texts.begin(), page.texts.end(),
+                                             [](const PageContent::Text& t) { return t.text.startsWith(u'-'); });
+            ASSERT_NE(number, page.texts.end());
+            const double bandTop = pageBottom - (QFontMetricsF(number->font, &reference).height() + 30) * scale;
+            for (const PageContent::Text& t : page.texts) {
+                if (&t == &*number) continue;
+                EXPECT_LE(t.at.y() + QFontMetricsF(t.font, &reference).descent() * scale, bandTop + 1)
+                    << records << " records: " << t.text.toStdString() ;
+            }
+        }
+        if (pageOf(pages, QStringLiteral("Итого за день")) < static_cast<int>(pages.size()) - 1) ++split;
+        addExpenses(1);
+    }
+    EXPECT_GT(split, 0) << "no count of records put the signatures on a page of their own";
 }
 
 }  // namespace
