@@ -26,7 +26,8 @@ void GridRows::read(int row) {
 
 void GridRows::readCurrent() {
     record_.clear();
-    if (view_ && view_->isOpen() && !view_->isEmpty() && view_->recNo() > 0) read(view_->recNo() - 1);
+    if (view_ && view_->isOpen() && !view_->isEmpty() && view_->recNo() > 0)
+        read(view_->recNo() - 1);
 }
 
 QVariant GridRows::value(const engine::Field* field) const {

@@ -139,8 +139,8 @@ void TFormDayData::PrintDayRegister() {
     core_.ReadConst(QStringLiteral("DirFIO"), director);
     core_.ReadConst(QStringLiteral("BuhgFIO"), accountant);
     print::GridPrinter& printer = PageControl1->currentWidget() == TabSheet1 ? *PrintDataGrid1 : *PrintDataGrid2;
-    printer.SetSubstitutes(
-        print::dayRegisterSubstitutes(core_.texts.plantName(), core_.texts.currentDay(), director, accountant));
+    printer.SetSubstitutes(print::dayRegisterSubstitutes(
+        core_.texts.plantName(), core_.texts.currentDay(), director, accountant));
     printer.Preview();
 }
 

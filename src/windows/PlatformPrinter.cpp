@@ -31,7 +31,8 @@ void PlatformPrinter::EndDoc() {
     painter_.reset();
     // A job that failed (a printer gone, a file that could not be written) is not done.
     if (printer_.printerState() == QPrinter::Error || (!ended && !aborted_)) {
-        const QString name = printer_.outputFileName().isEmpty() ? printer_.printerName() : printer_.outputFileName();
+        const QString name = printer_.outputFileName().isEmpty() ? printer_.printerName()
+                                                                 : printer_.outputFileName();
         throw engine::EngineError(QStringLiteral("Ошибка печати на принтере «%1».").arg(name));
     }
 }

@@ -119,7 +119,8 @@ PreviewWindow::PreviewWindow(print::TPrinterPreview& preview, QWidget* parent) :
     statusBar()->addWidget(status_, 1);
     setToolBarLook(0);
 
-    connect(ActionPrint, &QAction::triggered, this, [this] { store::runGuarded(dialogs_, [this] { printPages(); }); });
+    connect(ActionPrint, &QAction::triggered, this,
+            [this] { store::runGuarded(dialogs_, [this] { printPages(); }); });
     connect(ActionSetup, &QAction::triggered, this, [this] {
         // A new layout replaces the source: the call runs on copies.
         const print::DocumentSource source = source_;
@@ -222,7 +223,7 @@ void PreviewWindow::printPages() {
     const bool allPages = from <= 1 && to >= laidOut;
     if (PlatformPrinter::metricsOf(printer) != preview_.Metrics() && source_.layOutAgain) {
         const print::DocumentSource source = source_;  // the new layout replaces it
-        if (!source.layOutAgain()) return;  // stopped, or failed and reported
+        if (!source.layOutAgain()) return;             // stopped, or failed and reported
         if (allPages) to = preview_.pageCount();
     }
     PlatformPrinter target(printer);
@@ -252,8 +253,9 @@ void PreviewWindow::closeEvent(QCloseEvent* event) {
 }
 
 void installPreviewWindow(store::Dialogs* dialogs) {
-    print::TPrinterPreview::setPrinterSource({[] { return PlatformPrinter::metricsOf(programPrinter()); },
-                                              [] { return PlatformPrinter::anyPrinterInstalled(); }});
+    print::TPrinterPreview::setPrinterSource(
+        {[] { return PlatformPrinter::metricsOf(programPrinter()); },
+         [] { return PlatformPrinter::anyPrinterInstalled(); }});
     print::TPrinterPreview::setViewerFactory(
         [dialogs](print::TPrinterPreview& preview) -> std::unique_ptr<print::PreviewViewer> {
             auto window = std::make_unique<PreviewWindow>(preview);

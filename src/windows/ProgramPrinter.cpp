@@ -15,7 +15,8 @@ PageSetupDialog& replacedDialog() {
 
 QPrinter* makePrinter() {
     QPrinterInfo info = QPrinterInfo::defaultPrinter();
-    if (info.isNull() && !QPrinterInfo::availablePrinters().isEmpty()) info = QPrinterInfo::availablePrinters().first();
+    if (info.isNull() && !QPrinterInfo::availablePrinters().isEmpty())
+        info = QPrinterInfo::availablePrinters().first();
     if (!info.isNull()) return new QPrinter(info, QPrinter::HighResolution);
     auto* printer = new QPrinter(QPrinter::HighResolution);
     printer->setOutputFormat(QPrinter::PdfFormat);
@@ -35,8 +36,9 @@ QPrinter& programPrinter() {
 bool programPageSetup(QWidget* parent) {
     QPrinter& printer = programPrinter();
     const QPageLayout before = printer.pageLayout();
-    const bool accepted = replacedDialog() ? replacedDialog()(printer, parent)
-                                           : QPageSetupDialog(&printer, parent).exec() == QDialog::Accepted;
+    const bool accepted = replacedDialog()
+                              ? replacedDialog()(printer, parent)
+                              : QPageSetupDialog(&printer, parent).exec() == QDialog::Accepted;
     if (accepted) return true;
     printer.setPageLayout(before);
     return false;

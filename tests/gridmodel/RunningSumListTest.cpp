@@ -561,7 +561,8 @@ TEST_F(RunningSumListTest, AFailedRecountStillEndsCleanly) {
     ASSERT_TRUE(seek(*v, 3));
     v->edit();
     setSum(*v, 90.0);
-    Connection refusing = v->beforePost.add([](Dataset&) { throw EngineError(QStringLiteral("refused")); });
+    Connection refusing =
+        v->beforePost.add([](Dataset&) { throw EngineError(QStringLiteral("refused")); });
     EXPECT_THROW(list.RecalcAll(), EngineError);
     EXPECT_FALSE(list.changing());
     EXPECT_FALSE(changingAtLastNotice);
@@ -570,7 +571,8 @@ TEST_F(RunningSumListTest, AFailedRecountStillEndsCleanly) {
     v->cancel();
 
     // The move to the first record at the end fails: the records were counted.
-    Connection failing = v->afterScroll.addFront([](Dataset&) { throw EngineError(QStringLiteral("damaged")); });
+    Connection failing =
+        v->afterScroll.addFront([](Dataset&) { throw EngineError(QStringLiteral("damaged")); });
     EXPECT_THROW(list.RecalcAll(), EngineError);
     EXPECT_FALSE(list.changing());
     EXPECT_FALSE(changingAtLastNotice);

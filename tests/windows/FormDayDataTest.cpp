@@ -12,14 +12,14 @@
 #include "DbNavigator.h"
 #include "FormDayData.h"
 #include "GridPrinter.h"
-#include "PageCapture.h"
-#include "PrinterPreview.h"
-#include "engine/EngineError.h"
 #include "KeyInput.h"
 #include "ModelChecker.h"
 #include "Money.h"
+#include "PageCapture.h"
 #include "PickListEdit.h"
+#include "PrinterPreview.h"
 #include "RegisterFixture.h"
+#include "engine/EngineError.h"
 
 using namespace registertest;
 using namespace testing_support;
@@ -491,7 +491,8 @@ TEST_F(PrintDayRegisterTest, EveryLayoutPrintsTheNumbersAndTheScreenIsLeftAlone)
     expenses.setRecNo(2);
     print::TPrinterPreview& preview = print::TPrinterPreview::shared();
     auto screenAsItWas = [&] {
-        return !form->DataGrid1->gridModel().columns[NPP].visible && form->DataGrid1->table()->isColumnHidden(NPP) &&
+        return !form->DataGrid1->gridModel().columns[NPP].visible &&
+               form->DataGrid1->table()->isColumnHidden(NPP) &&
                form->DataGrid3->table()->isColumnHidden(NPP) && expenses.recNo() == 2;
     };
     std::vector<bool> whileLaidOut;

@@ -87,7 +87,8 @@ void setUpDayRegisterPrinter(GridPrinter& printer, bool expenses) {
 
 gridmodel::GridModel dayRegisterColumns(gridmodel::GridModel grid) {
     for (gridmodel::GridColumn& column : grid.columns)
-        if (column.fieldName.compare(QLatin1String("NPP"), Qt::CaseInsensitive) == 0) column.visible = true;
+        if (column.fieldName.compare(QLatin1String("NPP"), Qt::CaseInsensitive) == 0)
+            column.visible = true;
     return grid;
 }
 

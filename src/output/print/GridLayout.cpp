@@ -56,10 +56,15 @@ Qt::Alignment alignmentOf(Align a) {
 
 }  // namespace
 
-GridLayout::GridLayout(const GridModel& grid, const GridPrintSettings& settings, TVirtualPrinter& target,
-                       PageMacros& macros, bool counting)
-    : grid_(grid), settings_(settings), target_(target), macros_(macros), counting_(counting),
-      device_(target.Handle()), records_(grid.dataSource) {
+GridLayout::GridLayout(const GridModel& grid, const GridPrintSettings& settings,
+                       TVirtualPrinter& target, PageMacros& macros, bool counting)
+    : grid_(grid),
+      settings_(settings),
+      target_(target),
+      macros_(macros),
+      counting_(counting),
+      device_(target.Handle()),
+      records_(grid.dataSource) {
     columns_ = grid_.visibleColumns();
     footers_.start(grid_, columns_);
     for (const GridColumn* c : columns_) {
@@ -334,7 +339,8 @@ void GridLayout::printRichText(QTextDocument& document) {
     for (;;) {
         const QRectF area(g_.left, g_.bodyTop + offset_, g_.right - g_.left, g_.bodyBottom - g_.bodyTop - offset_);
         const bool atTop = offset_ == 0;
-        const qreal used = counting_ ? pages.skipNext(area.height(), atTop) : pages.drawNext(*painter_, area, atTop);
+        const qreal used = counting_ ? pages.skipNext(area.height(), atTop)
+                                     : pages.drawNext(*painter_, area, atTop);
         offset_ += static_cast<int>(std::ceil(used));
         if (pages.done()) return;
         startPage(false);
@@ -352,7 +358,8 @@ GridLayout::Row GridLayout::nextRow() {
     Row row;
     if (!recordsDone()) {
         records_.read(nextRecord_++);
-        for (size_t i = 0; i < columns_.size(); ++i) row.texts.push_back(records_.text(fields_[i], columns_[i]->displayFormat));
+        for (size_t i = 0; i < columns_.size(); ++i)
+            row.texts.push_back(records_.text(fields_[i], columns_[i]->displayFormat));
         footers_.add(records_);
     } else {
         row.footerRow = nextFooterRow_++;

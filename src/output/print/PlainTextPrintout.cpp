@@ -14,7 +14,8 @@ Q_GUI_EXPORT int qt_defaultDpiX();
 
 namespace print {
 
-void printPlainText(TVirtualPrinter& target, const QString& title, const QString& text, const TextLook& look) {
+void printPlainText(TVirtualPrinter& target, const QString& title, const QString& text,
+                    const TextLook& look) {
     target.setTitle(title);
     target.BeginDoc();
     try {
@@ -38,7 +39,8 @@ void printPlainText(TVirtualPrinter& target, const QString& title, const QString
         RichTextPages pages(document, target.PageWidth());
         for (bool first = true; !pages.done(); first = false) {
             if (!first) target.NewPage();
-            pages.drawNext(target.Canvas(), QRectF(0, 0, target.PageWidth(), target.PageHeight()), true);
+            pages.drawNext(target.Canvas(), QRectF(0, 0, target.PageWidth(), target.PageHeight()),
+                           true);
         }
     } catch (...) {
         try {

@@ -21,6 +21,7 @@ struct TextLook {
 // Each page uses the target's printable area; a line wider than it goes on in the next line,
 // and the text goes on over as many pages as it needs. There are no page numbers. An empty
 // text prints one empty page.
-void printPlainText(TVirtualPrinter& target, const QString& title, const QString& text, const TextLook& look);
+void printPlainText(TVirtualPrinter& target, const QString& title, const QString& text,
+                    const TextLook& look);
 
 }  // namespace print
