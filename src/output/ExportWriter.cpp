@@ -4,7 +4,6 @@
 #include <cmath>
 #include <stdexcept>
 
-#include "DisplayText.h"
 #include "engine/Codec.h"
 #include "engine/Dataset.h"
 #include "engine/Field.h"

@@ -9,7 +9,6 @@
 #include <cmath>
 #include <functional>
 
-#include "DisplayText.h"
 #include "RichTextPages.h"
 #include "TitleTree.h"
 #include "VirtualPrinter.h"
