@@ -33,7 +33,7 @@ public:
     void pageCompleted() override {
         if (firstPageMs < 0) firstPageMs = static_cast<double>(clock_.nsecsElapsed()) / 1e6;
     }
-    void documentEnded(std::function<void()>, const void*) override {}
+    void documentEnded(print::DocumentSource) override {}
     double firstPageMs = -1;
 
 private:
@@ -72,10 +72,8 @@ void BM_LayOutTenThousandRecords(benchmark::State& state) {
     }
     core.views.TableDataSourceDayData.refresh();
 
-    gridmodel::GridModel grid = reg::expenseGridModel(core.views);
-    grid.columns[0].visible = true;
     print::GridPrinter printer;
-    printer.setGrid(&grid);
+    printer.setGrid(print::dayRegisterColumns(reg::expenseGridModel(core.views)));
     print::setUpDayRegisterPrinter(printer, true);
     printer.SetSubstitutes(print::dayRegisterSubstitutes(QStringLiteral("Завод"), QStringLiteral("за 13.10.2008"),
                                                          QStringLiteral("Иванов И.И."), QStringLiteral("Петрова А.А.")));

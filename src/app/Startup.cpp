@@ -69,7 +69,7 @@ ProgramWindows createWindows(store::Dialogs& dialogs, const QString& programDir)
     };
     main.sendHandler = [&main] { dispatch::DayDispatch(main.core()).ActionSendExecute(); };
     // Printing goes through the program's own preview window.
-    windows::installPreviewWindow();
+    windows::installPreviewWindow(&dialogs);
     main.printHandler = [&main] {
         // A layout still under way in the preview is not started again over itself.
         if (print::TPrinterPreview::shared().Printing()) return;

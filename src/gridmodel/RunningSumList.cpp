@@ -1,5 +1,6 @@
 #include "RunningSumList.h"
 
+#include "GridRows.h"
 #include "engine/TableRegistry.h"
 
 namespace gridmodel {
@@ -262,8 +263,12 @@ std::vector<engine::Field*> RunningSumList::itemFields(Dataset& view) const {
 }
 
 SumItem::Part RunningSumList::partOf(const engine::Field* field) {
-    if (!field || field->isNull()) return {};
-    return {TenThousandths::fromDouble(field->asFloat()), true};
+    return field ? partOf(field->value()) : SumItem::Part{};
+}
+
+SumItem::Part RunningSumList::partOf(const QVariant& value) {
+    if (value.isNull()) return {};
+    return {TenThousandths::fromDouble(value.toDouble()), true};
 }
 
 bool RunningSumList::postedRecordIsCurrent(Dataset& view, Editing was) const {
@@ -283,22 +288,17 @@ void RunningSumList::scan(Dataset& view) {
         counts = counts || !item->FieldName.isEmpty() || item->GroupOperation == goCount;
     if (!counts) return;
     const auto fields = itemFields(view);
-    view.disableControls();
-    try {
-        view.first();
-        while (!view.eof()) {
-            for (size_t i = 0; i < items_.size(); ++i) {
-                items_[i]->add(partOf(fields[i]));
-                items_[i]->settle();
-            }
-            view.next();
+    // The records are read by position; a pending edit is stored first and counted by the scan.
+    GridRows::storePendingEdit(view);
+    GridRows rows(&view);
+    for (int row = 0; row < rows.count(); ++row) {
+        rows.read(row);
+        for (size_t i = 0; i < items_.size(); ++i) {
+            items_[i]->add(partOf(fields[i] ? rows.value(fields[i]) : QVariant()));
+            items_[i]->settle();
         }
-        view.first();
-    } catch (...) {
-        view.enableControls();
-        throw;
     }
-    view.enableControls();
+    view.first();
 }
 
 void RunningSumList::recordFilter(const Dataset& view) {

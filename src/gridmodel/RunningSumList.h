@@ -154,6 +154,7 @@ private:
 
     std::vector<engine::Field*> itemFields(engine::Dataset& view) const;
     static SumItem::Part partOf(const engine::Field* field);
+    static SumItem::Part partOf(const QVariant& value);
     bool postedRecordIsCurrent(engine::Dataset& view, Editing was) const;
     void scan(engine::Dataset& view);
     void recordFilter(const engine::Dataset& view);

@@ -4,9 +4,9 @@
 #include <cmath>
 #include <stdexcept>
 
-#include "DisplayText.h"
 #include "engine/Codec.h"
 #include "engine/Dataset.h"
+#include "engine/Field.h"
 
 using gridmodel::ColumnFooter;
 using gridmodel::GridColumn;
@@ -42,20 +42,6 @@ std::string& ExportWriter::encode(const QString& text) {
     return encoded_;
 }
 
-engine::Field* ExportWriter::FieldOf(const GridColumn& column) const {
-    for (size_t i = 0; i < columns_.size(); ++i)
-        if (columns_[i] == &column) return fields_[i];
-    engine::Dataset* view = grid_ ? grid_->dataSource : nullptr;
-    return view && !column.fieldName.isEmpty() ? view->findField(column.fieldName) : nullptr;
-}
-
-QString ExportWriter::DisplayText(const GridColumn& column) const {
-    const engine::Field* field = FieldOf(column);
-    return field
-               ? gridmodel::displayText(*field, column.displayFormat, gridmodel::TextTarget::Export)
-               : QString();
-}
-
 void ExportWriter::prepare() {
     columns_ = grid_->visibleColumns();
     engine::Dataset* view = grid_->dataSource;
@@ -72,60 +58,45 @@ void ExportWriter::ExportToStream(ExportStream& stream, bool wholeGrid) {
     if (!grid_) throw std::logic_error("an export writer was run without a grid");
     stream_ = &stream;
     engine::Dataset* view = grid_->dataSource;
-    engine::Dataset::Bookmark remembered;
-    if (view) {
-        remembered = view->bookmark();
-        view->disableControls();
-    }
-    auto restore = [&] {
-        if (!view) return;
-        try {
-            if (view->bookmarkValid(remembered)) view->gotoBookmark(remembered);
-        } catch (...) {
-            view->enableControls();
-            throw;
-        }
-        view->enableControls();
-    };
-    try {
-        prepare();
-        WritePrefix();
-        if (grid_->dgTitles) WriteTitle(columns_);
-        if (view && wholeGrid) {
-            for (view->first(); !view->eof(); view->next()) {
-                WriteRecord(columns_);
-                CalcFooterValues();
-            }
-        } else if (view && !view->eof() && !view->isEmpty()) {
+    if (view) gridmodel::GridRows::storePendingEdit(*view);
+    rows_ = gridmodel::GridRows(view);
+    prepare();
+    WritePrefix();
+    if (grid_->dgTitles) WriteTitle(columns_);
+    if (wholeGrid) {
+        for (int row = 0; row < rows_.count(); ++row) {
+            rows_.read(row);
             WriteRecord(columns_);
             CalcFooterValues();
         }
-        for (int r = 0; r < footers_.rows(); ++r) WriteFooter(columns_, r);
-    } catch (...) {
-        // The writer's failure is the one to report; a failure to return comes second.
-        try {
-            restore();
-        } catch (...) {
-        }
-        throw;
+    } else if (rows_.count() > 0 && view->recNo() > 0) {
+        rows_.readCurrent();
+        WriteRecord(columns_);
+        CalcFooterValues();
     }
-    restore();
+    for (int r = 0; r < footers_.rows(); ++r) WriteFooter(columns_, r);
     WriteSuffix();
 }
 
 void ExportWriter::ExportToFile(const QString& fileName, bool wholeGrid) {
+    // A refused post ends the export before the file is created or truncated.
+    if (grid_ && grid_->dataSource) gridmodel::GridRows::storePendingEdit(*grid_->dataSource);
     FileStream file(fileName);
     ExportToStream(file, wholeGrid);
     file.close();
 }
 
 void ExportWriter::WriteRecord(const ExportColumns& columns) {
-    for (const GridColumn* column : columns) {
-        cell_.font = column->font;
-        cell_.background = column->color;
-        cell_.alignment = column->alignment;
-        cell_.text = DisplayText(*column);
-        WriteDataCell(*column, cell_);
+    for (size_t i = 0; i < columns.size(); ++i) {
+        const GridColumn& column = *columns[i];
+        const engine::Field* field = fields_[i];
+        cell_.font = column.font;
+        cell_.background = column.color;
+        cell_.alignment = column.alignment;
+        cell_.text = rows_.text(field, column.displayFormat, gridmodel::TextTarget::Export);
+        cell_.value = rows_.value(field);
+        cell_.kind = field ? std::optional<engine::FieldKind>(field->kind()) : std::nullopt;
+        WriteDataCell(column, cell_);
     }
 }
 

@@ -9,6 +9,7 @@
 #include "ExportStream.h"
 #include "ExportTypes.h"
 #include "GridFooters.h"
+#include "GridRows.h"
 
 namespace engine {
 class Dataset;
@@ -17,9 +18,11 @@ class Field;
 
 namespace output {
 
-// An export writer: walks a grid's data view once and writes a prefix, the titles, one row per
-// record, the footer rows and a suffix. The writing operations of this base write nothing;
-// each file format overrides those it needs. A writer serves one export.
+// An export writer: walks the records of a grid's data view once, by position, and writes a
+// prefix, the titles, one row per record, the footer rows and a suffix. The view is not moved:
+// its current record and the controls that show it stay as they are. The writing operations
+// of this base write nothing; each file format overrides those it needs. A writer serves one
+// export.
 class ExportWriter {
 public:
     explicit ExportWriter(const ExportEnvironment& environment = ExportEnvironment::current());
@@ -32,25 +35,24 @@ public:
     const gridmodel::GridModel* grid() const { return grid_; }
 
     // Runs the export into a stream:
-    //  1. holds back the view's notifications to its controls and remembers its record;
+    //  1. stores an edit pending in the view (a refused one ends the export here);
     //  2. takes the visible columns and clears the footer sums;
     //  3. prefix; 4. titles when the grid shows them; 5. every record the view shows, in its
-    //     order, each followed by CalcFooterValues; 6. every footer row;
-    //  7. returns to the remembered record and lets notifications through again, also when a
-    //     step from 2 to 6 fails (the failure then goes on to the caller);
-    //  8. suffix.
-    // With wholeGrid false only the current record is written. Needs a grid (setGrid).
+    //     order, each followed by CalcFooterValues; 6. every footer row; 7. suffix.
+    // A failure in steps 2 to 6 goes on to the caller without the suffix. With wholeGrid
+    // false only the view's current record is written. Needs a grid (setGrid).
     virtual void ExportToStream(ExportStream& stream, bool wholeGrid);
-    // Creates (or truncates) the file, exports into it and closes it. A file that cannot be
-    // created raises an error before anything is written; after a failure during the export
-    // the file keeps what was written so far.
+    // Stores an edit pending in the view, creates (or truncates) the file, exports into it and
+    // closes it. A file that cannot be created raises an error before anything is written;
+    // after a failure during the export the file keeps what was written so far.
     void ExportToFile(const QString& fileName, bool wholeGrid);
 
 protected:
     virtual void WritePrefix() {}
     virtual void WriteSuffix() {}
     virtual void WriteTitle(const ExportColumns& /*columns*/) {}
-    // Fills the cell parameters for each column in turn and calls WriteDataCell.
+    // Fills the cell parameters of the record being written for each column in turn and
+    // calls WriteDataCell.
     virtual void WriteRecord(const ExportColumns& columns);
     virtual void WriteDataCell(const gridmodel::GridColumn& /*column*/, const TCellParams& /*cell*/) {
     }
@@ -61,17 +63,13 @@ protected:
                                  const gridmodel::FontSpec& /*font*/, const gridmodel::Color& /*color*/,
                                  gridmodel::Align /*alignment*/, const QString& /*text*/) {}
 
-    // Adds the current record to the footer sums (GridFooters::add).
-    void CalcFooterValues() { footers_.add(); }
+    // Adds the record being written to the footer sums (GridFooters::add).
+    void CalcFooterValues() { footers_.add(rows_); }
     // The text of a sum or count footer from the export's own sums (GridFooters::sumText).
     QString GetFooterValue(int footerRow, int columnIndex) const {
         return footers_.sumText(footerRow, columnIndex);
     }
 
-    // The display text of a column at the current record; empty without a field.
-    QString DisplayText(const gridmodel::GridColumn& column) const;
-    // The view's field of a column, or null.
-    engine::Field* FieldOf(const gridmodel::GridColumn& column) const;
     // The field a footer sums or counts, or null.
     engine::Field* FooterFieldOf(int footerRow, int columnIndex) const {
         return footers_.fieldOf(footerRow, columnIndex);
@@ -109,6 +107,7 @@ private:
     ExportStream* stream_ = nullptr;
     ExportColumns columns_;
     std::vector<engine::Field*> fields_;  // per exported column
+    gridmodel::GridRows rows_{nullptr};   // the view's records, the one being written read
     GridFooters footers_;
     TCellParams cell_;
     std::string encoded_;

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "DisplayText.h"
+#include "GridRows.h"
 #include "engine/Dataset.h"
 
 using gridmodel::ColumnFooter;
@@ -53,7 +54,7 @@ engine::Field* GridFooters::fieldOf(int footerRow, int column) const {
     return fields_[static_cast<size_t>(column + footerRow * values_.columns())];
 }
 
-void GridFooters::add() {
+void GridFooters::add(const gridmodel::GridRows& row) {
     const int cols = values_.columns();
     for (int r = 0; r < values_.rows(); ++r) {
         for (int j = 0; j < cols; ++j) {
@@ -62,7 +63,7 @@ void GridFooters::add() {
             if (!field) continue;
             switch (footer(r, j).valueType) {
                 case gridmodel::fvtSum: {
-                    const QVariant value = field->value();
+                    const QVariant value = row.value(field);
                     if (value.isNull()) break;
                     int64_t& sum = values_.at(r, j);
                     const long double exact =
@@ -74,7 +75,7 @@ void GridFooters::add() {
                     values_.at(r, j) += 10000;
                     break;
                 case gridmodel::fvtAvg: {
-                    const QVariant value = field->value();
+                    const QVariant value = row.value(field);
                     if (value.isNull()) break;
                     averageSums_[k] += value.toDouble();
                     ++averageCounts_[k];

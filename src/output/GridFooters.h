@@ -10,6 +10,9 @@
 namespace engine {
 class Field;
 }
+namespace gridmodel {
+class GridRows;
+}
 
 namespace output {
 
@@ -39,10 +42,10 @@ public:
     void start(const gridmodel::GridModel& grid, const ExportColumns& columns,
                gridmodel::TextTarget target = gridmodel::TextTarget::Screen);
 
-    // Adds the view's current record: a sum footer adds its field's value (when not null) as
+    // Adds a record read by position: a sum footer adds its field's value (when not null) as
     // round-half-even(value × 10000 + sum), a count footer adds 10000. The field is the
     // footer's own or else the column's; a footer whose field the view lacks is skipped.
-    void add();
+    void add(const gridmodel::GridRows& row);
 
     // The text of a sum or count footer from the run's sums, as the grid shows its footer: a
     // count in the general number form; a sum of a number field through the footer's format,

@@ -126,23 +126,17 @@ void XlsWriter::WriteTitle(const ExportColumns& columns) {
     for (const gridmodel::GridColumn* c : columns) WriteStringCell(c->title.caption);
 }
 
-void XlsWriter::WriteDataCell(const gridmodel::GridColumn& column, const TCellParams& cell) {
-    const engine::Field* field = FieldOf(column);
-    if (!field) {
+void XlsWriter::WriteDataCell(const gridmodel::GridColumn&, const TCellParams& cell) {
+    if (!cell.kind || cell.value.isNull()) {
         WriteBlankCell();
         return;
     }
-    const QVariant value = field->value();
-    if (value.isNull()) {
-        WriteBlankCell();
-        return;
-    }
-    switch (field->kind()) {
+    switch (*cell.kind) {
         case engine::FieldKind::SmallInt:
-            WriteIntegerCell(value.toLongLong());
+            WriteIntegerCell(cell.value.toLongLong());
             break;
         case engine::FieldKind::Float:
-            WriteFloatCell(value.toDouble());
+            WriteFloatCell(cell.value.toDouble());
             break;
         default:
             WriteStringCell(cell.text);

@@ -39,7 +39,6 @@ struct PrintSetupRequest {
     bool rowAutoStretch = false;
     bool colored = false;
     QString printFontName;
-    bool printerInstalled = false;  // enables "Н&астройка принтера"
 };
 
 // Every modal interaction of the program goes through this interface. The program installs

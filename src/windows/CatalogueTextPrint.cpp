@@ -1,29 +1,41 @@
 #include "CatalogueTextPrint.h"
 
 #include <QPrinter>
-#include <QPrinterInfo>
-#include <QTextDocument>
-#include <memory>
+#include <QTextEdit>
 
 #include "Dialogs.h"
-#include "engine/EngineError.h"
+#include "PlainTextPrintout.h"
+#include "PlatformPrinter.h"
+#include "ProgramPrinter.h"
 
 namespace windows {
 
-void printCatalogueText(const QTextDocument& listing, store::Dialogs& dialogs) {
-    QPrinterInfo current = QPrinterInfo::defaultPrinter();
-    if (current.isNull() && !QPrinterInfo::availablePrinters().isEmpty()) current = QPrinterInfo::availablePrinters().first();
-    if (current.isNull()) {
+print::TextLook screenLookOf(const QTextEdit& edit) {
+    print::TextLook look;
+    look.font = edit.document()->defaultFont();
+    // A font given in the screen's pixels keeps its size in points on paper.
+    if (look.font.pixelSize() > 0)
+        look.font.setPointSizeF(look.font.pixelSize() * 72.0 / edit.logicalDpiY());
+    look.color = edit.palette().color(QPalette::Text);
+    look.tabStopInches = edit.tabStopDistance() / edit.logicalDpiX();
+    return look;
+}
+
+void printCatalogueText(const QTextEdit& edit, print::TVirtualPrinter& target) {
+    print::printPlainText(target, QStringLiteral("Справочник статей затрат"), edit.toPlainText(),
+                          screenLookOf(edit));
+}
+
+void printCatalogueText(const QTextEdit& edit, store::Dialogs& dialogs) {
+    QPrinter& printer = programPrinter();
+    if (!PlatformPrinter::anyPrinterInstalled() ||
+        printer.outputFormat() != QPrinter::NativeFormat) {
         dialogs.messageBox(QStringLiteral("Не установлен ни один принтер.\n\rСправочник статей затрат напечатать нельзя."),
                            QStringLiteral("Ошибка"), store::MB_ICONHAND);
         return;
     }
-    QPrinter printer(current, QPrinter::HighResolution);
-    printer.setDocName(QStringLiteral("Справочник статей затрат"));
-    const std::unique_ptr<QTextDocument> copy(listing.clone());
-    copy->print(&printer);
-    if (printer.printerState() == QPrinter::Error)
-        throw engine::EngineError(QStringLiteral("Ошибка печати на принтере «%1».").arg(current.printerName()));
+    PlatformPrinter target(printer);
+    printCatalogueText(edit, target);
 }
 
 }  // namespace windows

@@ -124,37 +124,24 @@ TFormDayData::TFormDayData(reg::RegisterCore& core, QWidget* parent)
 
     PrintDataGrid1 = std::make_unique<print::GridPrinter>();
     PrintDataGrid2 = std::make_unique<print::GridPrinter>();
-    PrintDataGrid1->setGrid(&DataGrid1->gridModel());
-    PrintDataGrid2->setGrid(&DataGrid3->gridModel());
+    // The printers keep column models of their own, with the number column the screen hides.
+    PrintDataGrid1->setGrid(print::dayRegisterColumns(reg::expenseGridModel(core_.views)));
+    PrintDataGrid2->setGrid(print::dayRegisterColumns(reg::incomeGridModel(core_.views)));
     print::setUpDayRegisterPrinter(*PrintDataGrid1, true);
     print::setUpDayRegisterPrinter(*PrintDataGrid2, false);
     for (print::GridPrinter* printer : {PrintDataGrid1.get(), PrintDataGrid2.get()}) printer->setDialogs(&core_.dialogs());
 }
 
-TFormDayData::~TFormDayData() {
-    PrintDataGrid1->setGrid(nullptr);
-    PrintDataGrid2->setGrid(nullptr);
-}
+TFormDayData::~TFormDayData() = default;
 
 void TFormDayData::PrintDayRegister() {
     QString director, accountant;
     core_.ReadConst(QStringLiteral("DirFIO"), director);
     core_.ReadConst(QStringLiteral("BuhgFIO"), accountant);
     print::GridPrinter& printer = PageControl1->currentWidget() == TabSheet1 ? *PrintDataGrid1 : *PrintDataGrid2;
-    printer.SetSubstitutes(print::dayRegisterSubstitutes(LabelPlantName->text(), LabelCurrentDay->text(), director, accountant));
-    DataGrid1->setColumnVisible(0, true);
-    DataGrid3->setColumnVisible(0, true);
-    auto hideNumbers = [this] {
-        DataGrid3->setColumnVisible(0, false);
-        DataGrid1->setColumnVisible(0, false);
-    };
-    try {
-        printer.Preview();
-    } catch (...) {
-        hideNumbers();
-        throw;
-    }
-    hideNumbers();
+    printer.SetSubstitutes(print::dayRegisterSubstitutes(
+        core_.texts.plantName(), core_.texts.currentDay(), director, accountant));
+    printer.Preview();
 }
 
 void TFormDayData::buildHeader(QWidget* header) {

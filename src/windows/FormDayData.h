@@ -77,11 +77,12 @@ public:
     void DBEditIncomeSumKeyDown(int key, Qt::KeyboardModifiers shift);
 
     // The printers of the expenses (DataGrid1) and incomes (DataGrid3) grids, with the
-    // register's title block before the grid and the signature lines after it.
+    // register's title block before the grid and the signature lines after it. Each prints
+    // its own column model of its grid, with the number column.
     std::unique_ptr<print::GridPrinter> PrintDataGrid1, PrintDataGrid2;
     // Prints the register of the page shown into the print preview: the plant, the day and
-    // the director's and chief accountant's names filled in, the number column shown while
-    // the pages are laid out. A layout stopped in the preview ends silently.
+    // the director's and chief accountant's names filled in. The grids on the screen and
+    // their current records stay as they are. A layout stopped in the preview ends silently.
     void PrintDayRegister();
 
 private:

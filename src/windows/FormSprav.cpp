@@ -278,7 +278,7 @@ void TFormSprav::CmdTypeKindListTextClick() {
         if (printKindListTextHook)
             printKindListTextHook();
         else
-            printCatalogueText(*RichEdit1->document(), core_.dialogs());
+            printCatalogueText(*RichEdit1, core_.dialogs());
     });
 }
 

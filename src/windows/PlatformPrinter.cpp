@@ -7,7 +7,7 @@
 namespace windows {
 
 PlatformPrinter::~PlatformPrinter() {
-    if (painter_) painter_->end();
+    if (painter_) painter_->end();  // a document left unfinished by an error
 }
 
 void PlatformPrinter::BeginDoc() {
@@ -26,8 +26,15 @@ void PlatformPrinter::NewPage() {
 }
 
 void PlatformPrinter::EndDoc() {
-    if (painter_) painter_->end();
+    if (!painter_) return;
+    const bool ended = painter_->end();
     painter_.reset();
+    // A job that failed (a printer gone, a file that could not be written) is not done.
+    if (printer_.printerState() == QPrinter::Error || (!ended && !aborted_)) {
+        const QString name = printer_.outputFileName().isEmpty() ? printer_.printerName()
+                                                                 : printer_.outputFileName();
+        throw engine::EngineError(QStringLiteral("Ошибка печати на принтере «%1».").arg(name));
+    }
 }
 
 void PlatformPrinter::Abort() {
@@ -58,15 +65,6 @@ bool PlatformPrinter::anyPrinterInstalled() {
 
 bool PlatformPrinter::Printers() const {
     return anyPrinterInstalled();
-}
-
-std::optional<print::PageMetrics> PlatformPrinter::currentPrinter() {
-    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
-    if (info.isNull()) {
-        if (!anyPrinterInstalled()) return std::nullopt;
-    }
-    QPrinter printer(info.isNull() ? QPrinterInfo(QPrinterInfo::availablePrinters().first()) : info, QPrinter::HighResolution);
-    return metricsOf(printer);
 }
 
 }  // namespace windows

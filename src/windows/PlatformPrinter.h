@@ -31,8 +31,6 @@ public:
     QString Title() const override { return printer_.docName(); }
 
     static print::PageMetrics metricsOf(const QPrinter& printer);
-    // The metrics of the current platform printer, or nothing when none is installed.
-    static std::optional<print::PageMetrics> currentPrinter();
     static bool anyPrinterInstalled();
 
 private:

@@ -8,17 +8,19 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
-#include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QScopeGuard>
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "ErrorBoundary.h"
 #include "PlatformPrinter.h"
 #include "PreviewBox.h"
+#include "ProgramPrinter.h"
 
 namespace windows {
 
@@ -117,15 +119,15 @@ PreviewWindow::PreviewWindow(print::TPrinterPreview& preview, QWidget* parent) :
     statusBar()->addWidget(status_, 1);
     setToolBarLook(0);
 
-    connect(ActionPrint, &QAction::triggered, this, [this] { printPages(); });
+    connect(ActionPrint, &QAction::triggered, this,
+            [this] { store::runGuarded(dialogs_, [this] { printPages(); }); });
     connect(ActionSetup, &QAction::triggered, this, [this] {
-        if (setupHook_) {
-            const std::function<void()> hook = setupHook_;  // a new layout replaces it
-            hook();
-        } else {
-            QPrinter printer(QPrinter::HighResolution);
-            if (QPageSetupDialog(&printer, this).exec() == QDialog::Accepted) box_->pagesChanged();
-        }
+        // A new layout replaces the source: the call runs on copies.
+        const print::DocumentSource source = source_;
+        if (source.setupHook)
+            source.setupHook();
+        else if (programPageSetup(this) && source.layOutAgain)
+            source.layOutAgain();
     });
     connect(ActionPrevious, &QAction::triggered, this, [this] { box_->setCurrentPage(box_->currentPage() - 1); });
     connect(ActionNext, &QAction::triggered, this, [this] { box_->setCurrentPage(box_->currentPage() + 1); });
@@ -166,7 +168,7 @@ void PreviewWindow::updateState() {
     const int pages = preview_.pageCount();
     // Qt's print dialog also prints to a PDF file, the way to paper where no printer is set up.
     ActionPrint->setEnabled(!laying && pages > 0);
-    ActionSetup->setEnabled(!laying && setupHook_ && setupOwner_);
+    ActionSetup->setEnabled(!laying && source_.setupHook && source_.owner);
     ActionPrevious->setEnabled(box_->currentPage() > 1);
     ActionNext->setEnabled(box_->currentPage() < pages);
     ActionStop->setEnabled(laying);
@@ -184,8 +186,7 @@ void PreviewWindow::showPreview() {
 }
 
 void PreviewWindow::documentBegun() {
-    setupHook_ = nullptr;
-    setupOwner_ = nullptr;
+    source_ = {};
     box_->setCurrentPage(1);
     box_->pagesChanged();
     updateState();
@@ -197,9 +198,8 @@ void PreviewWindow::pageCompleted() {
     updateState();
 }
 
-void PreviewWindow::documentEnded(std::function<void()> setupHook, const void* setupOwner) {
-    setupHook_ = std::move(setupHook);
-    setupOwner_ = setupOwner;
+void PreviewWindow::documentEnded(print::DocumentSource source) {
+    source_ = std::move(source);
     box_->pagesChanged();
     if (closeWhenDone_) {
         closeWhenDone_ = false;
@@ -213,10 +213,19 @@ void PreviewWindow::documentEnded(std::function<void()> setupHook, const void* s
 
 void PreviewWindow::printPages() {
     if (preview_.Printing() || preview_.pageCount() == 0) return;
-    QPrinter printer(QPrinter::HighResolution);
+    QPrinter& printer = programPrinter();
     printer.setDocName(preview_.Title());
-    int from = 1, to = preview_.pageCount();
-    if (!printDialog || !printDialog(printer, preview_.pageCount(), from, to)) return;
+    const int laidOut = preview_.pageCount();
+    int from = 1, to = laidOut;
+    if (!printDialog || !printDialog(printer, laidOut, from, to)) return;
+    // The file a print dialog chose is for this printout only.
+    const auto forgetFile = qScopeGuard([&printer] { forgetOutputFile(printer); });
+    const bool allPages = from <= 1 && to >= laidOut;
+    if (PlatformPrinter::metricsOf(printer) != preview_.Metrics() && source_.layOutAgain) {
+        const print::DocumentSource source = source_;  // the new layout replaces it
+        if (!source.layOutAgain()) return;             // stopped, or failed and reported
+        if (allPages) to = preview_.pageCount();
+    }
     PlatformPrinter target(printer);
     preview_.Print(target, from, to);
 }
@@ -243,11 +252,15 @@ void PreviewWindow::closeEvent(QCloseEvent* event) {
     QMainWindow::closeEvent(event);
 }
 
-void installPreviewWindow() {
-    print::TPrinterPreview::setPrinterSource({[] { return PlatformPrinter::currentPrinter(); }});
+void installPreviewWindow(store::Dialogs* dialogs) {
+    print::TPrinterPreview::setPrinterSource(
+        {[] { return PlatformPrinter::metricsOf(programPrinter()); },
+         [] { return PlatformPrinter::anyPrinterInstalled(); }});
     print::TPrinterPreview::setViewerFactory(
-        [](print::TPrinterPreview& preview) -> std::unique_ptr<print::PreviewViewer> {
-            return std::make_unique<PreviewWindow>(preview);
+        [dialogs](print::TPrinterPreview& preview) -> std::unique_ptr<print::PreviewViewer> {
+            auto window = std::make_unique<PreviewWindow>(preview);
+            window->setDialogs(dialogs);
+            return window;
         });
 }
 

@@ -12,6 +12,10 @@ class QPrinter;
 class QToolBar;
 class QToolButton;
 
+namespace store {
+class Dialogs;
+}
+
 namespace windows {
 
 class TPreviewBox;
@@ -32,20 +36,27 @@ public:
     explicit PreviewWindow(print::TPrinterPreview& preview, QWidget* parent = nullptr);
     ~PreviewWindow() override;
 
-    // The print dialog for the page range (Qt's own, unless a test replaces it): true with
-    // from and to set when the user chose to print.
+    // Where an error of printing is shown (without dialogs it is only logged).
+    void setDialogs(store::Dialogs* dialogs) { dialogs_ = dialogs; }
+
+    // The print dialog on the program's printer, with the page range (Qt's own, unless a test
+    // replaces it): true with from and to set when the user chose to print. A printer, paper
+    // or orientation chosen in it is taken into the program's printer.
     std::function<bool(QPrinter& printer, int pageCount, int& from, int& to)> printDialog;
 
     void documentBegun() override;
     void pageCompleted() override;
-    void documentEnded(std::function<void()> setupHook, const void* setupOwner) override;
+    void documentEnded(print::DocumentSource source) override;
 
     TPreviewBox* box() const { return box_; }
     QLabel* statusText() const { return status_; }
     QToolBar* toolBar() const { return toolBar_; }
     QAction *ActionPrint, *ActionSetup, *ActionScale, *ActionPrevious, *ActionNext, *ActionStop, *ActionClose;
 
-    // Sends the pages the print dialog gives to the platform printer.
+    // Sends the pages the print dialog gives to the program's printer. When the printer, paper
+    // or orientation chosen there differs from what the pages were laid out for, they are laid
+    // out again first (the window then shows the new layout); a range of all pages then covers
+    // all the new pages.
     void printPages();
     // The toolbar look the splitter sets: 0 captions, 1 large pictures, 2 pictures and captions.
     void setToolBarLook(int look);
@@ -64,14 +75,14 @@ private:
     QToolBar* toolBar_;
     QLabel* status_;
     QMenu* scaleMenu_;
-    std::function<void()> setupHook_;
-    const void* setupOwner_ = nullptr;
+    print::DocumentSource source_;
+    store::Dialogs* dialogs_ = nullptr;
     bool closeWhenDone_ = false;
     int look_ = 2;
 };
 
 // Makes the shared preview show its pages in a PreviewWindow, and take the page metrics from
-// the current platform printer.
-void installPreviewWindow();
+// the program's printer; errors of printing are shown through the dialogs.
+void installPreviewWindow(store::Dialogs* dialogs);
 
 }  // namespace windows

@@ -10,11 +10,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QPageSetupDialog>
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+
+#include "ProgramPrinter.h"
 
 namespace windows {
 
@@ -79,12 +80,11 @@ PrintSetupDialog::PrintSetupDialog(const store::PrintSetupRequest& request, QWid
     });
 
     auto* buttons = new QHBoxLayout;
+    // The page setup works on the program's printer, also where it prints to PDF for want of
+    // an installed printer; Cancel below takes back what it changed.
     ButtonPrinterSetup = new QPushButton(QStringLiteral("Н&астройка принтера"), this);
-    ButtonPrinterSetup->setEnabled(request.printerInstalled);
-    connect(ButtonPrinterSetup, &QPushButton::clicked, this, [this] {
-        QPrinter printer(QPrinter::HighResolution);
-        QPageSetupDialog(&printer, this).exec();
-    });
+    pageLayoutBefore_ = programPrinter().pageLayout();
+    connect(ButtonPrinterSetup, &QPushButton::clicked, this, [this] { programPageSetup(this); });
     ButtonOk = new QPushButton(QStringLiteral("О&к"), this);
     ButtonOk->setDefault(true);
     ButtonCancel = new QPushButton(QStringLiteral("О&тмена"), this);
@@ -127,6 +127,11 @@ bool PrintSetupDialog::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
+void PrintSetupDialog::reject() {
+    programPrinter().setPageLayout(pageLayoutBefore_);
+    QDialog::reject();
+}
+
 void PrintSetupDialog::accept() {
     for (QLineEdit* e : {EditTop, EditBottom, EditLeft, EditRight})
         if (!checkNumber(e)) return;
@@ -145,7 +150,6 @@ store::PrintSetupRequest PrintSetupDialog::result() const {
     r.rowAutoStretch = CheckWrap->isChecked();
     r.colored = CheckColor->isChecked();
     r.printFontName = EditFontName->text().trimmed();
-    r.printerInstalled = ButtonPrinterSetup->isEnabled();
     return r;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QPageLayout>
 
 #include "Dialogs.h"
 
@@ -12,8 +13,9 @@ class QRadioButton;
 namespace windows {
 
 // "Настройка принтера": the grid printer's margins (numbers in the current unit, each checked
-// when its edit loses focus), its layout options and the print font, with the platform's
-// printer setup a button away. OK gives back every setting, Cancel none.
+// when its edit loses focus), its layout options and the print font, with the page setup of
+// the program's printer a button away. OK gives back every setting, Cancel none and takes
+// back a paper or orientation chosen in the page setup.
 class PrintSetupDialog : public QDialog {
     Q_OBJECT
 public:
@@ -41,12 +43,15 @@ public:
     static bool isNumber(const QString& text);
 
     void accept() override;
+    void reject() override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     bool checkNumber(QLineEdit* edit);
+
+    QPageLayout pageLayoutBefore_;
 };
 
 }  // namespace windows

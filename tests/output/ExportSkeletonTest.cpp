@@ -104,18 +104,26 @@ TEST_F(ExportSkeleton, NoTitlesWhenTheGridShowsNone) {
     EXPECT_EQ(w.calls, (QStringList{"prefix", "footer 0", "suffix"}));
 }
 
-TEST_F(ExportSkeleton, PositionAndNotificationsAreRestored) {
+TEST_F(ExportSkeleton, TheRecordsAreReadWithoutMovingTheView) {
     addThree();
     expenses().setRecNo(2);
     int notifications = 0;
     const auto counting = expenses().onDataChange.add([&](engine::Dataset&, engine::Field*) { ++notifications; });
+    const auto scrolling = expenses().afterScroll.add([&](engine::Dataset&) { ++notifications; });
     RecordingWriter w;
     run(w);
+    EXPECT_EQ(w.calls.count(QStringLiteral("record")), 3);
     EXPECT_EQ(expenses().recNo(), 2);
     EXPECT_EQ(expenses().fieldByName("KOMU").asString(), QStringLiteral("ИП Петров"));
-    EXPECT_FALSE(expenses().controlsDisabled());
-    // Held back during the walk; one notification for the whole record at the end.
-    EXPECT_LE(notifications, 1);
+    EXPECT_EQ(notifications, 0);
+
+    // An edit pending in the view is stored first and exported with what was typed.
+    expenses().edit();
+    expenses().fieldByName("KOMU").setAsString(QStringLiteral("ИП Сидоров"));
+    RecordingWriter edited;
+    run(edited);
+    EXPECT_EQ(expenses().state(), engine::Dataset::State::Browse);
+    EXPECT_TRUE(edited.cellTexts.contains(QStringLiteral("ИП Сидоров")));
 }
 
 TEST_F(ExportSkeleton, AFailingWriterStillRestoresPositionAndNotifications) {

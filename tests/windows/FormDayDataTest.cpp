@@ -12,13 +12,14 @@
 #include "DbNavigator.h"
 #include "FormDayData.h"
 #include "GridPrinter.h"
-#include "PrinterPreview.h"
-#include "engine/EngineError.h"
 #include "KeyInput.h"
 #include "ModelChecker.h"
 #include "Money.h"
+#include "PageCapture.h"
 #include "PickListEdit.h"
+#include "PrinterPreview.h"
 #include "RegisterFixture.h"
+#include "engine/EngineError.h"
 
 using namespace registertest;
 using namespace testing_support;
@@ -482,32 +483,41 @@ namespace {
 
 class PrintDayRegisterTest : public FormDayDataTest {};
 
-TEST_F(PrintDayRegisterTest, TheNumberColumnIsPrintedAndHiddenAgainAlsoWhenStopped) {
+TEST_F(PrintDayRegisterTest, EveryLayoutPrintsTheNumbersAndTheScreenIsLeftAlone) {
     openAndShow();
-    addPayment(core.views.TableDataSourceDayData, QStringLiteral("ООО Ромашка"), 10, expenseCode());
+    engine::Dataset& expenses = core.views.TableDataSourceDayData;
+    for (const char* komu : {"ООО Ромашка", "ИП Петров", "ЗАО Вектор"})
+        addPayment(expenses, QString::fromUtf8(komu), 10, expenseCode());
+    expenses.setRecNo(2);
     print::TPrinterPreview& preview = print::TPrinterPreview::shared();
-    std::vector<bool> shownWhileLaidOut;
-    form->PrintDataGrid1->OnBeforePrint = [&] {
-        // Shown, with its width (hiding it on the screen must not have taken that away).
-        shownWhileLaidOut.push_back(form->DataGrid1->gridModel().columns[0].visible &&
-                                    form->DataGrid1->gridModel().columns[0].width == 32 &&
-                                    !form->DataGrid1->table()->isColumnHidden(0));
+    auto screenAsItWas = [&] {
+        return !form->DataGrid1->gridModel().columns[NPP].visible &&
+               form->DataGrid1->table()->isColumnHidden(NPP) &&
+               form->DataGrid3->table()->isColumnHidden(NPP) && expenses.recNo() == 2;
+    };
+    std::vector<bool> whileLaidOut;
+    form->PrintDataGrid1->OnBeforePrint = [&] { whileLaidOut.push_back(screenAsItWas()); };
+    auto numbered = [&] {
+        const printtest::PageContent page = printtest::contentOf(preview.page(1));
+        return page.has(QStringLiteral("п/п")) && page.has(core.texts.plantName()) &&
+               page.has(core.texts.currentDay()) && page.has(QStringLiteral("ЗАО Вектор"));
     };
     form->PrintDayRegister();
-    ASSERT_GE(preview.pageCount(), 1);
-    EXPECT_FALSE(form->DataGrid1->gridModel().columns[0].visible);
-    EXPECT_TRUE(form->DataGrid1->table()->isColumnHidden(0));
+    EXPECT_TRUE(numbered());
+    // "Ок" in the print setup, nothing changed: the pages laid out again keep the numbers.
+    dialogs.printSetupAnswer = [](store::PrintSetupRequest&) { return true; };
+    form->PrintDataGrid1->PrinterSetupDialogPreview();
+    EXPECT_TRUE(numbered());
 
-    // Stopped in the preview: the layout ends silently, and the column is hidden again.
+    // Stopped in the preview: the layout ends silently.
     form->PrintDataGrid1->OnBeforePrint = [&] {
-        shownWhileLaidOut.push_back(form->DataGrid1->gridModel().columns[0].visible);
+        whileLaidOut.push_back(screenAsItWas());
         preview.Abort();
     };
     EXPECT_THROW(form->PrintDayRegister(), engine::SilentAbort);
-    EXPECT_FALSE(form->DataGrid1->gridModel().columns[0].visible);
-    EXPECT_FALSE(form->DataGrid3->gridModel().columns[0].visible);
-    EXPECT_EQ(shownWhileLaidOut, (std::vector<bool>{true, true}));
     EXPECT_FALSE(preview.Printing());
+    EXPECT_EQ(whileLaidOut, (std::vector<bool>{true, true, true}));
+    EXPECT_TRUE(screenAsItWas());
 }
 
 }  // namespace

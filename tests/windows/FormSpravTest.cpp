@@ -7,12 +7,16 @@
 #include <QTextEdit>
 #include <memory>
 
+#include "CatalogueTextPrint.h"
 #include "DataGrid.h"
 #include "DbEdit.h"
 #include "DbLookupComboBox.h"
 #include "FormSprav.h"
 #include "KeyInput.h"
+#include "PageCapture.h"
+#include "PrinterPreview.h"
 #include "RegisterFixture.h"
+#include "WindowLook.h"
 
 using namespace registertest;
 using namespace testing_support;
@@ -101,6 +105,42 @@ TEST_F(FormSpravTest, TheCatalogueTextIsRebuiltAtEveryDayOpeningAndNeverStored) 
     form->printKindListTextHook = [&] { ++printed; };
     form->CmdTypeKindListText->trigger();
     EXPECT_EQ(printed, 1);
+}
+
+TEST_F(FormSpravTest, TheCataloguePrintsAsTheScreenShowsIt) {
+    showForm();
+    openDay();
+    QTextEdit* edit = form->RichEdit1;
+    // Long enough for several pages.
+    const QString listing = edit->toPlainText();
+    QStringList lines;
+    while (lines.size() < 300) lines += listing.split(u'\n');
+    edit->setPlainText(lines.join(u'\n'));
+    print::TPrinterPreview preview;  // A4 at 600 pixels per inch, printable to its edges
+    windows::printCatalogueText(*edit, preview);
+    EXPECT_EQ(preview.Title(), QStringLiteral("Справочник статей затрат"));
+    ASSERT_GE(preview.pageCount(), 3);
+
+    const double dpi = preview.Metrics().dpiY,
+                 screenPoints = QFontMetricsF(edit->font()).height() * 72 / edit->logicalDpiY();
+    const double tab = edit->tabStopDistance() / edit->logicalDpiX() * dpi;  // on paper
+    print::PagePicture reference(preview.Metrics());
+    QString printed;
+    for (int n = 1; n <= preview.pageCount(); ++n) {
+        for (const printtest::PageContent::Text& t : printtest::contentOf(preview.page(n)).texts) {
+            printed += t.text.trimmed();
+            // The screen's letters in points, navy, every piece of a line at a tab stop.
+            EXPECT_NEAR(QFontMetricsF(t.font, &reference).height() * 72 / dpi, screenPoints, 0.2)
+                << t.text.toStdString();
+            EXPECT_EQ(t.color, widgets::kNavy);
+            const double stops = t.at.x() / tab;
+            EXPECT_NEAR(stops, std::round(stops), 0.02)
+                << t.text.toStdString() << " at " << t.at.x();
+        }
+    }
+    // Everything once, in order, without page numbers.
+    EXPECT_EQ(printed.remove(u' ').toStdString(),
+              lines.join(QString()).remove(u'\t').remove(u' ').toStdString());
 }
 
 TEST_F(FormSpravTest, TheFirstFourCatalogueColumnsStayWhenTheTableIsScrolledSideways) {

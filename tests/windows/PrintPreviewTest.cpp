@@ -1,15 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QProcess>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextEdit>
 #include <QTimer>
-
-#include <QPrinterInfo>
-#include <QTextDocument>
 
 #include "CatalogueTextPrint.h"
 #include "DayGridModels.h"
@@ -18,6 +19,8 @@
 #include "PreviewBox.h"
 #include "PreviewWindow.h"
 #include "PrintSetupDialog.h"
+#include "ProgramPrinter.h"
+#include "QtDialogs.h"
 #include "RegisterFixture.h"
 #include "engine/EngineError.h"
 #include "engine/TableRegistry.h"
@@ -31,14 +34,31 @@ class PrintPreviewTest : public RegisterFixture {
 protected:
     void SetUp() override {
         openDay();
-        grid = reg::expenseGridModel(core.views);
-        printer.setGrid(&grid);
+        printer.setGrid(print::dayRegisterColumns(reg::expenseGridModel(core.views)));
         print::setUpDayRegisterPrinter(printer, true);
         printer.setDialogs(&dialogs);
-        // The shared preview, shown in a fresh window for each test.
+        // The shared preview, shown in a fresh window for each test, laying its pages out for
+        // the program's printer.
+        windows::installPreviewWindow(&dialogs);
         auto viewer = std::make_unique<windows::PreviewWindow>(preview);
         window = viewer.get();
         preview.setViewer(std::move(viewer));
+    }
+    void TearDown() override {
+        windows::setPageSetupDialog({});
+        windows::programPrinter().setPageOrientation(QPageLayout::Portrait);
+        print::TPrinterPreview::setPrinterSource({});
+        RegisterFixture::TearDown();
+    }
+    // What pdfinfo says of a file, its blanks simplified.
+    static QString pdfInfo(const QString& pdf) {
+        QProcess info;
+        info.start(QStringLiteral("pdfinfo"), {pdf});
+        info.waitForFinished(10000);
+        return QString::fromUtf8(info.readAllStandardOutput()).simplified();
+    }
+    bool laidOutInLandscape() const {
+        return preview.Metrics().pageWidth > preview.Metrics().pageHeight;
     }
     void addExpenses(int count) {
         auto table = engine::TableRegistry::find(core.DayDir + "/DayData.DBF");
@@ -48,7 +68,6 @@ protected:
         core.views.TableDataSourceDayData.refresh();
     }
 
-    gridmodel::GridModel grid;
     print::GridPrinter printer;
     print::TPrinterPreview& preview = print::TPrinterPreview::shared();
     windows::PreviewWindow* window = nullptr;
@@ -126,10 +145,7 @@ TEST_F(PrintPreviewTest, PrintingAPageRangeSendsExactlyThosePages) {
         return true;
     };
     window->ActionPrint->trigger();
-    QProcess info;
-    info.start(QStringLiteral("pdfinfo"), {pdf});
-    ASSERT_TRUE(info.waitForFinished(10000));
-    EXPECT_TRUE(QString::fromUtf8(info.readAllStandardOutput()).contains(QRegularExpression(QStringLiteral("Pages:\\s+2\\n"))));
+    EXPECT_TRUE(pdfInfo(pdf).contains(QStringLiteral("Pages: 2 ")));
 }
 
 TEST_F(PrintPreviewTest, TheSetupDialogStoresItsChoiceAndLaysThePagesOutAgain) {
@@ -163,6 +179,59 @@ TEST_F(PrintPreviewTest, TheSetupDialogStoresItsChoiceAndLaysThePagesOutAgain) {
     EXPECT_EQ(setup.result().top, QStringLiteral("1,5"));
 }
 
+TEST_F(PrintPreviewTest, OnePrinterTakesTheSheetOfThePrintDialogAndOfThePageSetup) {
+    windows::QtDialogs qtDialogs;
+    printer.setDialogs(&qtDialogs);
+    addExpenses(300);
+    printer.Preview();
+    const int portrait = preview.pageCount();
+    ASSERT_FALSE(laidOutInLandscape());
+
+    // Landscape chosen in the print dialog: the pages are laid out again, then all printed.
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("register.pdf"));
+    window->printDialog = [&](QPrinter& p, int, int&, int&) {
+        p.setPageOrientation(QPageLayout::Landscape);
+        p.setOutputFileName(pdf);
+        return true;
+    };
+    window->ActionPrint->trigger();
+    EXPECT_TRUE(laidOutInLandscape());
+    const int landscape = preview.pageCount();
+    EXPECT_GT(landscape, portrait);
+    const QString facts = pdfInfo(pdf);
+    EXPECT_TRUE(facts.contains(QStringLiteral("Pages: %1 ").arg(landscape))) << facts.toStdString();
+    EXPECT_TRUE(facts.contains(QStringLiteral("Page size: 842 x 595 pts"))) << facts.toStdString();
+    // The file was for that printout; the printer keeps the sheet for the next layout.
+    EXPECT_TRUE(windows::programPrinter().outputFileName().isEmpty());
+    printer.Preview();
+    EXPECT_TRUE(laidOutInLandscape());
+
+    // "Настройка принтера", in it "Настройка принтера" (also without an installed printer)
+    // and a sheet, then "Ок" or "Отмена".
+    auto setUp = [&](QPageLayout::Orientation orientation, bool ok) {
+        windows::setPageSetupDialog([orientation](QPrinter& p, QWidget*) {
+            p.setPageOrientation(orientation);
+            return true;
+        });
+        QTimer::singleShot(0, [ok] {
+            auto* dialog =
+                qobject_cast<windows::PrintSetupDialog*>(QApplication::activeModalWidget());
+            ASSERT_TRUE(dialog && dialog->ButtonPrinterSetup->isEnabled());
+            dialog->ButtonPrinterSetup->click();
+            (ok ? dialog->ButtonOk : dialog->ButtonCancel)->click();
+        });
+        window->ActionSetup->trigger();
+    };
+    setUp(QPageLayout::Portrait, true);
+    EXPECT_FALSE(laidOutInLandscape());
+    EXPECT_EQ(preview.pageCount(), portrait);
+    // Cancel takes back the sheet chosen in the page setup and lays nothing out.
+    setUp(QPageLayout::Landscape, false);
+    EXPECT_EQ(windows::programPrinter().pageLayout().orientation(), QPageLayout::Portrait);
+    EXPECT_EQ(preview.pageCount(), portrait);
+}
+
 }  // namespace
 
 namespace {
@@ -170,7 +239,7 @@ namespace {
 TEST(CatalogueTextPrint, WithoutAPrinterTheUserIsToldAndNothingBreaks) {
     if (!QPrinterInfo::availablePrinterNames().isEmpty()) GTEST_SKIP() << "a printer is installed here";
     store::test::ScriptedDialogs dialogs;
-    QTextDocument listing(QStringLiteral("\t001.000.000.000.000\tДоходы"));
+    QTextEdit listing(QStringLiteral("\t001.000.000.000.000\tДоходы"));
     windows::printCatalogueText(listing, dialogs);
     ASSERT_EQ(dialogs.boxes.size(), 1u);
     EXPECT_EQ(dialogs.boxes[0].caption, QStringLiteral("Ошибка"));

@@ -85,6 +85,13 @@ void setUpDayRegisterPrinter(GridPrinter& printer, bool expenses) {
     fillSignatureBlock(printer.AfterGridText());
 }
 
+gridmodel::GridModel dayRegisterColumns(gridmodel::GridModel grid) {
+    for (gridmodel::GridColumn& column : grid.columns)
+        if (column.fieldName.compare(QLatin1String("NPP"), Qt::CaseInsensitive) == 0)
+            column.visible = true;
+    return grid;
+}
+
 QStringList dayRegisterSubstitutes(const QString& plantName, const QString& payDate, const QString& directorName,
                                    const QString& accountantName) {
     return {QStringLiteral("[PlantName]"), plantName, QStringLiteral("[PayDate]"), payDate,

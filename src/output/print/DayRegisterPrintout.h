@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "GridModel.h"
+
 class QTextDocument;
 
 namespace print {
@@ -18,6 +20,10 @@ class GridPrinter;
 // "Главный бухгалтер" with a signature line and the name. Names and date are placeholders
 // that the printout replaces.
 void setUpDayRegisterPrinter(GridPrinter& printer, bool expenses);
+
+// The printed columns of a payment grid's column model: the grid's columns with the number
+// column ("№ п/п", field NPP) shown, which the screen hides.
+gridmodel::GridModel dayRegisterColumns(gridmodel::GridModel grid);
 void fillTitleBlock(QTextDocument& document, bool expenses);
 void fillSignatureBlock(QTextDocument& document);
 

@@ -9,7 +9,6 @@
 #include <cmath>
 #include <functional>
 
-#include "DisplayText.h"
 #include "RichTextPages.h"
 #include "TitleTree.h"
 #include "VirtualPrinter.h"
@@ -56,10 +55,15 @@ Qt::Alignment alignmentOf(Align a) {
 
 }  // namespace
 
-GridLayout::GridLayout(const GridModel& grid, const GridPrintSettings& settings, TVirtualPrinter& target,
-                       PageMacros& macros, bool counting)
-    : grid_(grid), settings_(settings), target_(target), macros_(macros), counting_(counting),
-      device_(target.Handle()) {
+GridLayout::GridLayout(const GridModel& grid, const GridPrintSettings& settings,
+                       TVirtualPrinter& target, PageMacros& macros, bool counting)
+    : grid_(grid),
+      settings_(settings),
+      target_(target),
+      macros_(macros),
+      counting_(counting),
+      device_(target.Handle()),
+      records_(grid.dataSource) {
     columns_ = grid_.visibleColumns();
     footers_.start(grid_, columns_);
     for (const GridColumn* c : columns_) {
@@ -137,21 +141,19 @@ void GridLayout::computeWidths() {
     if (!settings_.has(pghOptimalColWidths)) return;
 
     // Each column as wide as the widest of its title, cells and footers.
-    engine::Dataset* view = grid_.dataSource;
     output::GridFooters sums;
     sums.start(grid_, columns_);
     for (size_t i = 0; i < columns_.size(); ++i)
         g_.widths[i] = std::max(10, textWidth(fontOf(columns_[i]->title.font), columns_[i]->title.caption) + 2 * g_.hp);
-    if (view) {
-        for (view->first(); !view->eof(); view->next()) {
-            for (size_t i = 0; i < columns_.size(); ++i) {
-                if (!fields_[i]) continue;
-                const QString text = gridmodel::displayText(*fields_[i], columns_[i]->displayFormat);
-                g_.widths[i] = std::max(g_.widths[i], textWidth(cellFonts_[i], text) + 2 * g_.hp);
-            }
-            sums.add();
+    gridmodel::GridRows rows(grid_.dataSource);
+    for (int row = 0; row < rows.count(); ++row) {
+        rows.read(row);
+        for (size_t i = 0; i < columns_.size(); ++i) {
+            if (!fields_[i]) continue;
+            const QString text = rows.text(fields_[i], columns_[i]->displayFormat);
+            g_.widths[i] = std::max(g_.widths[i], textWidth(cellFonts_[i], text) + 2 * g_.hp);
         }
-        view->first();
+        sums.add(rows);
     }
     for (int r = 0; r < sums.rows(); ++r)
         for (size_t i = 0; i < columns_.size(); ++i)
@@ -335,7 +337,9 @@ void GridLayout::printRichText(QTextDocument& document) {
     RichTextPages pages(document, g_.right - g_.left);
     for (;;) {
         const QRectF area(g_.left, g_.bodyTop + offset_, g_.right - g_.left, g_.bodyBottom - g_.bodyTop - offset_);
-        const qreal used = counting_ ? pages.skipNext(area.height()) : pages.drawNext(*painter_, area);
+        const bool atTop = offset_ == 0;
+        const qreal used = counting_ ? pages.skipNext(area.height(), atTop)
+                                     : pages.drawNext(*painter_, area, atTop);
         offset_ += static_cast<int>(std::ceil(used));
         if (pages.done()) return;
         startPage(false);
@@ -346,18 +350,16 @@ void GridLayout::printRichText(QTextDocument& document) {
 // ---- rows ----------------------------------------------------------------------------------
 
 bool GridLayout::sequenceDone() const {
-    return recordsDone_ && nextFooterRow_ >= grid_.footerRowCount;
+    return recordsDone() && nextFooterRow_ >= grid_.footerRowCount;
 }
 
 GridLayout::Row GridLayout::nextRow() {
     Row row;
-    engine::Dataset* view = grid_.dataSource;
-    if (!recordsDone_) {
+    if (!recordsDone()) {
+        records_.read(nextRecord_++);
         for (size_t i = 0; i < columns_.size(); ++i)
-            row.texts.push_back(fields_[i] ? gridmodel::displayText(*fields_[i], columns_[i]->displayFormat) : QString());
-        footers_.add();
-        view->next();
-        recordsDone_ = view->eof();
+            row.texts.push_back(records_.text(fields_[i], columns_[i]->displayFormat));
+        footers_.add(records_);
     } else {
         row.footerRow = nextFooterRow_++;
         for (int i = 0; i < static_cast<int>(columns_.size()); ++i) row.texts.push_back(footers_.text(row.footerRow, i));
@@ -491,9 +493,7 @@ void GridLayout::processEvents() {
 // ---- the run -------------------------------------------------------------------------------
 
 int GridLayout::run(QTextDocument& before, QTextDocument& after) {
-    engine::Dataset* view = grid_.dataSource;
-    view->first();
-    recordsDone_ = view->eof();
+    nextRecord_ = 0;
     nextFooterRow_ = 0;
     pending_.reset();
     offset_ = 0;

@@ -10,6 +10,7 @@
 
 #include "ExportTypes.h"
 #include "GridFooters.h"
+#include "GridRows.h"
 #include "PageMacros.h"
 #include "PrintSettings.h"
 
@@ -92,6 +93,7 @@ private:
     // The rows of the next chunk from the sequence, as many as fit from `offset_`.
     std::vector<Row> packRows();
     Row nextRow();
+    bool recordsDone() const { return nextRecord_ >= records_.count(); }
     bool sequenceDone() const;
     int rowHeightOf(const Row& row) const;
     void printChunk(const std::vector<Row>& rows, bool startOnThisPage);
@@ -122,8 +124,9 @@ private:
     int headerHeight_ = 0, footerHeight_ = 0;
     int offset_ = 0;  // below the top of the body
     int pages_ = 0;
-    // The row sequence: the records from the first, then the footer rows.
-    bool recordsDone_ = false;
+    // The row sequence: the records from the first, read by position, then the footer rows.
+    gridmodel::GridRows records_;
+    int nextRecord_ = 0;
     int nextFooterRow_ = 0;
     double kx_ = 1, ky_ = 1;
     int pixelsX_ = 96, pixelsY_ = 96;

@@ -4,7 +4,9 @@
 
 #include "Dialogs.h"
 #include "DisplayText.h"
+#include "ErrorBoundary.h"
 #include "GridLayout.h"
+#include "GridRows.h"
 #include "PrinterPreview.h"
 #include "TextSubstitution.h"
 #include "engine/Dataset.h"
@@ -34,37 +36,32 @@ GridPrinter::~GridPrinter() = default;
 
 void GridPrinter::Preview() {
     TPrinterPreview& preview = TPrinterPreview::shared();
-    std::function<void()> hook = OnPrinterSetup ? OnPrinterSetup : std::function<void()>([this] { PrinterSetupDialogPreview(); });
-    preview.setSetupHook(std::move(hook), this);
+    DocumentSource source;
+    source.owner = this;
+    source.setupHook = OnPrinterSetup ? OnPrinterSetup : std::function<void()>([this] {
+        store::runGuarded(dialogs_, [this] { PrinterSetupDialogPreview(); });
+    });
+    source.layOutAgain = [this] { return store::runGuarded(dialogs_, [this] { Preview(); }); };
+    preview.setDocumentSource(std::move(source));
     PrintTo(preview);
 }
 
 void GridPrinter::PrintTo(TVirtualPrinter& target) {
     if (!grid_ || !grid_->dataSource || !grid_->dataSource->isOpen()) return;
-    engine::Dataset& view = *grid_->dataSource;
+    gridmodel::GridRows::storePendingEdit(*grid_->dataSource);
     PageMacros macros;
     macros.takeClock();
     macros.pages = 1;
 
     target.BeginDoc();
-    const engine::Dataset::Bookmark remembered = view.bookmark();
     if (OnBeforePrint) OnBeforePrint();
     // The layout prints copies of the texts with the substitutions made; the texts keep their
     // placeholders.
     std::unique_ptr<QTextDocument> before(before_->clone()), after(after_->clone());
     substitute(*before, substitutes_);
     substitute(*after, substitutes_);
-    view.disableControls();
     auto finish = [&] {
         if (OnAfterPrint) OnAfterPrint();
-        try {
-            if (view.bookmarkValid(remembered)) view.gotoBookmark(remembered);
-        } catch (...) {
-            view.enableControls();
-            target.EndDoc();
-            throw;
-        }
-        view.enableControls();
         target.EndDoc();
     };
     try {
@@ -100,7 +97,6 @@ bool GridPrinter::PrinterSetupDialog() {
     r.rowAutoStretch = settings.has(pghRowAutoStretch);
     r.colored = settings.has(pghColored);
     r.printFontName = settings.PrintFontName;
-    r.printerInstalled = TPrinterPreview::shared().Printers();
     if (!dialogs_->printSetup(r)) return false;
     const auto top = marginOf(r.top), bottom = marginOf(r.bottom), left = marginOf(r.left), right = marginOf(r.right);
     if (!top || !bottom || !left || !right) return false;  // the dialog lets no such text through

@@ -3,6 +3,7 @@
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "PrintSettings.h"
 
@@ -19,7 +20,9 @@ class TVirtualPrinter;
 // Lays one data grid out on pages: a rich text before the grid, the column titles (repeated on
 // every page), one line per record, the footer rows with their sums, a rich text after the
 // grid, and on every page a header and a footer with the page macros. A grid wider than the
-// page can be fitted to it. The grid is read through its column model, as export reads it.
+// page can be fitted to it. The printer keeps its own column model of the grid, and reads the
+// records through it by position, as export does: the view's current record and the grids on
+// the screen stay as they are.
 class GridPrinter {
 public:
     GridPrinter();
@@ -27,10 +30,11 @@ public:
     GridPrinter(const GridPrinter&) = delete;
     GridPrinter& operator=(const GridPrinter&) = delete;
 
-    // The grid printed (not owned; its owner clears it before the grid goes). Nothing is
-    // printed without one, or when its view is closed.
-    void setGrid(const gridmodel::GridModel* grid) { grid_ = grid; }
-    const gridmodel::GridModel* grid() const { return grid_; }
+    // The column model printed (the printer's own copy; its view must outlive the printer or
+    // be cleared with clearGrid). Nothing is printed without one, or when its view is closed.
+    void setGrid(gridmodel::GridModel grid) { grid_ = std::move(grid); }
+    void clearGrid() { grid_.reset(); }
+    const gridmodel::GridModel* grid() const { return grid_ ? &*grid_ : nullptr; }
 
     GridPrintSettings settings;
     QTextDocument& BeforeGridText() { return *before_; }
@@ -46,11 +50,11 @@ public:
     void setDialogs(store::Dialogs* dialogs) { dialogs_ = dialogs; }
 
     // Lays the pages out on the shared preview, with this printer's setup as its
-    // "Настройка принтера".
+    // "Настройка принтера" and this printer as the one that lays them out again for another
+    // printer, paper or orientation.
     void Preview();
-    // Lays out and draws all pages on the target. A layout stopped in the preview ends with a
-    // silent abort that goes on to the caller; the view is back on its record and its
-    // controls enabled either way.
+    // Stores an edit pending in the view, then lays out and draws all pages on the target. A
+    // layout stopped in the preview ends with a silent abort that goes on to the caller.
     void PrintTo(TVirtualPrinter& target);
     // The setup dialog filled from the settings; OK stores them (true), Cancel none.
     bool PrinterSetupDialog();
@@ -62,7 +66,7 @@ public:
     std::function<void()> OnBeforePrint, OnAfterPrint;
 
 private:
-    const gridmodel::GridModel* grid_ = nullptr;
+    std::optional<gridmodel::GridModel> grid_;
     std::unique_ptr<QTextDocument> before_, after_;
     QStringList substitutes_;
     store::Dialogs* dialogs_ = nullptr;

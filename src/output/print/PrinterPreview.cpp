@@ -1,6 +1,7 @@
 #include "PrinterPreview.h"
 
 #include <QPainter>
+#include <utility>
 
 namespace print {
 
@@ -42,16 +43,14 @@ void TPrinterPreview::setPrinterSource(PrinterSource source) {
 }
 
 bool TPrinterPreview::Printers() const {
-    return printerSource().currentPrinter && printerSource().currentPrinter().has_value();
+    return printerSource().installed && printerSource().installed();
 }
 
 void TPrinterPreview::BeginDoc() {
     if (painter_) painter_->end();
     painter_.reset();
     pages_.clear();
-    std::optional<PageMetrics> printer;
-    if (printerSource().currentPrinter) printer = printerSource().currentPrinter();
-    metrics_ = printer ? *printer : PageMetrics::defaultA4();
+    metrics_ = printerSource().metrics ? printerSource().metrics() : PageMetrics::defaultA4();
     measuring_ = PagePicture(metrics_);
     pageNumber_ = 1;
     aborted_ = false;
@@ -80,11 +79,8 @@ void TPrinterPreview::NewPage() {
 void TPrinterPreview::EndDoc() {
     finishPage();
     printing_ = false;
-    std::function<void()> hook = std::move(setupHook_);
-    const void* owner = setupOwner_;
-    setupHook_ = nullptr;
-    setupOwner_ = nullptr;
-    if (viewer_) viewer_->documentEnded(std::move(hook), owner);
+    DocumentSource source = std::exchange(source_, DocumentSource{});
+    if (viewer_) viewer_->documentEnded(std::move(source));
 }
 
 void TPrinterPreview::DrawPage(QPainter& painter, int number) const {
@@ -107,11 +103,6 @@ void TPrinterPreview::Print(TVirtualPrinter& target, int from, int to) const {
         p.restore();
     }
     target.EndDoc();
-}
-
-void TPrinterPreview::setSetupHook(std::function<void()> hook, const void* owner) {
-    setupHook_ = std::move(hook);
-    setupOwner_ = owner;
 }
 
 }  // namespace print

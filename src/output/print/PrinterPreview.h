@@ -13,6 +13,15 @@ namespace print {
 
 class TPrinterPreview;
 
+// Who laid a document out: its "Настройка принтера" (the setup hook), how it lays the pages out
+// again (for another printer, paper or orientation; false when that was stopped or failed, the
+// failure reported), and the component itself. Any part may be empty.
+struct DocumentSource {
+    std::function<void()> setupHook;
+    std::function<bool()> layOutAgain;
+    const void* owner = nullptr;
+};
+
 // What shows the preview's pages (the preview window). The preview tells it when a document
 // begins, when a page is complete and when the document ends.
 class PreviewViewer {
@@ -21,15 +30,14 @@ public:
     virtual void documentBegun() = 0;
     // A page was started; the first call comes when page 2 begins, when page 1 is complete.
     virtual void pageCompleted() = 0;
-    // The document is complete; the viewer takes over the setup hook and its owner (either
-    // may be empty).
-    virtual void documentEnded(std::function<void()> setupHook, const void* setupOwner) = 0;
+    // The document is complete; the viewer takes over who laid it out.
+    virtual void documentEnded(DocumentSource source) = 0;
 };
 
 // The print preview target: every page of a document is recorded as a picture at the
 // printer's resolution, for the viewer to show and for the platform printer to print later.
-// The page metrics come from the current platform printer, or are A4 at 600 pixels per inch
-// when none is installed.
+// The page metrics come from the program's printer (its printer, paper and orientation), or
+// are A4 at 600 pixels per inch when no printer source is installed.
 class TPrinterPreview : public TVirtualPrinter {
 public:
     TPrinterPreview();
@@ -39,10 +47,11 @@ public:
     // layer installs) on first use and kept until the program ends.
     static TPrinterPreview& shared();
     static void setViewerFactory(std::function<std::unique_ptr<PreviewViewer>(TPrinterPreview&)> factory);
-    // Where the preview takes the page metrics and the printer count from; without it, the
-    // default A4 page and no printer.
+    // Where the preview takes the page metrics and whether a printer is installed from;
+    // without them, the default A4 page and no printer.
     struct PrinterSource {
-        std::function<std::optional<PageMetrics>()> currentPrinter;  // nothing: none installed
+        std::function<PageMetrics()> metrics;
+        std::function<bool()> installed;
     };
     static void setPrinterSource(PrinterSource source);
 
@@ -69,9 +78,9 @@ public:
     // document, one page per sheet, scaled from this resolution to the target's.
     void Print(TVirtualPrinter& target, int from, int to) const;
 
-    // The "Настройка принтера" hook and the component that installed it. The grid printer
-    // installs them before a layout; the viewer takes them over when the document ends.
-    void setSetupHook(std::function<void()> hook, const void* owner);
+    // Who lays the next document out. The grid printer installs itself before a layout; the
+    // viewer takes it over when the document ends.
+    void setDocumentSource(DocumentSource source) { source_ = std::move(source); }
 
     PreviewViewer* viewer() const { return viewer_.get(); }
     void setViewer(std::unique_ptr<PreviewViewer> viewer) { viewer_ = std::move(viewer); }
@@ -88,8 +97,7 @@ private:
     bool printing_ = false;
     bool aborted_ = false;
     QString title_;
-    std::function<void()> setupHook_;
-    const void* setupOwner_ = nullptr;
+    DocumentSource source_;
     std::unique_ptr<PreviewViewer> viewer_;
 };
 

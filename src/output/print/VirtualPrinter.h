@@ -17,6 +17,7 @@ struct PageMetrics {
     // A4 portrait at 600 pixels per inch printable to its edges: what pages are laid out for
     // when no printer is installed (600 dpi is what office laser printers print at).
     static PageMetrics defaultA4();
+    bool operator==(const PageMetrics&) const = default;
 };
 
 // A printer target: what a layout draws its pages on. One implementation goes to the

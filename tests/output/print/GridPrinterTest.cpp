@@ -1,7 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <QTextDocument>
+#include <QFontMetricsF>
 #include <QRegularExpression>
+#include <QTextDocument>
 #include <QTimer>
 #include <algorithm>
 
@@ -23,8 +24,7 @@ class GridPrinterTest : public outputtest::OutputFixture {
 protected:
     void SetUp() override {
         OutputFixture::SetUp();
-        grid.columns[0].visible = true;  // the number column, as the printout shows it
-        printer.setGrid(&grid);
+        printer.setGrid(print::dayRegisterColumns(grid));
         print::setUpDayRegisterPrinter(printer, true);
         printer.SetSubstitutes(print::dayRegisterSubstitutes(QStringLiteral("Завод «Прибор»"), QStringLiteral("за 13.10.2008"),
                                                              QStringLiteral("Иванов И.И."), QStringLiteral("Петрова А.А.")));
@@ -38,6 +38,27 @@ protected:
             table->appendRecord({i + 1, QStringLiteral("Поставщик %1").arg(i + 1), subject, 100.0 + i,
                                  QStringLiteral("Сбербанк"), day, code, QVariant()});
         expenses().refresh();
+    }
+
+    void TearDown() override {
+        print::TPrinterPreview::setPrinterSource({});
+        OutputFixture::TearDown();
+    }
+
+    // The program's printer set up for this sheet, as the page setup or the print dialog does.
+    static void useSheet(const print::PageMetrics& sheet) {
+        print::TPrinterPreview::setPrinterSource({[sheet] { return sheet; }, [] { return false; }});
+    }
+
+    // The leftmost and the rightmost vertical line of a page: the grid's edges.
+    static std::pair<double, double> gridEdges(const PageContent& page) {
+        double minX = 1e9, maxX = 0;
+        for (const QLineF& l : page.lines)
+            if (std::abs(l.dx()) <= 1) {
+                minX = std::min(minX, l.x1());
+                maxX = std::max(maxX, l.x1());
+            }
+        return {minX, maxX};
     }
 
     std::vector<PageContent> layOut() {
@@ -72,12 +93,7 @@ TEST_F(GridPrinterTest, AllSixColumnsAreScaledSoThatTheGridMeetsTheRightMargin) 
     ASSERT_EQ(pages.size(), 1u);
     // 4982 pixels of grid against 4488 between the margins: drawn at 0.9008, from the left
     // margin (236) to the right one (4960 - 236).
-    double minX = 1e9, maxX = 0;
-    for (const QLineF& l : pages[0].lines) {
-        if (std::abs(l.dx()) > 1) continue;  // vertical lines only
-        minX = std::min(minX, l.x1());
-        maxX = std::max(maxX, l.x1());
-    }
+    const auto [minX, maxX] = gridEdges(pages[0]);
     EXPECT_NEAR(minX, 241.4, 2.0);
     EXPECT_NEAR(maxX, 4724, 2.0);
     for (const QString& title : {QStringLiteral("п/п"), QStringLiteral("Статья затрат"), QStringLiteral("За что"),
@@ -180,15 +196,76 @@ TEST_F(GridPrinterTest, ARowTallerThanAPageIsCutAndTheLayoutGoesOn) {
     EXPECT_EQ(countRecords(pages), 3);
 }
 
-TEST_F(GridPrinterTest, StoppingEndsSilentlyWithTheViewAsItWas) {
+TEST_F(GridPrinterTest, StoppingEndsSilentlyWithTheViewNeverMoved) {
     addExpenses(300);
     expenses().setRecNo(7);
+    int scrolls = 0;
+    const auto counting = expenses().afterScroll.add([&](engine::Dataset&) { ++scrolls; });
     QTimer::singleShot(0, [&] { preview.Abort(); });
     EXPECT_THROW(printer.PrintTo(preview), engine::SilentAbort);
     EXPECT_FALSE(preview.Printing());
     EXPECT_LT(preview.pageCount(), 6);
+    EXPECT_EQ(scrolls, 0);
     EXPECT_EQ(expenses().recNo(), 7);
-    EXPECT_FALSE(expenses().controlsDisabled());
+}
+
+TEST_F(GridPrinterTest, ALandscapeSheetGetsALayoutOfItsOwn) {
+    addExpenses(300);
+    const size_t portrait = layOut().size();
+    EXPECT_EQ(portrait, 6u);
+    const print::PageMetrics sheet{7015, 4960, 7015, 4960, 600, 600};  // A4 landscape
+    useSheet(sheet);
+    const std::vector<PageContent> pages = layOut();
+    EXPECT_EQ(preview.Metrics(), sheet);
+    EXPECT_GT(pages.size(), portrait);  // fewer rows to a page
+    EXPECT_EQ(countRecords(pages), 300);
+    for (size_t i = 0; i < pages.size(); ++i) {
+        const auto number = std::find_if(pages[i].texts.begin(), pages[i].texts.end(),
+                                         [&](const PageContent::Text& t) {
+                                             return t.text == QStringLiteral("-%1-").arg(i + 1);
+                                         });
+        ASSERT_NE(number, pages[i].texts.end()) << "page " << i + 1;
+        EXPECT_LT(number->at.y(), sheet.pageHeight - 236) << "page " << i + 1;
+        EXPECT_NEAR(number->at.x(), sheet.pageWidth / 2, 200);
+    }
+    // The wider sheet has room for the grid at its natural size (4976 pixels of columns), so
+    // it is not scaled down as on the portrait sheet.
+    const auto [minX, maxX] = gridEdges(pages[0]);
+    EXPECT_NEAR(maxX - minX, 4976, 3);
+    EXPECT_LE(maxX, sheet.pageWidth - 236);
+}
+
+TEST_F(GridPrinterTest, ALineAfterTheGridThatDoesNotFitStartsTheNextPage) {
+    // However many records come before them, every line after the grid stands whole, and once,
+    // above the page number's band (the page drawn at 4488 / 4982 of its size).
+    QTextDocument& after = printer.AfterGridText();
+    after.setDefaultFont(QFont(QStringLiteral("Courier New"), 14));
+    QStringList lines;
+    for (int i = 1; i <= 8; ++i) lines << QStringLiteral("Подпись %1").arg(i);
+    after.setPlainText(lines.join(u'\n'));
+    print::PagePicture reference(print::PageMetrics::defaultA4());
+    const double scale = 4488.0 / 4982.0;
+    addExpenses(38);
+    for (int records = 38; records < 70; ++records) {
+        const std::vector<PageContent> pages = layOut();
+        QStringList printed;
+        for (const PageContent& page : pages) {
+            const auto number = std::find_if(page.texts.begin(), page.texts.end(),
+                                             [](const PageContent::Text& t) { return t.text.startsWith(u'-'); });
+            ASSERT_NE(number, page.texts.end());
+            const double bandTop =
+                pageBottom - (QFontMetricsF(number->font, &reference).height() + 30) * scale;
+            for (const PageContent::Text& t : page.texts) {
+                if (!t.text.startsWith(QStringLiteral("Подпись"))) continue;
+                printed << t.text;
+                EXPECT_LE(t.at.y() + QFontMetricsF(t.font, &reference).descent() * scale,
+                          bandTop + 1)
+                    << records << " records: " << t.text.toStdString();
+            }
+        }
+        EXPECT_EQ(printed, lines) << records << " records";
+        addExpenses(1);
+    }
 }
 
 }  // namespace

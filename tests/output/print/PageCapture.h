@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QColor>
+#include <QFont>
 #include <QPaintDevice>
 #include <QPaintEngine>
 #include <QPainter>
@@ -17,6 +19,8 @@ struct PageContent {
     struct Text {
         QString text;
         QPointF at;  // the start of the baseline
+        QFont font;
+        QColor color;
     };
     std::vector<Text> texts;
     std::vector<QLineF> lines;
@@ -49,10 +53,11 @@ public:
     bool end() override { return true; }
     void updateState(const QPaintEngineState& state) override {
         if (state.state() & DirtyTransform) transform_ = state.transform();
+        if (state.state() & DirtyPen) color_ = state.pen().color();
     }
     void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
     void drawTextItem(const QPointF& p, const QTextItem& item) override {
-        content_.texts.push_back({item.text(), transform_.map(p)});
+        content_.texts.push_back({item.text(), transform_.map(p), item.font(), color_});
     }
     void drawLines(const QLineF* lines, int count) override {
         for (int i = 0; i < count; ++i) content_.lines.push_back(transform_.map(lines[i]));
@@ -70,6 +75,7 @@ public:
 private:
     PageContent& content_;
     QTransform transform_;
+    QColor color_;
 };
 
 // A device of a page's size and resolution that captures what is played on it.
