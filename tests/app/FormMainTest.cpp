@@ -1,17 +1,21 @@
-#include "engine/Codec.h"
-#include <QFile>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QStandardPaths>
 #include <QStatusBar>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
@@ -20,17 +24,25 @@
 #include <stdexcept>
 
 #include "AppTestSupport.h"
+#include "DataGrid.h"
+#include "DatasetModel.h"
+#include "DbEdit.h"
+#include "DbNavigator.h"
+#include "ExportFolder.h"
 #include "FormAbout.h"
 #include "FormDayData.h"
 #include "FormHelp.h"
 #include "FormMain.h"
 #include "FormSprav.h"
+#include "KeyInput.h"
 #include "MessageLoop.h"
 #include "ProgramFolder.h"
 #include "RegisterCore.h"
 #include "Startup.h"
+#include "engine/Codec.h"
 #include "engine/EngineError.h"
 #include "store/ScriptedDialogs.h"
+#include "store/TestFiles.h"
 
 namespace {
 
@@ -92,7 +104,7 @@ protected:
 
     QMenu* menuTitled(const QString& title) const {
         for (QAction* item : main->MainMenu1->actions())
-            if (item->text() == title) return item->menu();
+            if (QString(item->text()).remove(QLatin1Char('&')) == title) return item->menu();
         return nullptr;
     }
 
@@ -166,7 +178,7 @@ TEST_F(MainWindowTest, TheElevenCommandsHaveTheirCategoriesCaptionsHintsShortcut
         {"ActionCopyFrom",
          "Операции",
          "Скопировать из другого дня",
-         "Скопировать данные из дургого дня",
+         "Скопировать данные из другого дня",
          {},
          -1},
         {"ActionShowSprav", "Окно", "Справочники", "Показать окно справочников", {}, 4},
@@ -212,7 +224,8 @@ TEST_F(MainWindowTest, TheElevenCommandsHaveTheirCategoriesCaptionsHintsShortcut
 TEST_F(MainWindowTest, TheMenuHoldsTheCommandsInTheirOrderWithSeparators) {
     QStringList titles;
     for (QAction* item : main->MainMenu1->actions()) titles << item->text();
-    EXPECT_EQ(titles, (QStringList{"Реестр", "Операции", "Окно", "Справка"}));
+    // Each title with a letter of its own for Alt.
+    EXPECT_EQ(titles, (QStringList{"&Реестр", "&Операции", "О&кно", "&Справка"}));
     EXPECT_EQ(main->menuBar(), main->MainMenu1);
 
     EXPECT_EQ(names(menuTitled("Реестр")->actions()),
@@ -469,6 +482,20 @@ TEST_F(MainWindowTest, ExportWritesTheExpenseGridToTheChosenFile) {
     EXPECT_TRUE(html.contains(QByteArray::fromStdString(engine::Codec::cp1251().encode(u"Итого за день"))));
 }
 
+TEST_F(MainWindowTest, ExportOpensInTheDocumentsFolderThenWhereTheLastExportWent) {
+    chooseDay(day);
+    output::ExportFolder::ofThisRun().forget();
+    QTemporaryDir out;
+    dialogs.fileNames = {out.filePath(QStringLiteral("day.htm")), QString()};
+    main->ActionSaveAs->trigger();
+    main->ActionSaveAs->trigger();
+    ASSERT_EQ(dialogs.saveRequests.size(), 2u);
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    EXPECT_EQ(dialogs.saveRequests[0].startFolder,
+              QFileInfo(documents).isDir() ? documents : QDir::homePath());
+    EXPECT_EQ(dialogs.saveRequests[1].startFolder, out.path());
+}
+
 TEST_F(MainWindowTest, CommandsOfLaterVersionsSayTheyAreNotAvailableYetAndChangeNothing) {
     chooseDay(day);
     main->copyFromHandler = nullptr;  // as if the copy were not installed
@@ -614,6 +641,223 @@ TEST_F(MainWindowTest, TheStatusBarShowsTheHintOfTheMenuItemUnderTheMouse) {
         1000))
         << main->StatusBar1->currentMessage().toStdString();
     operations->hide();
+}
+
+// ---------------------------------------------------------------------------------------------
+// What the screen shows is what is stored
+
+// The program's windows with a day open, the program folder as working folder and an archiver
+// that makes the archive it is asked for.
+class PendingEditsTest : public MainWindowTest {
+protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        ASSERT_TRUE(QDir::setCurrent(folder.path()));
+        store::test::writeFile(folder.filePath("RAR.EXE"), "#!/bin/sh\n: > \"$8\"\n", true);
+        chooseDay(day);
+        ASSERT_TRUE(core().WriteConst("RodazPath", oldSend.path(), "RodazPath"));
+        ASSERT_TRUE(core().WriteConst("SendPrefix", "KZ", "SendPrefix"));
+        main->ActionShowSprav->trigger();
+        activateMainWindow();
+        sprav()->PageControl1->setCurrentIndex(0);
+    }
+
+    windows::TFormSprav* sprav() const { return main->FormSprav; }
+    QString constant(const QString& key) const {
+        QString value;
+        core().ReadConst(key, value);
+        return value;
+    }
+    void typeSendFolder(const QString& folderPath) {
+        sprav()->DBEdit1->setFocus(Qt::TabFocusReason);
+        QCoreApplication::processEvents();
+        testing_support::typeText(folderPath);
+    }
+    void clickCell(widgets::DataGrid* grid, int row, int column) {
+        QTableView* t = grid->table();
+        QTest::mouseClick(t->viewport(), Qt::LeftButton, Qt::NoModifier,
+                          t->visualRect(t->model()->index(row, column)).center());
+        QCoreApplication::processEvents();
+    }
+    QString archiveIn(const QTemporaryDir& send) const { return send.filePath("KZXR1013.RAR"); }
+    void send() {
+        dialogs.answers.push_back(store::IDYES);
+        main->ActionSend->trigger();
+    }
+
+    apptest::WorkingFolderGuard workingFolder;
+    QTemporaryDir oldSend, typedSend, lastSend;
+};
+
+TEST_F(PendingEditsTest, ASendFolderLeftByAClickOrNotLeftAtAllIsStoredAndDispatchUsesIt) {
+    // Typed, then a click into the other constants instead of Enter: stored at once.
+    typeSendFolder(typedSend.path());
+    clickCell(sprav()->DataGrid1, 0, 2);
+    EXPECT_EQ(constant("RodazPath"), typedSend.path());
+    EXPECT_EQ(sprav()->DBEdit1->text(), typedSend.path());
+    send();
+    EXPECT_TRUE(QFileInfo::exists(archiveIn(typedSend)));
+    EXPECT_FALSE(QFileInfo::exists(archiveIn(oldSend)));
+    ASSERT_FALSE(dialogs.boxes.empty());
+    EXPECT_EQ(dialogs.boxes.back().text, QStringLiteral("Файл поставлен в очередь на отправку."));
+
+    // Typed and never left: the command stores it before it reads the constants, and the
+    // reopened tables show it.
+    typeSendFolder(lastSend.path());
+    send();
+    EXPECT_TRUE(QFileInfo::exists(archiveIn(lastSend)));
+    EXPECT_EQ(constant("RodazPath"), lastSend.path());
+    EXPECT_EQ(sprav()->DBEdit1->text(), lastSend.path());
+    EXPECT_EQ(dialogs.boxes.back().text, QStringLiteral("Файл поставлен в очередь на отправку."));
+}
+
+TEST_F(PendingEditsTest, ARefusedPostStopsTheCommandAndKeepsTheTypedText) {
+    bool refuse = true;
+    const auto refusal = core().views.TableRodazPath.beforePost.add([&](engine::Dataset&) {
+        if (!refuse) return;
+        dialogs.messageBox(QStringLiteral("Нельзя"), QStringLiteral("Ошибка"), store::MB_ICONHAND);
+        throw engine::SilentAbort();
+    });
+    // The user is on another page when the command is given.
+    typeSendFolder(typedSend.path());
+    main->ActionShowDayData->trigger();
+    dialogs.boxes.clear();
+    send();
+    // One box, the refusal's: no question, no archive; the user is back at the edit.
+    ASSERT_EQ(dialogs.boxes.size(), 1u);
+    EXPECT_EQ(dialogs.boxes[0].text, QStringLiteral("Нельзя"));
+    EXPECT_FALSE(QFileInfo::exists(archiveIn(typedSend)));
+    EXPECT_FALSE(QFileInfo::exists(archiveIn(oldSend)));
+    EXPECT_EQ(currentChild(), main->FormSprav);
+    EXPECT_EQ(sprav()->PageControl1->currentIndex(), 0);
+    EXPECT_EQ(QApplication::focusWidget(), sprav()->DBEdit1);
+    EXPECT_EQ(sprav()->DBEdit1->text(), typedSend.path());
+    EXPECT_EQ(constant("RodazPath"), oldSend.path());
+
+    // Left by a click: refused again, the text stays and the focus comes back to it.
+    clickCell(sprav()->DataGrid1, 0, 2);
+    QTest::qWait(20);
+    EXPECT_EQ(dialogs.boxes.size(), 2u);
+    EXPECT_EQ(sprav()->DBEdit1->text(), typedSend.path());
+    EXPECT_EQ(QApplication::focusWidget(), sprav()->DBEdit1);
+
+    // Exit with the refusal still there keeps the program open; once accepted it stores.
+    main->ActionExit->trigger();
+    EXPECT_TRUE(main->isVisible());
+    refuse = false;
+    main->ActionExit->trigger();
+    EXPECT_FALSE(main->isVisible());
+    EXPECT_EQ(constant("RodazPath"), typedSend.path());
+}
+
+TEST_F(PendingEditsTest, ExitStoresTheExpectedIncomeTypedIntoTheDayWindow) {
+    main->ActionShowDayData->trigger();
+    widgets::DbEdit* income = main->FormDayData->DBEditIncomeSum;
+    income->setFocus(Qt::TabFocusReason);
+    QCoreApplication::processEvents();
+    testing_support::typeText(QStringLiteral("4321"));
+    main->ActionExit->trigger();
+    EXPECT_FALSE(main->isVisible());
+    engine::Dataset stored;
+    stored.setFolder(core().DayDir);
+    stored.setTableName(QStringLiteral("StartMoney.dbf"));
+    stored.open();
+    ASSERT_TRUE(stored.locate(QStringLiteral("BANK_NAME"), QStringLiteral("<Income>")));
+    EXPECT_DOUBLE_EQ(stored.fieldByName(QStringLiteral("START_SUM")).asFloat(), 4321.0);
+    EXPECT_TRUE(dialogs.boxes.empty());
+}
+
+TEST_F(PendingEditsTest, AddingARecordPutsTheCursorIntoItsFirstCell) {
+    // The suppliers' page, reached by the keyboard: the focus is on the page tabs.
+    sprav()->PageControl1->setFocus(Qt::TabFocusReason);
+    sprav()->PageControl1->setCurrentIndex(2);
+    QCoreApplication::processEvents();
+    engine::Dataset& suppliers = core().views.TableReciverNames;
+    const int before = suppliers.recordCount();
+    QTest::mouseClick(sprav()->DBNavigator2->button(widgets::DbNavigator::nbInsert),
+                      Qt::LeftButton);
+    QTableView* grid = sprav()->DataGrid3->table();
+    EXPECT_EQ(QApplication::focusWidget(), grid);
+    EXPECT_EQ(suppliers.state(), engine::Dataset::State::Insert);
+    EXPECT_EQ(grid->currentIndex().row(), sprav()->DataGrid3->model()->datasetRow());
+    testing_support::typeText(QStringLiteral("Новый поставщик"));
+    testing_support::pressKey(Qt::Key_Up);
+    EXPECT_EQ(suppliers.recordCount(), before + 1);
+    EXPECT_TRUE(suppliers.locate(QStringLiteral("ListVal"), QStringLiteral("Новый поставщик")));
+
+    // The Insert key in the grid does the same.
+    testing_support::pressKey(Qt::Key_Insert);
+    EXPECT_EQ(suppliers.state(), engine::Dataset::State::Insert);
+    EXPECT_EQ(QApplication::focusWidget(), grid);
+    EXPECT_EQ(grid->currentIndex().row(), sprav()->DataGrid3->model()->datasetRow());
+    EXPECT_TRUE(dialogs.boxes.empty());
+}
+
+// ---------------------------------------------------------------------------------------------
+// The menu from the keyboard
+
+TEST_F(MainWindowTest, F10OpensTheFirstMenuAndEnterRunsItsHighlightedCommand) {
+    activateMainWindow();
+    main->FormDayData->DataGrid1->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F10);
+    auto* open = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_EQ(open, menuTitled(QStringLiteral("Реестр")));
+    EXPECT_EQ(open->activeAction(), main->ActionDateSelect);
+    dialogs.dates.push_back(day);
+    QTest::keyClick(open, Qt::Key_Return);
+    EXPECT_EQ(dialogs.dateCaptions.size(), 1u);
+    EXPECT_TRUE(dayOpen());
+
+    // Right goes on to the next menu, Down through its commands.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F10);
+    QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Right);
+    open = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_EQ(open, menuTitled(QStringLiteral("Операции")));
+    QTest::keyClick(open, Qt::Key_Escape);
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+}
+
+TEST_F(MainWindowTest, CtrlTabGoesToTheNextControlOfTheWindowNotToTheOtherWindow) {
+    chooseDay(day);
+    activateMainWindow();
+    windows::TFormDayData* form = main->FormDayData;
+    form->DataGrid1->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::focusWidget(), form->DataGrid2->table());
+    // Out of an open cell editor too.
+    testing_support::typeText(QStringLiteral("7"));
+    ASSERT_NE(form->DataGrid2->cellEditor(), nullptr);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::focusWidget(), form->DBEditIncomeSum);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab,
+                    Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget(), form->DataGrid2->table());
+    EXPECT_EQ(currentChild(), form);
+    EXPECT_TRUE(dialogs.boxes.empty());
+}
+
+TEST_F(MainWindowTest, ALoneAltOrAltWithATitlesLetterGoesToTheMenuBar) {
+    activateMainWindow();
+    main->FormDayData->DataGrid1->setFocus();
+    QWidget* before = QApplication::focusWidget();
+    // A lone Alt: the first title is highlighted, the keyboard in the menu bar.
+    QTest::keyClick(before, Qt::Key_Alt, Qt::AltModifier);
+    EXPECT_EQ(main->MainMenu1->activeAction(), main->MainMenu1->actions().value(0));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_EQ(main->MainMenu1->activeAction(), nullptr);
+    EXPECT_EQ(QApplication::focusWidget(), before);
+
+    // Alt and the underlined letter of a title open that menu.
+    const std::vector<std::pair<QChar, QString>> letters = {
+        {u'Р', "Реестр"}, {u'О', "Операции"}, {u'К', "Окно"}, {u'С', "Справка"}};
+    for (const auto& [letter, title] : letters) {
+        QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(), Qt::Key(letter.unicode()),
+                            QString(letter.toLower()), Qt::AltModifier);
+        EXPECT_EQ(QApplication::activePopupWidget(), menuTitled(title)) << title.toStdString();
+        if (QWidget* popup = QApplication::activePopupWidget())
+            QTest::keyClick(popup, Qt::Key_Escape);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    }
 }
 
 }  // namespace
