@@ -224,7 +224,6 @@ TEST_F(MainWindowTest, TheElevenCommandsHaveTheirCategoriesCaptionsHintsShortcut
 TEST_F(MainWindowTest, TheMenuHoldsTheCommandsInTheirOrderWithSeparators) {
     QStringList titles;
     for (QAction* item : main->MainMenu1->actions()) titles << item->text();
-    // Each title with a letter of its own for Alt.
     EXPECT_EQ(titles, (QStringList{"&Реестр", "&Операции", "О&кно", "&Справка"}));
     EXPECT_EQ(main->menuBar(), main->MainMenu1);
 
@@ -473,27 +472,22 @@ TEST_F(MainWindowTest, SaveWithoutAnOpenDayDoesNothingAndReportsNothing) {
 TEST_F(MainWindowTest, ExportWritesTheExpenseGridToTheChosenFile) {
     chooseDay(day);
     QTemporaryDir out;
-    dialogs.fileNames.push_back(out.filePath(QStringLiteral("day")));
-    main->ActionSaveAs->trigger();
-    QFile file(out.filePath(QStringLiteral("day.HTM")));
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QByteArray html = file.readAll();
-    EXPECT_TRUE(html.contains("<TITLE>DataGrid1</TITLE>") || html.contains("DataGrid1")) << html.left(300).toStdString();
-    EXPECT_TRUE(html.contains(QByteArray::fromStdString(engine::Codec::cp1251().encode(u"Итого за день"))));
-}
-
-TEST_F(MainWindowTest, ExportOpensInTheDocumentsFolderThenWhereTheLastExportWent) {
-    chooseDay(day);
     output::ExportFolder::ofThisRun().forget();
-    QTemporaryDir out;
-    dialogs.fileNames = {out.filePath(QStringLiteral("day.htm")), QString()};
+    dialogs.fileNames = {out.filePath(QStringLiteral("day")), QString()};
     main->ActionSaveAs->trigger();
-    main->ActionSaveAs->trigger();
-    ASSERT_EQ(dialogs.saveRequests.size(), 2u);
+    // The dialog opened in the documents folder, and opens next where this export went.
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     EXPECT_EQ(dialogs.saveRequests[0].startFolder,
               QFileInfo(documents).isDir() ? documents : QDir::homePath());
+    main->ActionSaveAs->trigger();
     EXPECT_EQ(dialogs.saveRequests[1].startFolder, out.path());
+    QFile file(out.filePath(QStringLiteral("day.HTM")));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray html = file.readAll();
+    EXPECT_TRUE(html.contains("<TITLE>DataGrid1</TITLE>") || html.contains("DataGrid1"))
+        << html.left(300).toStdString();
+    EXPECT_TRUE(
+        html.contains(QByteArray::fromStdString(engine::Codec::cp1251().encode(u"Итого за день"))));
 }
 
 TEST_F(MainWindowTest, CommandsOfLaterVersionsSayTheyAreNotAvailableYetAndChangeNothing) {
@@ -646,8 +640,8 @@ TEST_F(MainWindowTest, TheStatusBarShowsTheHintOfTheMenuItemUnderTheMouse) {
 // ---------------------------------------------------------------------------------------------
 // What the screen shows is what is stored
 
-// The program's windows with a day open, the program folder as working folder and an archiver
-// that makes the archive it is asked for.
+// The windows with a day open and the directories in front, the program folder as working
+// folder and an archiver that makes the archive it is asked for.
 class PendingEditsTest : public MainWindowTest {
 protected:
     void SetUp() override {
@@ -659,30 +653,25 @@ protected:
         ASSERT_TRUE(core().WriteConst("SendPrefix", "KZ", "SendPrefix"));
         main->ActionShowSprav->trigger();
         activateMainWindow();
-        sprav()->PageControl1->setCurrentIndex(0);
     }
-
-    windows::TFormSprav* sprav() const { return main->FormSprav; }
-    QString constant(const QString& key) const {
+    QString sendFolder() const {
         QString value;
-        core().ReadConst(key, value);
+        core().ReadConst("RodazPath", value);
         return value;
     }
-    void typeSendFolder(const QString& folderPath) {
-        sprav()->DBEdit1->setFocus(Qt::TabFocusReason);
-        QCoreApplication::processEvents();
-        testing_support::typeText(folderPath);
+    void typeSendFolder(const QString& path) {
+        main->FormSprav->DBEdit1->setFocus(Qt::TabFocusReason);
+        testing_support::typeText(path);
     }
-    void clickCell(widgets::DataGrid* grid, int row, int column) {
-        QTableView* t = grid->table();
-        QTest::mouseClick(t->viewport(), Qt::LeftButton, Qt::NoModifier,
-                          t->visualRect(t->model()->index(row, column)).center());
-        QCoreApplication::processEvents();
+    void clickOtherConstants() {
+        QTableView* t = main->FormSprav->DataGrid1->table();
+        QTest::mouseClick(t->viewport(), Qt::LeftButton, {},
+                          t->visualRect(t->model()->index(0, 2)).center());
     }
-    QString archiveIn(const QTemporaryDir& send) const { return send.filePath("KZXR1013.RAR"); }
-    void send() {
+    bool sentTo(const QTemporaryDir& send) {
         dialogs.answers.push_back(store::IDYES);
         main->ActionSend->trigger();
+        return QFileInfo::exists(send.filePath("KZXR1013.RAR"));
     }
 
     apptest::WorkingFolderGuard workingFolder;
@@ -690,131 +679,90 @@ protected:
 };
 
 TEST_F(PendingEditsTest, ASendFolderLeftByAClickOrNotLeftAtAllIsStoredAndDispatchUsesIt) {
-    // Typed, then a click into the other constants instead of Enter: stored at once.
     typeSendFolder(typedSend.path());
-    clickCell(sprav()->DataGrid1, 0, 2);
-    EXPECT_EQ(constant("RodazPath"), typedSend.path());
-    EXPECT_EQ(sprav()->DBEdit1->text(), typedSend.path());
-    send();
-    EXPECT_TRUE(QFileInfo::exists(archiveIn(typedSend)));
-    EXPECT_FALSE(QFileInfo::exists(archiveIn(oldSend)));
-    ASSERT_FALSE(dialogs.boxes.empty());
+    clickOtherConstants();
+    EXPECT_EQ(sendFolder(), typedSend.path());
+    EXPECT_TRUE(sentTo(typedSend));
     EXPECT_EQ(dialogs.boxes.back().text, QStringLiteral("Файл поставлен в очередь на отправку."));
-
-    // Typed and never left: the command stores it before it reads the constants, and the
-    // reopened tables show it.
+    // Typed and never left: the command stores it first, and the reopened tables show it.
     typeSendFolder(lastSend.path());
-    send();
-    EXPECT_TRUE(QFileInfo::exists(archiveIn(lastSend)));
-    EXPECT_EQ(constant("RodazPath"), lastSend.path());
-    EXPECT_EQ(sprav()->DBEdit1->text(), lastSend.path());
-    EXPECT_EQ(dialogs.boxes.back().text, QStringLiteral("Файл поставлен в очередь на отправку."));
+    EXPECT_TRUE(sentTo(lastSend));
+    EXPECT_EQ(main->FormSprav->DBEdit1->text(), lastSend.path());
+    EXPECT_FALSE(QFileInfo::exists(oldSend.filePath("KZXR1013.RAR")));
 }
 
-TEST_F(PendingEditsTest, ARefusedPostStopsTheCommandAndKeepsTheTypedText) {
+TEST_F(PendingEditsTest, ARefusedPostStopsTheCommandAtTheTypedTextAndExitWaitsForIt) {
     bool refuse = true;
     const auto refusal = core().views.TableRodazPath.beforePost.add([&](engine::Dataset&) {
         if (!refuse) return;
         dialogs.messageBox(QStringLiteral("Нельзя"), QStringLiteral("Ошибка"), store::MB_ICONHAND);
         throw engine::SilentAbort();
     });
-    // The user is on another page when the command is given.
     typeSendFolder(typedSend.path());
     main->ActionShowDayData->trigger();
     dialogs.boxes.clear();
-    send();
-    // One box, the refusal's: no question, no archive; the user is back at the edit.
-    ASSERT_EQ(dialogs.boxes.size(), 1u);
-    EXPECT_EQ(dialogs.boxes[0].text, QStringLiteral("Нельзя"));
-    EXPECT_FALSE(QFileInfo::exists(archiveIn(typedSend)));
-    EXPECT_FALSE(QFileInfo::exists(archiveIn(oldSend)));
+    // One box, the refusal's, and no question; the user is back at the edit, text and all.
+    EXPECT_FALSE(sentTo(typedSend));
+    EXPECT_EQ(dialogs.boxes.size(), 1u);
     EXPECT_EQ(currentChild(), main->FormSprav);
-    EXPECT_EQ(sprav()->PageControl1->currentIndex(), 0);
-    EXPECT_EQ(QApplication::focusWidget(), sprav()->DBEdit1);
-    EXPECT_EQ(sprav()->DBEdit1->text(), typedSend.path());
-    EXPECT_EQ(constant("RodazPath"), oldSend.path());
-
-    // Left by a click: refused again, the text stays and the focus comes back to it.
-    clickCell(sprav()->DataGrid1, 0, 2);
+    EXPECT_EQ(QApplication::focusWidget(), main->FormSprav->DBEdit1);
+    EXPECT_EQ(main->FormSprav->DBEdit1->text(), typedSend.path());
+    // Left by a click: refused again, and the focus comes back to the text.
+    clickOtherConstants();
     QTest::qWait(20);
     EXPECT_EQ(dialogs.boxes.size(), 2u);
-    EXPECT_EQ(sprav()->DBEdit1->text(), typedSend.path());
-    EXPECT_EQ(QApplication::focusWidget(), sprav()->DBEdit1);
-
-    // Exit with the refusal still there keeps the program open; once accepted it stores.
+    EXPECT_EQ(QApplication::focusWidget(), main->FormSprav->DBEdit1);
+    // Exit stays while the post is refused and stores it once accepted.
     main->ActionExit->trigger();
     EXPECT_TRUE(main->isVisible());
     refuse = false;
     main->ActionExit->trigger();
     EXPECT_FALSE(main->isVisible());
-    EXPECT_EQ(constant("RodazPath"), typedSend.path());
+    EXPECT_EQ(sendFolder(), typedSend.path());
 }
 
-TEST_F(PendingEditsTest, ExitStoresTheExpectedIncomeTypedIntoTheDayWindow) {
-    main->ActionShowDayData->trigger();
-    widgets::DbEdit* income = main->FormDayData->DBEditIncomeSum;
-    income->setFocus(Qt::TabFocusReason);
-    QCoreApplication::processEvents();
-    testing_support::typeText(QStringLiteral("4321"));
-    main->ActionExit->trigger();
-    EXPECT_FALSE(main->isVisible());
-    engine::Dataset stored;
-    stored.setFolder(core().DayDir);
-    stored.setTableName(QStringLiteral("StartMoney.dbf"));
-    stored.open();
-    ASSERT_TRUE(stored.locate(QStringLiteral("BANK_NAME"), QStringLiteral("<Income>")));
-    EXPECT_DOUBLE_EQ(stored.fieldByName(QStringLiteral("START_SUM")).asFloat(), 4321.0);
-    EXPECT_TRUE(dialogs.boxes.empty());
-}
-
-TEST_F(PendingEditsTest, AddingARecordPutsTheCursorIntoItsFirstCell) {
-    // The suppliers' page, reached by the keyboard: the focus is on the page tabs.
-    sprav()->PageControl1->setFocus(Qt::TabFocusReason);
-    sprav()->PageControl1->setCurrentIndex(2);
-    QCoreApplication::processEvents();
+TEST_F(PendingEditsTest, ARecordAddedByTheNavigatorOrInsertIsTypedIntoAtOnce) {
+    windows::TFormSprav* sprav = main->FormSprav;
+    sprav->PageControl1->setFocus(Qt::TabFocusReason);
+    sprav->PageControl1->setCurrentIndex(2);
+    QTableView* grid = sprav->DataGrid3->table();
     engine::Dataset& suppliers = core().views.TableReciverNames;
-    const int before = suppliers.recordCount();
-    QTest::mouseClick(sprav()->DBNavigator2->button(widgets::DbNavigator::nbInsert),
-                      Qt::LeftButton);
-    QTableView* grid = sprav()->DataGrid3->table();
-    EXPECT_EQ(QApplication::focusWidget(), grid);
-    EXPECT_EQ(suppliers.state(), engine::Dataset::State::Insert);
-    EXPECT_EQ(grid->currentIndex().row(), sprav()->DataGrid3->model()->datasetRow());
+    auto inNewRecord = [&] {
+        return QApplication::focusWidget() == grid &&
+               suppliers.state() == engine::Dataset::State::Insert &&
+               grid->currentIndex().row() == sprav->DataGrid3->model()->datasetRow();
+    };
+    QTest::mouseClick(sprav->DBNavigator2->button(widgets::DbNavigator::nbInsert), Qt::LeftButton);
+    EXPECT_TRUE(inNewRecord());
     testing_support::typeText(QStringLiteral("Новый поставщик"));
     testing_support::pressKey(Qt::Key_Up);
-    EXPECT_EQ(suppliers.recordCount(), before + 1);
     EXPECT_TRUE(suppliers.locate(QStringLiteral("ListVal"), QStringLiteral("Новый поставщик")));
-
-    // The Insert key in the grid does the same.
     testing_support::pressKey(Qt::Key_Insert);
-    EXPECT_EQ(suppliers.state(), engine::Dataset::State::Insert);
-    EXPECT_EQ(QApplication::focusWidget(), grid);
-    EXPECT_EQ(grid->currentIndex().row(), sprav()->DataGrid3->model()->datasetRow());
-    EXPECT_TRUE(dialogs.boxes.empty());
+    EXPECT_TRUE(inNewRecord());
 }
 
 // ---------------------------------------------------------------------------------------------
-// The menu from the keyboard
+// The keyboard
 
-TEST_F(MainWindowTest, F10OpensTheFirstMenuAndEnterRunsItsHighlightedCommand) {
+TEST_F(MainWindowTest, TheMenuIsReachedByF10ALoneAltAndTheTitlesLetters) {
     activateMainWindow();
     main->FormDayData->DataGrid1->setFocus();
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F10);
+    QWidget* before = QApplication::focusWidget();
+    // F10: the first menu with its first command highlighted; Enter runs it.
+    QTest::keyClick(before, Qt::Key_F10);
     auto* open = qobject_cast<QMenu*>(QApplication::activePopupWidget());
     ASSERT_EQ(open, menuTitled(QStringLiteral("Реестр")));
-    EXPECT_EQ(open->activeAction(), main->ActionDateSelect);
     dialogs.dates.push_back(day);
     QTest::keyClick(open, Qt::Key_Return);
-    EXPECT_EQ(dialogs.dateCaptions.size(), 1u);
     EXPECT_TRUE(dayOpen());
-
-    // Right goes on to the next menu, Down through its commands.
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F10);
-    QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Right);
-    open = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-    ASSERT_EQ(open, menuTitled(QStringLiteral("Операции")));
-    QTest::keyClick(open, Qt::Key_Escape);
-    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+    // A lone Alt highlights the first title; Esc gives the focus back.
+    QTest::keyClick(before, Qt::Key_Alt, Qt::AltModifier);
+    EXPECT_EQ(main->MainMenu1->activeAction(), main->MainMenu1->actions().value(0));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_EQ(QApplication::focusWidget(), before);
+    // Alt and a title's underlined letter (К of "Окно") open that menu.
+    QTest::sendKeyEvent(QTest::Click, before, Qt::Key(u'К'), QStringLiteral("к"), Qt::AltModifier);
+    EXPECT_EQ(QApplication::activePopupWidget(), menuTitled(QStringLiteral("Окно")));
 }
 
 TEST_F(MainWindowTest, CtrlTabGoesToTheNextControlOfTheWindowNotToTheOtherWindow) {
@@ -824,40 +772,13 @@ TEST_F(MainWindowTest, CtrlTabGoesToTheNextControlOfTheWindowNotToTheOtherWindow
     form->DataGrid1->setFocus();
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
     EXPECT_EQ(QApplication::focusWidget(), form->DataGrid2->table());
-    // Out of an open cell editor too.
-    testing_support::typeText(QStringLiteral("7"));
-    ASSERT_NE(form->DataGrid2->cellEditor(), nullptr);
+    testing_support::typeText(QStringLiteral("7"));  // out of an open cell editor too
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
     EXPECT_EQ(QApplication::focusWidget(), form->DBEditIncomeSum);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab,
                     Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(QApplication::focusWidget(), form->DataGrid2->table());
     EXPECT_EQ(currentChild(), form);
-    EXPECT_TRUE(dialogs.boxes.empty());
-}
-
-TEST_F(MainWindowTest, ALoneAltOrAltWithATitlesLetterGoesToTheMenuBar) {
-    activateMainWindow();
-    main->FormDayData->DataGrid1->setFocus();
-    QWidget* before = QApplication::focusWidget();
-    // A lone Alt: the first title is highlighted, the keyboard in the menu bar.
-    QTest::keyClick(before, Qt::Key_Alt, Qt::AltModifier);
-    EXPECT_EQ(main->MainMenu1->activeAction(), main->MainMenu1->actions().value(0));
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
-    EXPECT_EQ(main->MainMenu1->activeAction(), nullptr);
-    EXPECT_EQ(QApplication::focusWidget(), before);
-
-    // Alt and the underlined letter of a title open that menu.
-    const std::vector<std::pair<QChar, QString>> letters = {
-        {u'Р', "Реестр"}, {u'О', "Операции"}, {u'К', "Окно"}, {u'С', "Справка"}};
-    for (const auto& [letter, title] : letters) {
-        QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(), Qt::Key(letter.unicode()),
-                            QString(letter.toLower()), Qt::AltModifier);
-        EXPECT_EQ(QApplication::activePopupWidget(), menuTitled(title)) << title.toStdString();
-        if (QWidget* popup = QApplication::activePopupWidget())
-            QTest::keyClick(popup, Qt::Key_Escape);
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
-    }
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
+#include <map>
 
 #include "AppTestSupport.h"
 #include "FormDateSelect.h"
@@ -264,36 +265,25 @@ TEST(RussianLocale, TheDefaultLocaleAndQtsOwnTextsAreRussian) {
     EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Отмена"));
 }
 
-TEST(RussianLocale, QtsFileDialogSpeaksRussianAndAsksBeforeReplacing) {
+TEST(RussianLocale, QtsFileDialogSpeaksRussianOpensInTheStartFolderAndAsksBeforeReplacing) {
     QTemporaryDir dir;
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("Отчёты")));
     QFile file(dir.filePath(QStringLiteral("day.htm")));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("12345");
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("12345") == 5);
     file.close();
-    const QLocale russian;
-    auto rowOf = [](const QAbstractItemModel* model, const QModelIndex& root, const QString& name) {
-        QStringList texts;
-        for (int r = 0; r < model->rowCount(root); ++r)
-            if (model->index(r, 0, root).data().toString() == name)
-                for (int c = 0; c < model->columnCount(root); ++c)
-                    texts << model->index(r, c, root).data().toString();
-        return texts;
-    };
-    QStringList folderRow, fileRow, headers;
+    std::map<QString, QStringList> rows;  // by name: the texts of the columns
     QString question;
     apptest::onNextModal([&](QWidget* modal) {
         auto* dialog = qobject_cast<QFileDialog*>(modal);
-        ASSERT_NE(dialog, nullptr);
         auto* tree = dialog->findChild<QTreeView*>(QStringLiteral("treeView"));
-        ASSERT_NE(tree, nullptr);
-        const QAbstractItemModel* model = tree->model();
-        EXPECT_TRUE(QTest::qWaitFor([&] { return model->rowCount(tree->rootIndex()) >= 2; }, 5000));
-        folderRow = rowOf(model, tree->rootIndex(), QStringLiteral("Отчёты"));
-        fileRow = rowOf(model, tree->rootIndex(), QStringLiteral("day.htm"));
-        for (int c = 0; c < model->columnCount(); ++c)
-            headers << model->headerData(c, Qt::Horizontal).toString();
-        // The existing file chosen: Qt's own question, answered No; then the dialog is left.
+        const QAbstractItemModel* m = tree->model();
+        const QModelIndex root = tree->rootIndex();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return m->rowCount(root) == 2; }, 5000));
+        for (int r = 0; r < m->rowCount(root); ++r)
+            for (int c = 0; c < 4; ++c)
+                rows[m->index(r, 0, root).data().toString()]
+                    << m->index(r, c, root).data().toString();
+        // The file that exists chosen: Qt's own question, answered No; then the dialog is left.
         dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText("day.htm");
         QTimer::singleShot(50, dialog, [&question, dialog] {
             if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
@@ -304,17 +294,15 @@ TEST(RussianLocale, QtsFileDialogSpeaksRussianAndAsksBeforeReplacing) {
         });
         static_cast<QDialog*>(dialog)->accept();
     });
-    EXPECT_EQ(
-        windows::QtDialogs().saveFileName({QStringLiteral("Экспорт"), QStringLiteral("Web|*.htm"),
-                                           QStringLiteral("htm"), dir.path()}),
-        std::nullopt);
-    const QDateTime modified = QFileInfo(file).lastModified();
-    ASSERT_EQ(folderRow.size(), 4) << headers.join('|').toStdString();
-    EXPECT_EQ(folderRow[2], QStringLiteral("Папка"));
-    EXPECT_EQ(fileRow.value(1),
+    EXPECT_EQ(windows::QtDialogs().saveFileName(
+                  {QStringLiteral("Экспорт"), QStringLiteral("Web|*.htm"), "htm", dir.path()}),
+              std::nullopt);
+    const QLocale russian;
+    EXPECT_EQ(rows[QStringLiteral("Отчёты")].value(2), QStringLiteral("Папка"));
+    EXPECT_EQ(rows[QStringLiteral("day.htm")].value(1),
               russian.formattedDataSize(5, 2, QLocale::DataSizeTraditionalFormat));
-    EXPECT_EQ(fileRow.value(3), russian.toString(modified, QLocale::ShortFormat));
-    EXPECT_EQ(headers, (QStringList{"Имя", "Размер", "Тип", "Дата изменения"}));
+    EXPECT_EQ(rows[QStringLiteral("day.htm")].value(3),
+              russian.toString(QFileInfo(file).lastModified(), QLocale::ShortFormat));
     EXPECT_TRUE(question.contains(QStringLiteral("уже существует"))) << question.toStdString();
 }
 
