@@ -9,6 +9,7 @@
 #include <QMenuBar>
 #include <QProxyStyle>
 #include <QShortcut>
+#include <QStyleOptionMenuItem>
 
 #include "DataGrid.h"
 
@@ -16,8 +17,8 @@ namespace app {
 
 namespace {
 
-// The application's look, with the menu bar answering a lone Alt (the look used on this
-// desktop leaves that out).
+// The application's look, with the menu bar answering a lone Alt and showing the title the
+// keyboard is on (the look used on this desktop leaves both out).
 class AltKeyNavigation : public QProxyStyle {
 public:
     using QProxyStyle::QProxyStyle;
@@ -25,6 +26,19 @@ public:
                   QStyleHintReturn* returnData) const override {
         if (hint == SH_MenuBar_AltKeyNavigation) return 1;
         return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override {
+        if (element == CE_MenuBarItem && widget && widget->hasFocus() &&
+            (option->state & State_Selected)) {
+            if (const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option)) {
+                QStyleOptionMenuItem highlighted = *item;
+                highlighted.state |= State_Sunken;
+                QProxyStyle::drawControl(element, &highlighted, painter, widget);
+                return;
+            }
+        }
+        QProxyStyle::drawControl(element, option, painter, widget);
     }
 };
 

@@ -65,8 +65,13 @@ void DbEdit::reset() {
             setValidator(newNumberValidator(this));
         if (f->kind() == engine::FieldKind::Text && f->size() > 0) setMaxLength(f->size());
     }
+    // A box that was ready to be typed over stays so when shown afresh (the grid just left
+    // stores the day on the way in).
+    const bool wholeSelected =
+        hasFocus() && !QLineEdit::text().isEmpty() && selectedText() == QLineEdit::text();
     setText(text);
     setModified(false);
+    if (wholeSelected) selectAll();
 }
 
 void DbEdit::writeField() {

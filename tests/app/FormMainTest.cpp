@@ -775,6 +775,7 @@ TEST_F(MainWindowTest, CtrlTabGoesToTheNextControlOfTheWindowNotToTheOtherWindow
     testing_support::typeText(QStringLiteral("7"));  // out of an open cell editor too
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
     EXPECT_EQ(QApplication::focusWidget(), form->DBEditIncomeSum);
+    EXPECT_EQ(form->DBEditIncomeSum->selectedText(), QStringLiteral("0"));  // to be typed over
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab,
                     Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(QApplication::focusWidget(), form->DataGrid2->table());
