@@ -1,20 +1,26 @@
 #include "FormMain.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QTabWidget>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 
+#include "DataGrid.h"
+#include "DbEdit.h"
 #include "ErrorBoundary.h"
 #include "FormAbout.h"
 #include "FormDayData.h"
 #include "FormHelp.h"
 #include "FormSprav.h"
+#include "KeyboardAccess.h"
 #include "MdiChild.h"
 #include "MessageLoop.h"
 #include "RegisterCore.h"
@@ -61,6 +67,7 @@ TFormMain::TFormMain(const QString& programDir, store::Dialogs& dialogs, QWidget
     createActions();
     createMenu();
     createToolBar();
+    keepCtrlTabInsideChildWindows(this);
     StatusBar1 = statusBar();
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
 
@@ -143,7 +150,7 @@ void TFormMain::createActions() {
          "ActionCopyFrom",
          kOperationsCategory,
          QStringLiteral("Скопировать из другого дня"),
-         QStringLiteral("Скопировать данные из дургого дня"),
+         QStringLiteral("Скопировать данные из другого дня"),
          {},
          -1,
          &TFormMain::ActionCopyFromExecute},
@@ -199,13 +206,13 @@ void TFormMain::createMenu() {
     MainMenu1 = menuBar();
     MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
 
-    QMenu* registerMenu = MainMenu1->addMenu(kRegisterCategory);
+    QMenu* registerMenu = MainMenu1->addMenu(QStringLiteral("&Реестр"));
     registerMenu->setObjectName(QStringLiteral("MenuRegister"));
     registerMenu->addAction(ActionDateSelect);
     registerMenu->addSeparator();
     registerMenu->addAction(ActionExit);
 
-    QMenu* operations = MainMenu1->addMenu(kOperationsCategory);
+    QMenu* operations = MainMenu1->addMenu(QStringLiteral("&Операции"));
     operations->setObjectName(QStringLiteral("MenuOperations"));
     operations->addAction(ActionPrint);
     operations->addAction(ActionSend);
@@ -215,15 +222,17 @@ void TFormMain::createMenu() {
     operations->addSeparator();
     operations->addAction(ActionCopyFrom);
 
-    QMenu* window = MainMenu1->addMenu(kWindowCategory);
+    QMenu* window = MainMenu1->addMenu(QStringLiteral("О&кно"));
     window->setObjectName(QStringLiteral("MenuWindow"));
     window->addAction(ActionShowSprav);
     window->addAction(ActionShowDayData);
 
-    QMenu* help = MainMenu1->addMenu(kHelpCategory);
+    QMenu* help = MainMenu1->addMenu(QStringLiteral("&Справка"));
     help->setObjectName(QStringLiteral("MenuHelp"));
     help->addAction(ActionHelp);
     help->addAction(ActionHelpAbout);
+
+    enableMenuBarKeys(MainMenu1);
 }
 
 void TFormMain::createToolBar() {
@@ -286,6 +295,67 @@ void TFormMain::runCommand(const std::function<void()>& command) {
     }
 }
 
+bool TFormMain::postPendingEdits() {
+    // The controls of both child windows, the one with the focus first, so that its refusal is
+    // the one the user sees.
+    QList<QWidget*> controls;
+    for (QWidget* child : {static_cast<QWidget*>(FormDayData), static_cast<QWidget*>(FormSprav)}) {
+        if (!child) continue;
+        for (widgets::DataGrid* grid : child->findChildren<widgets::DataGrid*>()) controls << grid;
+        for (widgets::DbEdit* edit : child->findChildren<widgets::DbEdit*>()) controls << edit;
+    }
+    for (QWidget* w = QApplication::focusWidget(); w; w = w->parentWidget())
+        if (controls.removeOne(w)) {
+            controls.prepend(w);
+            break;
+        }
+    auto boundTo = [&controls](const engine::Dataset* view) -> QWidget* {
+        for (QWidget* control : controls) {
+            if (auto* grid = qobject_cast<widgets::DataGrid*>(control);
+                grid && grid->dataSource() == view)
+                return control;
+            if (auto* edit = qobject_cast<widgets::DbEdit*>(control);
+                edit && edit->dataSource() == view)
+                return control;
+        }
+        return nullptr;
+    };
+
+    for (QWidget* control : controls) {
+        auto* grid = qobject_cast<widgets::DataGrid*>(control);
+        auto* edit = qobject_cast<widgets::DbEdit*>(control);
+        if ((grid && !grid->postRecord()) || (edit && !edit->postEdit())) {
+            showControl(control);
+            return false;
+        }
+    }
+    // Records put into edit state some other way (a navigator's edit button, a list's pick).
+    for (engine::Dataset* view : core_->views.inOrder()) {
+        if (!view->isOpen() || !view->isEditing()) continue;
+        store::runGuarded(&dialogs_, [view] {
+            if (view->state() == engine::Dataset::State::Insert && !view->modified())
+                view->cancel();
+            else
+                view->post();
+        });
+        if (view->isEditing()) {
+            if (QWidget* control = boundTo(view)) showControl(control);
+            return false;
+        }
+    }
+    return true;
+}
+
+void TFormMain::closeEvent(QCloseEvent* event) {
+    bool stored = false;
+    runCommand([&] { stored = postPendingEdits(); });
+    if (!stored) {
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
+}
+
 void TFormMain::Timer1Timer() {
     if (!messageLoopRunning() || !startDateChoicePending()) return;
     // Cleared first: a cancelled or failed choice is not asked again by the timer.
@@ -303,6 +373,7 @@ void TFormMain::updateCommands() {
 }
 
 void TFormMain::ActionDateSelectExecute() {
+    if (!postPendingEdits()) return;
     core_->currentDay.ActionDateSelectExecute();
 }
 
@@ -311,14 +382,17 @@ void TFormMain::ActionExitExecute() {
 }
 
 void TFormMain::ActionPrintExecute() {
+    if (!postPendingEdits()) return;
     runOrExplain(printHandler, ActionPrint);
 }
 
 void TFormMain::ActionSendExecute() {
+    if (!postPendingEdits()) return;
     runOrExplain(sendHandler, ActionSend);
 }
 
 void TFormMain::ActionSaveExecute() {
+    if (!postPendingEdits()) return;
     // Without an open day (before the first choice, after a cancelled one) there is nothing to
     // save: the command stays available but does nothing, instead of reporting closed tables.
     if (!core_->views.TableDataSourceDayData.isOpen()) return;
@@ -326,10 +400,12 @@ void TFormMain::ActionSaveExecute() {
 }
 
 void TFormMain::ActionSaveAsExecute() {
+    if (!postPendingEdits()) return;
     runOrExplain(saveAsHandler, ActionSaveAs);
 }
 
 void TFormMain::ActionCopyFromExecute() {
+    if (!postPendingEdits()) return;
     runOrExplain(copyFromHandler, ActionCopyFrom);
 }
 
@@ -359,6 +435,18 @@ void TFormMain::showChildWindow(QWidget* child) {
     sub->show();
     mdiArea_->setActiveSubWindow(sub);
     sub->showMaximized();
+}
+
+void TFormMain::showControl(QWidget* control) {
+    for (QWidget* child : {static_cast<QWidget*>(FormDayData), static_cast<QWidget*>(FormSprav)})
+        if (child && child->isAncestorOf(control)) showChildWindow(child);
+    for (QWidget* w = control->parentWidget(); w; w = w->parentWidget()) {
+        auto* pages = qobject_cast<QTabWidget*>(w);
+        if (!pages) continue;
+        for (int i = 0; i < pages->count(); ++i)
+            if (pages->widget(i)->isAncestorOf(control)) pages->setCurrentIndex(i);
+    }
+    control->setFocus(Qt::OtherFocusReason);
 }
 
 void TFormMain::runOrExplain(const std::function<void()>& handler, const QAction* command) {

@@ -115,6 +115,14 @@ public:
     // nothing. The program goes on either way.
     void runCommand(const std::function<void()>& command);
 
+    // Stores every edit still pending in the windows before a command reads or writes the
+    // tables: what the focused control holds first, then every grid row and edit box of both
+    // child windows, then any other record left in edit state (a new record nobody typed into
+    // is dropped). A post the view refuses has shown its message; the refused control is then
+    // brought into view with the focus, keeping what was typed, and the result is false: the
+    // command stops there.
+    bool postPendingEdits();
+
     // Handlers. The commands, the timer and the view's state changes call them through
     // runCommand; tests may call them directly.
     void Timer1Timer();
@@ -134,11 +142,19 @@ public:
     void ActionHelpExecute();
     void ActionHelpAboutExecute();
 
+protected:
+    // Closing the window ends the program, after the pending edits are stored; a refused
+    // post keeps the program open with the user at the refused edit.
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     void createActions();
     void createMenu();
     void createToolBar();
     void showChildWindow(QWidget* child);
+    // Brings a control of a child window into view (its window in front, its pages shown) and
+    // gives it the focus.
+    void showControl(QWidget* control);
     void runOrExplain(const std::function<void()>& handler, const QAction* command);
 
     std::unique_ptr<reg::RegisterCore> core_;

@@ -2,6 +2,7 @@
 
 #include <QDir>
 
+#include "ExportFolder.h"
 #include "HtmlWriter.h"
 #include "RtfWriter.h"
 #include "TextWriter.h"
@@ -70,15 +71,18 @@ void SaveGridToExportFile(ExportKind kind, const gridmodel::GridModel& grid, con
 std::optional<QString> SaveDialogExport(store::Dialogs& dialogs) {
     // The tables are opened through folders relative to the working folder.
     const QString workingFolder = QDir::currentPath();
+    store::SaveFileRequest request = saveDialogExportRequest();
+    request.startFolder = ExportFolder::ofThisRun().startFolder();
     std::optional<QString> chosen;
     try {
-        chosen = dialogs.saveFileName(saveDialogExportRequest());
+        chosen = dialogs.saveFileName(request);
     } catch (...) {
         QDir::setCurrent(workingFolder);
         throw;
     }
     QDir::setCurrent(workingFolder);
     if (!chosen || chosen->isEmpty()) return std::nullopt;
+    ExportFolder::ofThisRun().remember(*chosen);
     return withDefaultExtension(*chosen);
 }
 

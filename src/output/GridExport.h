@@ -34,8 +34,9 @@ void SaveGridToExportFile(ExportKind kind, const gridmodel::GridModel& grid, con
                           bool wholeGrid,
                           const ExportEnvironment& environment = ExportEnvironment::current());
 
-// Asks for the export file with the dialogs and sets the working folder back to what it was
-// before, whatever the dialog did. The chosen name with the default extension added where it
+// Asks for the export file with the dialogs, opened where the last export of this run went
+// (ExportFolder), and sets the working folder back to what it was before, whatever the dialog
+// did. The chosen name with the default extension added where it
 // had none, or nothing when cancelled.
 std::optional<QString> SaveDialogExport(store::Dialogs& dialogs);
 

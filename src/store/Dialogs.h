@@ -21,12 +21,14 @@ enum MessageStyle : int {
 enum MessageResult : int { IDOK = 1, IDCANCEL = 2, IDYES = 6, IDNO = 7 };
 
 // What a save-file dialog asks: its title, its filters as "description|pattern|description|
-// pattern..." (a pattern may list several masks separated by ';'), and the extension, without
-// its point, that a name typed without one receives.
+// pattern..." (a pattern may list several masks separated by ';'), the extension, without
+// its point, that a name typed without one receives, and the folder it opens in (empty: the
+// working folder).
 struct SaveFileRequest {
     QString title;
     QString filter;
     QString defaultExtension;
+    QString startFolder = {};
 };
 
 // What the print setup dialog shows and, after OK, what the user chose: the four margins as
@@ -57,7 +59,8 @@ public:
     virtual std::optional<QDate> chooseDate(const QString& caption) = 0;
 
     // The modal save-file choice: the full name of the chosen file (a name typed without an
-    // extension has the request's default extension added), or nothing when cancelled. An
+    // extension has the request's default extension added), or nothing when cancelled. A file
+    // that exists already is chosen only after the user agreed to replace it. An
     // implementation that cannot ask for files answers as if cancelled.
     virtual std::optional<QString> saveFileName(const SaveFileRequest& /*request*/) {
         return std::nullopt;

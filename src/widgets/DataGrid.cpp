@@ -451,7 +451,20 @@ void DataGrid::insertRecord() {
     engine::Dataset* view = openView();
     if (!view || !options_.editing || !options_.inserting || view->isReadOnly()) return;
     if (!postRecord()) return;
-    store::runGuarded(dialogs_, [&] { view->insert(); });
+    if (store::runGuarded(dialogs_, [&] { view->insert(); })) enterCurrentRecord();
+}
+
+void DataGrid::enterCurrentRecord() {
+    const int row = model_->datasetRow();
+    if (row < 0 || row >= model_->rowCount()) return;
+    table_->setFocus(Qt::OtherFocusReason);
+    const int column = table_->firstTabStop();
+    if (column < 0) return;
+    syncing_ = true;
+    table_->selectionModel()->setCurrentIndex(model_->index(row, column),
+                                              QItemSelectionModel::NoUpdate);
+    syncing_ = false;
+    table_->scrollTo(model_->index(row, column));
 }
 
 void DataGrid::deleteRecord() {
@@ -467,13 +480,21 @@ void DataGrid::deleteRecord() {
 }
 
 void DataGrid::leaveByKeyboard(bool forward) {
+    // The next control of the grid's own window: in an MDI window, not one of the windows
+    // beside it, whose controls share the focus chain of the main window.
+    QWidget* own = window();
+    for (QWidget* p = parentWidget(); p; p = p->parentWidget())
+        if (p->windowType() == Qt::SubWindow) {
+            own = p;
+            break;
+        }
     QWidget* w = table_;
-    for (int guard = 0; guard < 1000; ++guard) {
+    for (int guard = 0; guard < 10000; ++guard) {
         w = forward ? w->nextInFocusChain() : w->previousInFocusChain();
         if (!w || w == table_) return;
         if (w == this || isAncestorOf(w)) continue;
         if (w->isVisible() && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus) &&
-            w->window() == window()) {
+            own->isAncestorOf(w)) {
             w->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
             return;
         }

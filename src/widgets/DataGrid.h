@@ -116,6 +116,10 @@ public:
     bool postRecord();
     // Takes back what the current row holds (a new row disappears).
     void cancelRecord();
+    // Gives the grid the focus with the cursor in the current record's first cell that can be
+    // typed into: a record just added (by a navigator or the Insert key) is entered from its
+    // start, whichever control had the focus before.
+    void enterCurrentRecord();
     // Gives the focus to the next (or previous) control of the window outside the grid, as
     // Ctrl+Tab (Ctrl+Shift+Tab) does.
     void leaveByKeyboard(bool forward);

@@ -34,6 +34,8 @@ public:
     // The open editor is being left with Tab (not Enter).
     void noteLeavingByTab() { leavingByTab_ = true; }
     void relayout() { updateGeometries(); }
+    // The first column Tab and Enter stop at.
+    int firstTabStop() const;
     void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
 
 protected:
@@ -51,7 +53,6 @@ private:
     int firstVisibleColumn() const;
     int lastVisibleColumn() const;
     bool isTabStop(int column) const;
-    int firstTabStop() const;
     int lastTabStop() const;
 
     DataGrid* grid_;

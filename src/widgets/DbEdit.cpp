@@ -2,10 +2,11 @@
 
 #include <QFocusEvent>
 #include <QKeyEvent>
+#include <QTimer>
 
+#include "DisplayText.h"
 #include "ErrorBoundary.h"
 #include "FieldValidators.h"
-#include "DisplayText.h"
 
 namespace widgets {
 
@@ -60,8 +61,13 @@ void DbEdit::reset() {
         // What the field cannot keep is refused as it is typed or pasted, with a note why.
         if (f->kind() != engine::FieldKind::Boolean) guardFieldInput(this, *f);
     }
+    // A box that was ready to be typed over stays so when shown afresh (the grid just left
+    // stores the day on the way in).
+    const bool wholeSelected =
+        hasFocus() && !QLineEdit::text().isEmpty() && selectedText() == QLineEdit::text();
     setText(text);
     setModified(false);
+    if (wholeSelected) selectAll();
 }
 
 void DbEdit::writeField() {
@@ -73,6 +79,18 @@ void DbEdit::writeField() {
 
 bool DbEdit::updateRecord() {
     return store::runGuarded(dialogs_, [&] { writeField(); });
+}
+
+bool DbEdit::postEdit() {
+    if (!view_ || !view_->isOpen() || !field() || (!typed_ && !view_->isEditing())) return true;
+    const bool ok = store::runGuarded(dialogs_, [&] {
+        writeField();
+        if (view_->isEditing()) view_->post();
+    });
+    if (!ok || view_->isEditing()) return false;
+    if (!hasFocus()) reset();
+    emit posted();
+    return true;
 }
 
 void DbEdit::onTextEdited() {
@@ -125,7 +143,10 @@ int DbEdit::windowsKeyCode(int qtKey) {
 
 void DbEdit::keyPressEvent(QKeyEvent* event) {
     emit keyDown(windowsKeyCode(event->key()), event->modifiers());
-    if (event->key() == Qt::Key_Escape && typed_) {
+    if (event->key() == Qt::Key_Escape && (typed_ || (view_ && view_->isEditing()))) {
+        // What was typed goes first; a change already in the record (kept by a refused post)
+        // goes with the next Esc.
+        if (!typed_) store::runGuarded(dialogs_, [&] { view_->cancel(); });
         reset();
         selectAll();
         event->accept();
@@ -150,9 +171,17 @@ void DbEdit::focusInEvent(QFocusEvent* event) {
 
 void DbEdit::focusOutEvent(QFocusEvent* event) {
     QLineEdit::focusOutEvent(event);
-    if (event->reason() == Qt::ActiveWindowFocusReason || event->reason() == Qt::PopupFocusReason)
+    // A message box, another program or a menu takes the focus only for a while; a command
+    // chosen in the menu stores the box itself.
+    if (event->reason() == Qt::ActiveWindowFocusReason || event->reason() == Qt::PopupFocusReason ||
+        event->reason() == Qt::MenuBarFocusReason)
         return;
-    if (typed_ && !updateRecord()) return;
+    if (!postEdit()) {
+        // Refused: the text stays, and so does the user, once the focus change under way has
+        // ended.
+        QTimer::singleShot(0, this, [this] { setFocus(Qt::OtherFocusReason); });
+        return;
+    }
     reset();
 }
 

@@ -14,10 +14,13 @@ namespace widgets {
 //
 // Without the focus it shows the value in the field's display format ("# ### ##0.00"); with the
 // focus, in the field's edit format ("0" shows 1234.56 as 1235), ready to be typed over. Typing
-// puts the record into edit state; what was typed goes into the field when the box is left for
-// another control or when the record is posted or left (the view's update-record event), and
-// not before. A box left without typing changes nothing, whatever its edit format showed. Esc
-// takes back what was typed. The box is read-only while the view is closed.
+// puts the record into edit state; what was typed goes into the field when the record is posted
+// or left (the view's update-record event), and the record is posted when the box is left for
+// another control of the window, so that what the box shows is what is stored. A menu, a
+// message box or another program taking the focus is no leaving. A post the view refuses
+// keeps the typed text in the box and gives the focus back to it. A box left without typing
+// changes nothing, whatever its edit format showed. Esc takes back what was typed, and the
+// record's pending change when nothing is typed. The box is read-only while the view is closed.
 //
 // keyDown reports every key before the box handles it, with the Windows key code where the
 // program's handlers test one (13 Enter, 27 Esc, 9 Tab) and Qt's key code otherwise.
@@ -39,6 +42,9 @@ public:
     bool isTyped() const { return typed_; }
     // Writes what was typed into the field (the record stays in edit state). False on error.
     bool updateRecord();
+    // Stores what the box holds: the typed text goes into the field and the record is posted.
+    // False when the view refused it (the user has been told); the box keeps the text.
+    bool postEdit();
     // Shows the field's value again, dropping what was typed.
     void reset();
 
@@ -46,6 +52,8 @@ public:
 
 signals:
     void keyDown(int key, Qt::KeyboardModifiers modifiers);
+    // What the box held has been stored: its record was posted by postEdit (also on leaving).
+    void posted();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

@@ -105,6 +105,8 @@ TFormDayData::TFormDayData(reg::RegisterCore& core, QWidget* parent)
         connect(grid, &widgets::DataGrid::exited, this, [this] { DataGrid1Exit(); });
     connect(DBEditIncomeSum, &widgets::DbEdit::keyDown, this,
             [this](int key, Qt::KeyboardModifiers shift) { DBEditIncomeSumKeyDown(key, shift); });
+    connect(DBEditIncomeSum, &widgets::DbEdit::posted, this,
+            [this] { DBEditIncomeSumKeyDown(reg::DayBalances::kEnterKey, Qt::NoModifier); });
 
     // The keyboard's way round the window: the shown payment grid, the opening balances, the
     // expected income, the page tabs (Ctrl+Tab leaves a grid, Tab leaves the edit box).

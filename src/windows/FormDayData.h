@@ -73,7 +73,8 @@ public:
     void PageControl1Change();
     // Leaving any of the three grids stores the pending edits of the day.
     void DataGrid1Exit();
-    // Enter in the expected-income box stores the value and updates the balance.
+    // Enter in the expected-income box stores the value and updates the balance; so does
+    // leaving the box for another control after typing.
     void DBEditIncomeSumKeyDown(int key, Qt::KeyboardModifiers shift);
 
     // The printers of the expenses (DataGrid1) and incomes (DataGrid3) grids, with the

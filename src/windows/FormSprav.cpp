@@ -112,7 +112,15 @@ TFormSprav::TFormSprav(reg::RegisterCore& core, QWidget* parent)
         g.navigator->setConfirmDelete(false);
         g.navigator->setDialogs(&core_.dialogs());
         g.navigator->setDataSource(g.grid->dataSource());
+        // The navigator's buttons take no focus: a record it adds is typed into at once.
+        connect(g.navigator, &DbNavigator::clicked, g.grid, [grid = g.grid](DbNavigator::Button b) {
+            if (b == DbNavigator::nbInsert) grid->enterCurrentRecord();
+        });
     }
+    // Tab goes through the bank page top to bottom, and out of the catalogue text (which takes
+    // no tab characters from the keyboard) instead of trapping the keyboard there.
+    setTabOrder(ButBankListSync, DataGrid2);
+    RichEdit1->setTabChangesFocus(true);
 
     connect(DBLookupComboBox1, &widgets::DbLookupComboBox::clicked, this,
             [this] { DBLookupComboBox1Click(); });

@@ -87,6 +87,8 @@ PreviewWindow::PreviewWindow(print::TPrinterPreview& preview, QWidget* parent) :
     ActionStop = action(QStringLiteral("Стоп"), QString(), QApplication::style()->standardIcon(QStyle::SP_BrowserStop));
     ActionClose = action(QStringLiteral("Закрыть"), QStringLiteral("Закрыть окно предварительного просмотра"),
                          QApplication::style()->standardIcon(QStyle::SP_DialogCloseButton));
+    // The toolbar's buttons take no focus: printing from the keyboard is Ctrl+P.
+    ActionPrint->setShortcut(QKeySequence::Print);
 
     box_ = new TPreviewBox(preview_, this);
     scaleMenu_ = new QMenu(this);

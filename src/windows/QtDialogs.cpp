@@ -1,18 +1,22 @@
 #include "QtDialogs.h"
 
-#include "PrintSetupDialog.h"
-
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
+#include <QHeaderView>
+#include <QIdentityProxyModel>
 #include <QLabel>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTreeView>
 #include <memory>
 #include <vector>
 
 #include "FormDateSelect.h"
+#include "PrintSetupDialog.h"
 #include "TitleBar.h"
 
 namespace windows {
@@ -87,9 +91,56 @@ protected:
     }
 };
 
+// The file dialogs' size and date columns in the program's locale: Qt writes them in the
+// desktop's, which need not be the program's Russian.
+class LocalFileColumns : public QIdentityProxyModel {
+public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+    static constexpr int kSizeColumn = 1;
+    static constexpr int kTypeColumn = 2;
+    static constexpr int kDateColumn = 3;
+
+    QVariant data(const QModelIndex& index, int role) const override {
+        const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+        if (files && role == Qt::DisplayRole && index.isValid()) {
+            const QModelIndex source = mapToSource(index);
+            if (index.column() == kSizeColumn && !files->isDir(source))
+                return QLocale().formattedDataSize(files->size(source), 2,
+                                                   QLocale::DataSizeTraditionalFormat);
+            if (index.column() == kDateColumn)
+                return QLocale().toString(files->lastModified(source), QLocale::ShortFormat);
+        }
+        return QIdentityProxyModel::data(index, role);
+    }
+};
+
+// The file dialogs in the program's locale, large enough to show their columns whole.
+void showInProgramLocale(QFileDialog& dialog) {
+    dialog.setProxyModel(new LocalFileColumns(&dialog));
+    dialog.resize(dialog.sizeHint().expandedTo(QSize(760, 460)));
+    // The detail columns wide enough for a Russian date, size and kind of file.
+    if (auto* details = dialog.findChild<QTreeView*>(QStringLiteral("treeView"))) {
+        const QFontMetrics fm(details->font());
+        const int padding = 3 * fm.averageCharWidth();
+        QHeaderView* header = details->header();
+        header->resizeSection(LocalFileColumns::kSizeColumn,
+                              fm.horizontalAdvance(QStringLiteral("999,99 МБ")) + padding);
+        header->resizeSection(LocalFileColumns::kTypeColumn,
+                              fm.horizontalAdvance(QStringLiteral("Документ HTML")) + padding);
+        header->resizeSection(LocalFileColumns::kDateColumn,
+                              fm.horizontalAdvance(QStringLiteral("00.00.0000 00:00")) + padding);
+    }
+}
+
 QWidget* ownerWindow() {
     if (QWidget* modal = QApplication::activeModalWidget()) return modal;
     return QApplication::activeWindow();
+}
+
+// A dialog closed right after a box over it may leave no window active, and the keyboard then
+// reaches nothing: the window it stood over is made the active one again.
+void giveBackKeyboard(QWidget* owner) {
+    if (owner && owner->isVisible()) owner->activateWindow();
 }
 
 }  // namespace
@@ -175,16 +226,21 @@ QStringList QtDialogs::nameFiltersOf(const QString& filter) {
 }
 
 std::optional<QString> QtDialogs::saveFileName(const SaveFileRequest& request) {
-    QFileDialog dialog(ownerWindow(), request.title, QDir::currentPath());
+    const QString start =
+        QFileInfo(request.startFolder).isDir() ? request.startFolder : QDir::currentPath();
+    QWidget* owner = ownerWindow();
+    QFileDialog dialog(owner, request.title, start);
     dialog.setWindowModality(Qt::ApplicationModal);
-    dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::DontConfirmOverwrite |
-                      QFileDialog::HideNameFilterDetails);
+    dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::HideNameFilterDetails);
+    showInProgramLocale(dialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     const QStringList filters = nameFiltersOf(request.filter);
     if (!filters.isEmpty()) dialog.setNameFilters(filters);
     dialog.setDefaultSuffix(request.defaultExtension);
-    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    const int answer = dialog.exec();
+    giveBackKeyboard(owner);
+    if (answer != QDialog::Accepted) return std::nullopt;
     const QStringList chosen = dialog.selectedFiles();
     if (chosen.isEmpty() || chosen.first().isEmpty()) return std::nullopt;
     return chosen.first();
@@ -196,12 +252,16 @@ std::optional<QString> QtDialogs::chooseFolder(const QString& startFolder) {
         const QString above = QFileInfo(start).path();
         start = above == start ? QString() : above;
     }
-    FolderChooser dialog(ownerWindow(), QStringLiteral("Выберите каталог для отправки данных"),
+    QWidget* owner = ownerWindow();
+    FolderChooser dialog(owner, QStringLiteral("Выберите каталог для отправки данных"),
                          start.isEmpty() ? QDir::currentPath() : start);
     dialog.setWindowModality(Qt::ApplicationModal);
     dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::ShowDirsOnly);
+    showInProgramLocale(dialog);
     dialog.setFileMode(QFileDialog::Directory);
-    if (dialog.exec() != QDialog::Accepted || dialog.chosen.isEmpty()) return std::nullopt;
+    const int answer = dialog.exec();
+    giveBackKeyboard(owner);
+    if (answer != QDialog::Accepted || dialog.chosen.isEmpty()) return std::nullopt;
     return dialog.chosen;
 }
 

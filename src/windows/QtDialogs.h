@@ -41,9 +41,9 @@ public:
     std::optional<QDate> chooseDate(const QString& caption) override;
 
     // A non-native file dialog in save mode with the request's title, filters and default
-    // extension, opened in the working folder. It does not ask before replacing an existing
-    // file: the program's save dialogs are plain ones, and what they write are exports that
-    // can be made again at any time.
+    // extension, opened in the request's start folder (the working folder when it has none or
+    // it is gone). Choosing a file that exists asks, in Qt's own words, before replacing it;
+    // No keeps the dialog open.
     std::optional<QString> saveFileName(const store::SaveFileRequest& request) override;
 
     // The print setup dialog "Настройка принтера" over the active window.

@@ -1,17 +1,21 @@
-#include "engine/Codec.h"
-#include <QFile>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QStandardPaths>
 #include <QStatusBar>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
@@ -20,17 +24,25 @@
 #include <stdexcept>
 
 #include "AppTestSupport.h"
+#include "DataGrid.h"
+#include "DatasetModel.h"
+#include "DbEdit.h"
+#include "DbNavigator.h"
+#include "ExportFolder.h"
 #include "FormAbout.h"
 #include "FormDayData.h"
 #include "FormHelp.h"
 #include "FormMain.h"
 #include "FormSprav.h"
+#include "KeyInput.h"
 #include "MessageLoop.h"
 #include "ProgramFolder.h"
 #include "RegisterCore.h"
 #include "Startup.h"
+#include "engine/Codec.h"
 #include "engine/EngineError.h"
 #include "store/ScriptedDialogs.h"
+#include "store/TestFiles.h"
 
 namespace {
 
@@ -92,7 +104,7 @@ protected:
 
     QMenu* menuTitled(const QString& title) const {
         for (QAction* item : main->MainMenu1->actions())
-            if (item->text() == title) return item->menu();
+            if (QString(item->text()).remove(QLatin1Char('&')) == title) return item->menu();
         return nullptr;
     }
 
@@ -166,7 +178,7 @@ TEST_F(MainWindowTest, TheElevenCommandsHaveTheirCategoriesCaptionsHintsShortcut
         {"ActionCopyFrom",
          "Операции",
          "Скопировать из другого дня",
-         "Скопировать данные из дургого дня",
+         "Скопировать данные из другого дня",
          {},
          -1},
         {"ActionShowSprav", "Окно", "Справочники", "Показать окно справочников", {}, 4},
@@ -212,7 +224,7 @@ TEST_F(MainWindowTest, TheElevenCommandsHaveTheirCategoriesCaptionsHintsShortcut
 TEST_F(MainWindowTest, TheMenuHoldsTheCommandsInTheirOrderWithSeparators) {
     QStringList titles;
     for (QAction* item : main->MainMenu1->actions()) titles << item->text();
-    EXPECT_EQ(titles, (QStringList{"Реестр", "Операции", "Окно", "Справка"}));
+    EXPECT_EQ(titles, (QStringList{"&Реестр", "&Операции", "О&кно", "&Справка"}));
     EXPECT_EQ(main->menuBar(), main->MainMenu1);
 
     EXPECT_EQ(names(menuTitled("Реестр")->actions()),
@@ -460,13 +472,22 @@ TEST_F(MainWindowTest, SaveWithoutAnOpenDayDoesNothingAndReportsNothing) {
 TEST_F(MainWindowTest, ExportWritesTheExpenseGridToTheChosenFile) {
     chooseDay(day);
     QTemporaryDir out;
-    dialogs.fileNames.push_back(out.filePath(QStringLiteral("day")));
+    output::ExportFolder::ofThisRun().forget();
+    dialogs.fileNames = {out.filePath(QStringLiteral("day")), QString()};
     main->ActionSaveAs->trigger();
+    // The dialog opened in the documents folder, and opens next where this export went.
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    EXPECT_EQ(dialogs.saveRequests[0].startFolder,
+              QFileInfo(documents).isDir() ? documents : QDir::homePath());
+    main->ActionSaveAs->trigger();
+    EXPECT_EQ(dialogs.saveRequests[1].startFolder, out.path());
     QFile file(out.filePath(QStringLiteral("day.HTM")));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray html = file.readAll();
-    EXPECT_TRUE(html.contains("<TITLE>DataGrid1</TITLE>") || html.contains("DataGrid1")) << html.left(300).toStdString();
-    EXPECT_TRUE(html.contains(QByteArray::fromStdString(engine::Codec::cp1251().encode(u"Итого за день"))));
+    EXPECT_TRUE(html.contains("<TITLE>DataGrid1</TITLE>") || html.contains("DataGrid1"))
+        << html.left(300).toStdString();
+    EXPECT_TRUE(
+        html.contains(QByteArray::fromStdString(engine::Codec::cp1251().encode(u"Итого за день"))));
 }
 
 TEST_F(MainWindowTest, CommandsOfLaterVersionsSayTheyAreNotAvailableYetAndChangeNothing) {
@@ -614,6 +635,151 @@ TEST_F(MainWindowTest, TheStatusBarShowsTheHintOfTheMenuItemUnderTheMouse) {
         1000))
         << main->StatusBar1->currentMessage().toStdString();
     operations->hide();
+}
+
+// ---------------------------------------------------------------------------------------------
+// What the screen shows is what is stored
+
+// The windows with a day open and the directories in front, the program folder as working
+// folder and an archiver that makes the archive it is asked for.
+class PendingEditsTest : public MainWindowTest {
+protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        ASSERT_TRUE(QDir::setCurrent(folder.path()));
+        store::test::writeFile(folder.filePath("RAR.EXE"), "#!/bin/sh\n: > \"$8\"\n", true);
+        chooseDay(day);
+        ASSERT_TRUE(core().WriteConst("RodazPath", oldSend.path(), "RodazPath"));
+        ASSERT_TRUE(core().WriteConst("SendPrefix", "KZ", "SendPrefix"));
+        main->ActionShowSprav->trigger();
+        activateMainWindow();
+    }
+    QString sendFolder() const {
+        QString value;
+        core().ReadConst("RodazPath", value);
+        return value;
+    }
+    void typeSendFolder(const QString& path) {
+        main->FormSprav->DBEdit1->setFocus(Qt::TabFocusReason);
+        testing_support::typeText(path);
+    }
+    void clickOtherConstants() {
+        QTableView* t = main->FormSprav->DataGrid1->table();
+        QTest::mouseClick(t->viewport(), Qt::LeftButton, {},
+                          t->visualRect(t->model()->index(0, 2)).center());
+    }
+    bool sentTo(const QTemporaryDir& send) {
+        dialogs.answers.push_back(store::IDYES);
+        main->ActionSend->trigger();
+        return QFileInfo::exists(send.filePath("KZXR1013.RAR"));
+    }
+
+    apptest::WorkingFolderGuard workingFolder;
+    QTemporaryDir oldSend, typedSend, lastSend;
+};
+
+TEST_F(PendingEditsTest, ASendFolderLeftByAClickOrNotLeftAtAllIsStoredAndDispatchUsesIt) {
+    typeSendFolder(typedSend.path());
+    clickOtherConstants();
+    EXPECT_EQ(sendFolder(), typedSend.path());
+    EXPECT_TRUE(sentTo(typedSend));
+    EXPECT_EQ(dialogs.boxes.back().text, QStringLiteral("Файл поставлен в очередь на отправку."));
+    // Typed and never left: the command stores it first, and the reopened tables show it.
+    typeSendFolder(lastSend.path());
+    EXPECT_TRUE(sentTo(lastSend));
+    EXPECT_EQ(main->FormSprav->DBEdit1->text(), lastSend.path());
+    EXPECT_FALSE(QFileInfo::exists(oldSend.filePath("KZXR1013.RAR")));
+}
+
+TEST_F(PendingEditsTest, ARefusedPostStopsTheCommandAtTheTypedTextAndExitWaitsForIt) {
+    bool refuse = true;
+    const auto refusal = core().views.TableRodazPath.beforePost.add([&](engine::Dataset&) {
+        if (!refuse) return;
+        dialogs.messageBox(QStringLiteral("Нельзя"), QStringLiteral("Ошибка"), store::MB_ICONHAND);
+        throw engine::SilentAbort();
+    });
+    typeSendFolder(typedSend.path());
+    main->ActionShowDayData->trigger();
+    dialogs.boxes.clear();
+    // One box, the refusal's, and no question; the user is back at the edit, text and all.
+    EXPECT_FALSE(sentTo(typedSend));
+    EXPECT_EQ(dialogs.boxes.size(), 1u);
+    EXPECT_EQ(currentChild(), main->FormSprav);
+    EXPECT_EQ(QApplication::focusWidget(), main->FormSprav->DBEdit1);
+    EXPECT_EQ(main->FormSprav->DBEdit1->text(), typedSend.path());
+    // Left by a click: refused again, and the focus comes back to the text.
+    clickOtherConstants();
+    QTest::qWait(20);
+    EXPECT_EQ(dialogs.boxes.size(), 2u);
+    EXPECT_EQ(QApplication::focusWidget(), main->FormSprav->DBEdit1);
+    // Exit stays while the post is refused and stores it once accepted.
+    main->ActionExit->trigger();
+    EXPECT_TRUE(main->isVisible());
+    refuse = false;
+    main->ActionExit->trigger();
+    EXPECT_FALSE(main->isVisible());
+    EXPECT_EQ(sendFolder(), typedSend.path());
+}
+
+TEST_F(PendingEditsTest, ARecordAddedByTheNavigatorOrInsertIsTypedIntoAtOnce) {
+    windows::TFormSprav* sprav = main->FormSprav;
+    sprav->PageControl1->setFocus(Qt::TabFocusReason);
+    sprav->PageControl1->setCurrentIndex(2);
+    QTableView* grid = sprav->DataGrid3->table();
+    engine::Dataset& suppliers = core().views.TableReciverNames;
+    auto inNewRecord = [&] {
+        return QApplication::focusWidget() == grid &&
+               suppliers.state() == engine::Dataset::State::Insert &&
+               grid->currentIndex().row() == sprav->DataGrid3->model()->datasetRow();
+    };
+    QTest::mouseClick(sprav->DBNavigator2->button(widgets::DbNavigator::nbInsert), Qt::LeftButton);
+    EXPECT_TRUE(inNewRecord());
+    testing_support::typeText(QStringLiteral("Новый поставщик"));
+    testing_support::pressKey(Qt::Key_Up);
+    EXPECT_TRUE(suppliers.locate(QStringLiteral("ListVal"), QStringLiteral("Новый поставщик")));
+    testing_support::pressKey(Qt::Key_Insert);
+    EXPECT_TRUE(inNewRecord());
+}
+
+// ---------------------------------------------------------------------------------------------
+// The keyboard
+
+TEST_F(MainWindowTest, TheMenuIsReachedByF10ALoneAltAndTheTitlesLetters) {
+    activateMainWindow();
+    main->FormDayData->DataGrid1->setFocus();
+    QWidget* before = QApplication::focusWidget();
+    // F10: the first menu with its first command highlighted; Enter runs it.
+    QTest::keyClick(before, Qt::Key_F10);
+    auto* open = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_EQ(open, menuTitled(QStringLiteral("Реестр")));
+    dialogs.dates.push_back(day);
+    QTest::keyClick(open, Qt::Key_Return);
+    EXPECT_TRUE(dayOpen());
+    // A lone Alt highlights the first title; Esc gives the focus back.
+    QTest::keyClick(before, Qt::Key_Alt, Qt::AltModifier);
+    EXPECT_EQ(main->MainMenu1->activeAction(), main->MainMenu1->actions().value(0));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_EQ(QApplication::focusWidget(), before);
+    // Alt and a title's underlined letter (К of "Окно") open that menu.
+    QTest::sendKeyEvent(QTest::Click, before, Qt::Key(u'К'), QStringLiteral("к"), Qt::AltModifier);
+    EXPECT_EQ(QApplication::activePopupWidget(), menuTitled(QStringLiteral("Окно")));
+}
+
+TEST_F(MainWindowTest, CtrlTabGoesToTheNextControlOfTheWindowNotToTheOtherWindow) {
+    chooseDay(day);
+    activateMainWindow();
+    windows::TFormDayData* form = main->FormDayData;
+    form->DataGrid1->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::focusWidget(), form->DataGrid2->table());
+    testing_support::typeText(QStringLiteral("7"));  // out of an open cell editor too
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::focusWidget(), form->DBEditIncomeSum);
+    EXPECT_EQ(form->DBEditIncomeSum->selectedText(), QStringLiteral("0"));  // to be typed over
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab,
+                    Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget(), form->DataGrid2->table());
+    EXPECT_EQ(currentChild(), form);
 }
 
 }  // namespace

@@ -3,10 +3,18 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCalendarWidget>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTreeView>
+#include <map>
 
 #include "AppTestSupport.h"
 #include "FormDateSelect.h"
@@ -255,6 +263,47 @@ TEST(RussianLocale, TheDefaultLocaleAndQtsOwnTextsAreRussian) {
     EXPECT_EQ(QLocale().decimalPoint(), QStringLiteral(","));
     // Installed by the test's main like the program's; Qt's standard buttons read Russian.
     EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Отмена"));
+}
+
+TEST(RussianLocale, QtsFileDialogSpeaksRussianOpensInTheStartFolderAndAsksBeforeReplacing) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("Отчёты")));
+    QFile file(dir.filePath(QStringLiteral("day.htm")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("12345") == 5);
+    file.close();
+    std::map<QString, QStringList> rows;  // by name: the texts of the columns
+    QString question;
+    apptest::onNextModal([&](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        auto* tree = dialog->findChild<QTreeView*>(QStringLiteral("treeView"));
+        const QAbstractItemModel* m = tree->model();
+        const QModelIndex root = tree->rootIndex();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return m->rowCount(root) == 2; }, 5000));
+        for (int r = 0; r < m->rowCount(root); ++r)
+            for (int c = 0; c < 4; ++c)
+                rows[m->index(r, 0, root).data().toString()]
+                    << m->index(r, c, root).data().toString();
+        // The file that exists chosen: Qt's own question, answered No; then the dialog is left.
+        dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText("day.htm");
+        QTimer::singleShot(50, dialog, [&question, dialog] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                question = box->text();
+                box->button(QMessageBox::No)->click();
+            }
+            dialog->reject();
+        });
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    EXPECT_EQ(windows::QtDialogs().saveFileName(
+                  {QStringLiteral("Экспорт"), QStringLiteral("Web|*.htm"), "htm", dir.path()}),
+              std::nullopt);
+    const QLocale russian;
+    EXPECT_EQ(rows[QStringLiteral("Отчёты")].value(2), QStringLiteral("Папка"));
+    EXPECT_EQ(rows[QStringLiteral("day.htm")].value(1),
+              russian.formattedDataSize(5, 2, QLocale::DataSizeTraditionalFormat));
+    EXPECT_EQ(rows[QStringLiteral("day.htm")].value(3),
+              russian.toString(QFileInfo(file).lastModified(), QLocale::ShortFormat));
+    EXPECT_TRUE(question.contains(QStringLiteral("уже существует"))) << question.toStdString();
 }
 
 }  // namespace

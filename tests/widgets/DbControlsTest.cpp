@@ -5,6 +5,7 @@
 #include "DisplayText.h"
 #include "GridTestSupport.h"
 #include "Money.h"
+#include "engine/EngineError.h"
 
 using namespace gridtest;
 using namespace testing_support;
@@ -85,21 +86,24 @@ TEST_F(DbEditTest, ShowsTheDisplayFormatUnfocusedAndTheEditFormatFocused) {
     EXPECT_DOUBLE_EQ(stored(), 1234.56);
 }
 
-TEST_F(DbEditTest, TypingEditsTheRecordAndLeavingWritesTheFieldWithoutPosting) {
+TEST_F(DbEditTest, LeavingPostsWhatWasTypedAndARefusalKeepsTextAndFocusTillEsc) {
     focusEdit();
     typeText(QStringLiteral("1500"));  // the focused box had its text selected: typing replaces it
-    EXPECT_EQ(edit->text(), QStringLiteral("1500"));
-    EXPECT_EQ(view->state(), Dataset::State::Edit);
-    EXPECT_TRUE(edit->isTyped());
-    leaveEdit();
-    EXPECT_FALSE(edit->isTyped());
-    EXPECT_DOUBLE_EQ(view->fieldByName(QStringLiteral("START_SUM")).asFloat(), 1500.0);
-    EXPECT_EQ(view->state(), Dataset::State::Edit);
     EXPECT_DOUBLE_EQ(stored(), 1234.56);
-    EXPECT_EQ(edit->text(),
-              gridmodel::formatWithPattern(1500.0, kMoney, gridmodel::decimalSeparator()));
-    view->post();
+    leaveEdit();
+    EXPECT_EQ(view->state(), Dataset::State::Browse);
     EXPECT_DOUBLE_EQ(stored(), 1500.0);
+
+    const auto refusal = view->beforePost.add([](Dataset&) { throw engine::SilentAbort(); });
+    focusEdit();
+    typeText(QStringLiteral("99"));
+    leaveEdit();
+    QTest::qWait(20);
+    EXPECT_EQ(edit->text(), QStringLiteral("99"));
+    EXPECT_TRUE(edit->hasFocus());
+    escape();  // the record's change goes too
+    EXPECT_EQ(view->state(), Dataset::State::Browse);
+    EXPECT_EQ(edit->text(), QStringLiteral("1500"));
 }
 
 TEST_F(DbEditTest, EnterIsReportedAndAPostTakesWhatWasTypedWhileTheBoxHasTheFocus) {
