@@ -11,6 +11,8 @@
 #include "engine/Field.h"
 #include "engine/ParadoxTable.h"
 #include "engine/PathCase.h"
+#include "engine/FileIo.h"
+#include "engine/SyncScope.h"
 
 using engine::EngineError;
 using engine::FieldDef;
@@ -30,25 +32,6 @@ QString readText(const QString& path) {
 
 bool isParadox(const QString& file) {
     return QFileInfo(file).suffix().compare(QLatin1String("db"), Qt::CaseInsensitive) == 0;
-}
-
-QString csvCell(const QString& s) {
-    if (!s.contains(QLatin1Char(',')) && !s.contains(QLatin1Char('"')) && !s.contains(QLatin1Char('\n')) &&
-        !s.contains(QLatin1Char('\r')))
-        return s;
-    QString q = s;
-    q.replace(QLatin1String("\""), QLatin1String("\"\""));
-    return QLatin1Char('"') + q + QLatin1Char('"');
-}
-
-QString dumpValue(const QVariant& v) {
-    if (v.isNull()) return {};
-    switch (v.typeId()) {
-        case QMetaType::QDate: return v.toDate().toString(Qt::ISODate);
-        case QMetaType::Bool: return v.toBool() ? QStringLiteral("T") : QStringLiteral("F");
-        case QMetaType::Double: return QString::number(v.toDouble(), 'g', 17).replace(QLatin1String("e+"), QLatin1String("e"));
-        default: return v.toString();
-    }
 }
 
 QVariant cellValue(const QString& cell, const FieldDef& f, int line) {
@@ -198,6 +181,9 @@ void createTable(const QString& file, const QString& schemaFile, const QString& 
     if (!scratch.isValid()) throw EngineError(QStringLiteral("не могу создать временный каталог"));
     const QString built = scratch.filePath(target.fileName());
     {
+        // The table is complete only at its end anyway: one sync per file when it is written,
+        // instead of one per row.
+        engine::SyncScope bulk(engine::SyncScope::Bulk);
         std::shared_ptr<engine::TableFile> table;
         if (paradox) {
             engine::ParadoxTable::create(built, schema.fields);
@@ -224,6 +210,7 @@ void createTable(const QString& file, const QString& schemaFile, const QString& 
             }
         }
         table->flush();
+        bulk.commit();
     }
     // Move every file made (table and index) over the targets; remove a stale companion
     // index that the new table does not have.
@@ -242,26 +229,7 @@ void createTable(const QString& file, const QString& schemaFile, const QString& 
         if (::rename(QFile::encodeName(scratch.filePath(m)).constData(), QFile::encodeName(to).constData()) != 0)
             throw EngineError(QStringLiteral("не могу записать %1").arg(to));
     }
-}
-
-QString dumpTable(const QString& file) {
-    const QString path = engine::resolveIgnoringCase(file);
-    if (!QFileInfo(path).isFile()) throw EngineError(QStringLiteral("файл не найден: %1").arg(file));
-    std::shared_ptr<engine::TableFile> table;
-    if (isParadox(path))
-        table = engine::ParadoxTable::open(path, false);
-    else
-        table = engine::DbfTable::open(path, false);
-    QString out = QStringLiteral("deleted");
-    for (const FieldDef& f : table->fields()) out += QLatin1Char(',') + csvCell(f.name);
-    out += QLatin1Char('\n');
-    for (int s = 0; s < table->slotCount(); ++s) {
-        out += table->isDeleted(s) ? QStringLiteral("*") : QString();
-        for (size_t i = 0; i < table->fields().size(); ++i)
-            out += QLatin1Char(',') + csvCell(dumpValue(table->value(s, static_cast<int>(i))));
-        out += QLatin1Char('\n');
-    }
-    return out;
+    engine::fileio::syncFolderOf(target.absoluteFilePath());
 }
 
 }  // namespace tabletool
