@@ -89,7 +89,8 @@ int main(int argc, char** argv) {
     }
     const QString target = argc == 2 ? QFileInfo(QFile::decodeName(argv[1])).absoluteFilePath()
                                      : QDir(homeFolder()).filePath(QStringLiteral("Platoris"));
-    const launcher::LaunchPlan plan = launcher::planLaunch(self.absolutePath(), target, {self.fileName()});
+    const launcher::LaunchPlan plan =
+        launcher::planLaunch(self.absolutePath(), target, {self.fileName()});
     if (!plan.message.isEmpty()) tell(plan.message, plan.isError, argc, argv);
     if (plan.program.isEmpty()) return 1;
 

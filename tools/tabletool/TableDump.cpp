@@ -23,9 +23,9 @@ namespace tabletool {
 
 namespace {
 
-constexpr size_t kFlushAt = 1 << 20;
+constexpr size_t kFlushAt = 256 * 1024;
 
-// Builds the CSV text in a buffer that goes to the sink whenever it holds a megabyte.
+// Builds the CSV text in a buffer that goes to the sink whenever it is full.
 class CsvWriter {
 public:
     CsvWriter(const TextSink& sink, size_t longestRow) : sink_(sink), room_(kFlushAt + longestRow) {
@@ -100,7 +100,8 @@ std::array<Utf8Char, 256> utf8Table(const engine::Codec& codec) {
     for (int b = 0; b < 256; ++b) {
         const char byte = static_cast<char>(b);
         const QByteArray u = codec.decode(std::string_view(&byte, 1)).toUtf8().left(4);
-        std::memcpy(table[static_cast<size_t>(b)].bytes, u.constData(), static_cast<size_t>(u.size()));
+        std::memcpy(table[static_cast<size_t>(b)].bytes, u.constData(),
+                    static_cast<size_t>(u.size()));
         table[static_cast<size_t>(b)].length = static_cast<unsigned char>(u.size());
     }
     return table;
@@ -131,7 +132,8 @@ bool validDate(int y, int m, int d) {
     return d <= kDays[m - 1] + (m == 2 && leap ? 1 : 0);
 }
 
-void headerRow(CsvWriter& out, const std::vector<FieldDef>& fields, const std::array<Utf8Char, 256>& utf8) {
+void headerRow(CsvWriter& out, const std::vector<FieldDef>& fields,
+               const std::array<Utf8Char, 256>& utf8) {
     out.startRow();
     out.put("deleted");
     for (const FieldDef& f : fields) {
@@ -162,7 +164,8 @@ void dateCell(CsvWriter& out, const char* raw, const Utf8Table& utf8) {
     const int y = digits[0] * 1000 + digits[1] * 100 + digits[2] * 10 + digits[3];
     const int m = digits[4] * 10 + digits[5], d = digits[6] * 10 + digits[7];
     if (allDigits && validDate(y, m, d)) {
-        const char iso[10] = {raw[0], raw[1], raw[2], raw[3], '-', raw[4], raw[5], '-', raw[6], raw[7]};
+        const char iso[10] = {raw[0], raw[1], raw[2], raw[3], '-',
+                              raw[4], raw[5], '-',    raw[6], raw[7]};
         out.put(std::string_view(iso, 10));
     } else {
         // Not a date: shown as it stands, so that the damage is seen.
@@ -170,14 +173,17 @@ void dateCell(CsvWriter& out, const char* raw, const Utf8Table& utf8) {
     }
 }
 
-void recordRow(CsvWriter& out, const char* rec, const std::vector<Column>& columns, const Utf8Table& utf8) {
+void recordRow(CsvWriter& out, const char* rec, const std::vector<Column>& columns,
+               const Utf8Table& utf8) {
     out.startRow();
     if (*rec == '*') out.put('*');
     for (const Column& c : columns) {
         out.put(',');
         const char* raw = rec + c.offset;
         switch (c.kind) {
-            case FieldKind::Text: out.cell(raw, paddedLength(raw, c.width), utf8); break;
+            case FieldKind::Text:
+                out.cell(raw, paddedLength(raw, c.width), utf8);
+                break;
             case FieldKind::SmallInt:
             case FieldKind::Float: {
                 // The number exactly as stored, without the padding around it.
@@ -187,12 +193,25 @@ void recordRow(CsvWriter& out, const char* rec, const std::vector<Column>& colum
                 out.cell(raw + b, e - b, utf8);
                 break;
             }
-            case FieldKind::Date: dateCell(out, raw, utf8); break;
+            case FieldKind::Date:
+                dateCell(out, raw, utf8);
+                break;
             case FieldKind::Boolean:
                 switch (*raw) {
-                    case 'T': case 't': case 'Y': case 'y': out.put('T'); break;
-                    case 'F': case 'f': case 'N': case 'n': out.put('F'); break;
-                    default: break;
+                    case 'T':
+                    case 't':
+                    case 'Y':
+                    case 'y':
+                        out.put('T');
+                        break;
+                    case 'F':
+                    case 'f':
+                    case 'N':
+                    case 'n':
+                        out.put('F');
+                        break;
+                    default:
+                        break;
                 }
                 break;
         }
@@ -208,7 +227,8 @@ void dumpDbf(const QString& path, const TextSink& sink) {
     size_t longestRow = 16;
     for (size_t i = 0; i < layout.fields.size(); ++i) {
         const FieldDef& f = layout.fields[i];
-        columns.push_back({f.kind, static_cast<size_t>(layout.offsets[i]), static_cast<size_t>(f.width)});
+        columns.push_back(
+            {f.kind, static_cast<size_t>(layout.offsets[i]), static_cast<size_t>(f.width)});
         longestRow += 3 + 6 * static_cast<size_t>(f.width) + 2 * static_cast<size_t>(f.name.size());
     }
     CsvWriter out(sink, longestRow);
@@ -218,7 +238,8 @@ void dumpDbf(const QString& path, const TextSink& sink) {
     long long first = 0;
     try {
         while (stream.next(block, first))
-            for (size_t at = 0; at < block.size(); at += recordLength) recordRow(out, block.data() + at, columns, utf8);
+            for (size_t at = 0; at < block.size(); at += recordLength)
+                recordRow(out, block.data() + at, columns, utf8);
     } catch (const EngineError&) {
         out.flush();  // the records before the damage
         throw;
@@ -231,14 +252,17 @@ void dumpDbf(const QString& path, const TextSink& sink) {
 std::string paradoxValue(const QVariant& v) {
     if (v.isNull()) return {};
     switch (v.typeId()) {
-        case QMetaType::QDate: return v.toDate().toString(Qt::ISODate).toStdString();
-        case QMetaType::Bool: return v.toBool() ? "T" : "F";
+        case QMetaType::QDate:
+            return v.toDate().toString(Qt::ISODate).toStdString();
+        case QMetaType::Bool:
+            return v.toBool() ? "T" : "F";
         case QMetaType::Double: {
             char buf[64];
             const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v.toDouble());
             return ec == std::errc() ? std::string(buf, end) : std::string();
         }
-        default: return v.toString().toStdString();
+        default:
+            return v.toString().toStdString();
     }
 }
 
@@ -247,7 +271,8 @@ void dumpParadox(const QString& path, const TextSink& sink) {
     std::array<Utf8Char, 256> plain{};  // the values are UTF-8 already
     for (int b = 0; b < 256; ++b) plain[static_cast<size_t>(b)] = {{static_cast<char>(b)}, 1};
     size_t longestRow = 16;
-    for (const FieldDef& f : table->fields()) longestRow += 3 + 2 * 64 + 6 * static_cast<size_t>(std::max(f.width, 64));
+    for (const FieldDef& f : table->fields())
+        longestRow += 3 + 2 * 64 + 6 * static_cast<size_t>(std::max(f.width, 64));
     CsvWriter out(sink, longestRow);
     headerRow(out, table->fields(), plain);
     for (int s = 0; s < table->slotCount(); ++s) {
@@ -267,7 +292,8 @@ void dumpParadox(const QString& path, const TextSink& sink) {
 
 void dumpTable(const QString& file, const TextSink& sink) {
     const QString path = engine::resolveIgnoringCase(file);
-    if (!QFileInfo(path).isFile()) throw EngineError(QStringLiteral("файл не найден: %1").arg(file));
+    if (!QFileInfo(path).isFile())
+        throw EngineError(QStringLiteral("файл не найден: %1").arg(file));
     if (QFileInfo(path).suffix().compare(QLatin1String("db"), Qt::CaseInsensitive) == 0)
         dumpParadox(path, sink);
     else

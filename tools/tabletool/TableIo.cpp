@@ -9,9 +9,9 @@
 #include "engine/DbfTable.h"
 #include "engine/EngineError.h"
 #include "engine/Field.h"
+#include "engine/FileIo.h"
 #include "engine/ParadoxTable.h"
 #include "engine/PathCase.h"
-#include "engine/FileIo.h"
 #include "engine/SyncScope.h"
 
 using engine::EngineError;
@@ -44,6 +44,39 @@ QVariant cellValue(const QString& cell, const FieldDef& f, int line) {
     } catch (const EngineError& e) {
         throw EngineError(QStringLiteral("строка %1, поле %2: %3").arg(line).arg(f.name, e.message()));
     }
+}
+
+// The rows after the CSV header as records of the table's fields, each value checked against
+// its field (for dBase also whether a number fits its width), the CSV line named on an error.
+std::vector<engine::Record> recordsOf(const std::vector<QStringList>& rows,
+                                      const std::vector<int>& columnField,
+                                      const std::vector<FieldDef>& fields, bool dbase) {
+    std::vector<engine::Record> records;
+    records.reserve(rows.size());
+    for (size_t r = 1; r < rows.size(); ++r) {
+        const QStringList& cells = rows[r];
+        const int line = static_cast<int>(r + 1);
+        if (cells.size() != static_cast<qsizetype>(columnField.size()))
+            throw EngineError(QStringLiteral("CSV, строка %1: %2 значений вместо %3")
+                                  .arg(line)
+                                  .arg(cells.size())
+                                  .arg(columnField.size()));
+        engine::Record rec(fields.size());
+        for (qsizetype c = 0; c < cells.size(); ++c) {
+            const FieldDef& f = fields[static_cast<size_t>(columnField[static_cast<size_t>(c)])];
+            QVariant& v = rec[static_cast<size_t>(columnField[static_cast<size_t>(c)])];
+            v = cellValue(cells[c], f, line);
+            const bool number = f.kind == FieldKind::SmallInt || f.kind == FieldKind::Float;
+            if (dbase && number && !v.isNull() &&
+                engine::formatDbfNumber(v.toDouble(), f.width, f.decimals).empty())
+                throw EngineError(
+                    QStringLiteral("CSV, строка %1: значение %2 не помещается в поле %3")
+                        .arg(line)
+                        .arg(cells[c], f.name));
+        }
+        records.push_back(std::move(rec));
+    }
+    return records;
 }
 
 }  // namespace
@@ -180,37 +213,37 @@ void createTable(const QString& file, const QString& schemaFile, const QString& 
     QTemporaryDir scratch(target.absoluteDir().filePath(QStringLiteral(".tabletool-XXXXXX")));
     if (!scratch.isValid()) throw EngineError(QStringLiteral("не могу создать временный каталог"));
     const QString built = scratch.filePath(target.fileName());
-    {
-        // The table is complete only at its end anyway: one sync per file when it is written,
-        // instead of one per row.
+    if (paradox) {
+        // The table is complete only at its end anyway: one sync when it is written instead
+        // of one per row.
         engine::SyncScope bulk(engine::SyncScope::Bulk);
-        std::shared_ptr<engine::TableFile> table;
-        if (paradox) {
-            engine::ParadoxTable::create(built, schema.fields);
-            table = engine::ParadoxTable::open(built, true);
-        } else {
-            engine::DbfTable::create(built, schema.fields, schema.tags);
-            table = engine::DbfTable::open(built, true);
-        }
-        const auto& fields = table->fields();
-        for (size_t r = 1; r < rows.size(); ++r) {
-            const QStringList& cells = rows[r];
-            if (cells.size() != static_cast<qsizetype>(columnField.size()))
-                throw EngineError(QStringLiteral("CSV, строка %1: %2 значений вместо %3")
-                                      .arg(r + 1).arg(cells.size()).arg(columnField.size()));
-            engine::Record rec(fields.size());
-            for (qsizetype c = 0; c < cells.size(); ++c) {
-                const int fi = columnField[static_cast<size_t>(c)];
-                rec[static_cast<size_t>(fi)] = cellValue(cells[c], fields[static_cast<size_t>(fi)], static_cast<int>(r + 1));
-            }
+        engine::ParadoxTable::create(built, schema.fields);
+        const auto table = engine::ParadoxTable::open(built, true);
+        const std::vector<engine::Record> records =
+            recordsOf(rows, columnField, table->fields(), false);
+        for (size_t r = 0; r < records.size(); ++r) {
             try {
-                table->appendRecord(rec);
+                table->appendRecord(records[r]);
             } catch (const EngineError& e) {
-                throw EngineError(QStringLiteral("CSV, строка %1: %2").arg(r + 1).arg(e.message()));
+                throw EngineError(QStringLiteral("CSV, строка %1: %2").arg(r + 2).arg(e.message()));
             }
         }
         table->flush();
         bulk.commit();
+    } else {
+        // All rows in one write of the whole file, synced once, and its index once. The empty
+        // table made first is only a step: the table with its rows replaces it whole.
+        engine::fileio::setSyncing(false);
+        try {
+            engine::DbfTable::create(built, schema.fields, schema.tags);
+        } catch (...) {
+            engine::fileio::setSyncing(true);
+            throw;
+        }
+        engine::fileio::setSyncing(true);
+        const auto table = engine::DbfTable::open(built, true);
+        table->appendRecords(recordsOf(rows, columnField, table->fields(), true));
+        table->flush();
     }
     // Move every file made (table and index) over the targets; remove a stale companion
     // index that the new table does not have.

@@ -12,7 +12,8 @@ constexpr int kDescriptor = 32;
 constexpr unsigned char kTerminator = 0x0D;
 
 uint32_t get16(std::string_view b, size_t at) {
-    return static_cast<uint32_t>(static_cast<unsigned char>(b[at]) | (static_cast<unsigned char>(b[at + 1]) << 8));
+    return static_cast<uint32_t>(static_cast<unsigned char>(b[at]) |
+                                 (static_cast<unsigned char>(b[at + 1]) << 8));
 }
 uint32_t get32(std::string_view b, size_t at) {
     return get16(b, at) | (get16(b, at + 2) << 16);
@@ -20,19 +21,26 @@ uint32_t get32(std::string_view b, size_t at) {
 
 FieldKind kindOf(char type, int width, int decimals) {
     switch (type) {
-        case 'C': return FieldKind::Text;
-        case 'N': return (decimals == 0 && width <= 4) ? FieldKind::SmallInt : FieldKind::Float;
-        case 'F': return FieldKind::Float;
-        case 'D': return FieldKind::Date;
-        case 'L': return FieldKind::Boolean;
-        default: return FieldKind::Text;
+        case 'C':
+            return FieldKind::Text;
+        case 'N':
+            return (decimals == 0 && width <= 4) ? FieldKind::SmallInt : FieldKind::Float;
+        case 'F':
+            return FieldKind::Float;
+        case 'D':
+            return FieldKind::Date;
+        case 'L':
+            return FieldKind::Boolean;
+        default:
+            return FieldKind::Text;
     }
 }
 
 }  // namespace
 
 EngineError damagedTable(const QString& path, const QString& why) {
-    return EngineError(ErrorKind::Damaged, QStringLiteral("Повреждён файл таблицы: %1 (%2)").arg(path, why));
+    return EngineError(ErrorKind::Damaged,
+                       QStringLiteral("Повреждён файл таблицы: %1 (%2)").arg(path, why));
 }
 
 DbfLayout DbfLayout::read(std::string_view bytes, long long size, const QString& path) {
@@ -40,7 +48,8 @@ DbfLayout DbfLayout::read(std::string_view bytes, long long size, const QString&
         throw damagedTable(path, QStringLiteral("файл слишком короткий"));
     const unsigned char version = static_cast<unsigned char>(bytes[0]);
     if (version != 0x03 && version != 0x83 && version != 0x8B)
-        throw damagedTable(path, QStringLiteral("неизвестная версия 0x%1").arg(version, 2, 16, QLatin1Char('0')));
+        throw damagedTable(
+            path, QStringLiteral("неизвестная версия 0x%1").arg(version, 2, 16, QLatin1Char('0')));
     if (bytes[15] != 0) throw damagedTable(path, QStringLiteral("таблица зашифрована"));
     DbfLayout layout;
     layout.headerLength = static_cast<int>(get16(bytes, 8));
@@ -53,7 +62,8 @@ DbfLayout DbfLayout::read(std::string_view bytes, long long size, const QString&
     int offset = 1;
     for (int at = kFileHeader; at + kDescriptor <= layout.headerLength; at += kDescriptor) {
         if (static_cast<unsigned char>(bytes[static_cast<size_t>(at)]) == kTerminator) break;
-        if (layout.fields.size() >= 255) throw damagedTable(path, QStringLiteral("слишком много полей"));
+        if (layout.fields.size() >= 255)
+            throw damagedTable(path, QStringLiteral("слишком много полей"));
         const char* d = bytes.data() + at;
         size_t nameLen = 0;
         while (nameLen < 11 && d[nameLen] != '\0') ++nameLen;
@@ -65,18 +75,29 @@ DbfLayout DbfLayout::read(std::string_view bytes, long long size, const QString&
         if (f.name.isEmpty()) throw damagedTable(path, QStringLiteral("поле без имени"));
         bool sound = false;
         switch (type) {
-            case 'C': sound = f.width >= 1; f.decimals = 0; break;
+            case 'C':
+                sound = f.width >= 1;
+                f.decimals = 0;
+                break;
             case 'N':
-            case 'F': sound = f.width >= 1 && f.width <= 20 && f.decimals < f.width; break;
-            case 'D': sound = f.width == 8; break;
-            case 'L': sound = f.width == 1; break;
+            case 'F':
+                sound = f.width >= 1 && f.width <= 20 && f.decimals < f.width;
+                break;
+            case 'D':
+                sound = f.width == 8;
+                break;
+            case 'L':
+                sound = f.width == 1;
+                break;
             default:
-                throw damagedTable(path, QStringLiteral("поле %1 неподдерживаемого типа '%2'").arg(f.name, QChar::fromLatin1(type)));
+                throw damagedTable(path, QStringLiteral("поле %1 неподдерживаемого типа '%2'")
+                                             .arg(f.name, QChar::fromLatin1(type)));
         }
         if (!sound) throw damagedTable(path, QStringLiteral("неверная длина поля %1").arg(f.name));
         f.kind = kindOf(type, f.width, f.decimals);
         f.nativeType = type;
-        if (d[31] == 1 && f.kind != FieldKind::Boolean) layout.fieldTags.push_back(TagDef{f.name, f.name});
+        if (d[31] == 1 && f.kind != FieldKind::Boolean)
+            layout.fieldTags.push_back(TagDef{f.name, f.name});
         layout.offsets.push_back(offset);
         offset += f.width;
         layout.fields.push_back(std::move(f));
@@ -90,7 +111,9 @@ DbfLayout DbfLayout::read(std::string_view bytes, long long size, const QString&
     layout.physicalCount = (size - layout.headerLength) / layout.recordLength;
     layout.headerCount = get32(bytes, 4);
     if (layout.headerCount > layout.physicalCount)
-        throw damagedTable(path, QStringLiteral("в заголовке %1 записей, в файле %2").arg(layout.headerCount).arg(layout.physicalCount));
+        throw damagedTable(path, QStringLiteral("в заголовке %1 записей, в файле %2")
+                                     .arg(layout.headerCount)
+                                     .arg(layout.physicalCount));
     layout.languageDriver = static_cast<unsigned char>(bytes[29]);
     layout.productionIndex = bytes[28] != 0;
     return layout;

@@ -19,10 +19,10 @@ struct DbfLayout {
     std::vector<TagDef> fieldTags;  // the tags the field descriptors announce
     int headerLength = 0;
     int recordLength = 0;
-    long long headerCount = 0;      // the record count the header gives
-    long long physicalCount = 0;    // whole records the file holds after the header
+    long long headerCount = 0;    // the record count the header gives
+    long long physicalCount = 0;  // whole records the file holds after the header
     unsigned char languageDriver = 0;
-    bool productionIndex = false;   // the header says a production .MDX belongs to the table
+    bool productionIndex = false;  // the header says a production .MDX belongs to the table
 
     // Reads the layout from the header bytes (at least the header's length of them, or the
     // whole file when it is shorter) of a file of fileSize bytes. Throws a Damaged
@@ -34,10 +34,14 @@ struct DbfLayout {
     enum class Flag { Live, Deleted, EndMark, Damaged };
     static Flag flag(char byte) {
         switch (byte) {
-            case ' ': return Flag::Live;
-            case '*': return Flag::Deleted;
-            case 0x1A: return Flag::EndMark;
-            default: return Flag::Damaged;
+            case ' ':
+                return Flag::Live;
+            case '*':
+                return Flag::Deleted;
+            case 0x1A:
+                return Flag::EndMark;
+            default:
+                return Flag::Damaged;
         }
     }
 };

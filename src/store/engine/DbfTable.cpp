@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <charconv>
+#include <climits>
 #include <cmath>
 #include <cstring>
 
@@ -233,13 +234,15 @@ void DbfTable::parse(ByteBuffer bytes) {
     // end of the file was stopped after its count and before it was let in: it is not there yet.
     long long count = headerCount;
     for (long long i = 0; i < count; ++i) {
-        const DbfLayout::Flag flag = DbfLayout::flag(bytes[static_cast<size_t>(headerLength + i * recordLength)]);
+        const DbfLayout::Flag flag =
+            DbfLayout::flag(bytes[static_cast<size_t>(headerLength + i * recordLength)]);
         if (flag == DbfLayout::Flag::EndMark && i == count - 1) {
             count = i;
             break;
         }
         if (flag != DbfLayout::Flag::Live && flag != DbfLayout::Flag::Deleted)
-            throw damagedTable(path_, QStringLiteral("неверный признак удаления записи %1").arg(i + 1));
+            throw damagedTable(path_,
+                               QStringLiteral("неверный признак удаления записи %1").arg(i + 1));
     }
 
     std::vector<TagDef> tags;
@@ -539,9 +542,7 @@ void DbfTable::deleteRecord(int slot) {
 }
 
 void DbfTable::pack() {
-    if (!exclusive_)
-        throw EngineError(QStringLiteral("Таблица %1 не открыта монопольно").arg(path_));
-    if (readOnly_) throw EngineError(QStringLiteral("Файл %1 доступен только для чтения").arg(path_));
+    requireExclusiveWrite();
     std::string out(data_.view(0, static_cast<size_t>(headerLength_)));
     int live = 0;
     for (int i = 0; i < count_; ++i) {
@@ -550,22 +551,47 @@ void DbfTable::pack() {
         out.append(rec, static_cast<size_t>(recordLength_));
         ++live;
     }
+    replaceWith(std::move(out), live);
+}
+
+void DbfTable::appendRecords(const std::vector<Record>& rows) {
+    requireExclusiveWrite();
+    const long long total = static_cast<long long>(count_) + static_cast<long long>(rows.size());
+    if (total > INT_MAX)
+        throw EngineError(QStringLiteral("Слишком много записей для таблицы %1").arg(path_));
+    const size_t recordLength = static_cast<size_t>(recordLength_);
+    std::string out;
+    out.reserve(static_cast<size_t>(headerLength_) + static_cast<size_t>(total) * recordLength + 1);
+    out.append(data_.view(
+        0, static_cast<size_t>(headerLength_) + static_cast<size_t>(count_) * recordLength));
+    for (const Record& row : rows) out += encodeRecord(row, ' ');
+    replaceWith(std::move(out), static_cast<int>(total));
+}
+
+void DbfTable::requireExclusiveWrite() const {
+    if (!exclusive_)
+        throw EngineError(QStringLiteral("Таблица %1 не открыта монопольно").arg(path_));
+    if (readOnly_)
+        throw EngineError(QStringLiteral("Файл %1 доступен только для чтения").arg(path_));
+}
+
+void DbfTable::replaceWith(std::string out, int count) {
     out.push_back(kEndOfFile);
     std::string date = headerDate(QDate::currentDate());
     std::memcpy(out.data() + 1, date.data(), 3);
-    put32(out, 4, static_cast<uint32_t>(live));
+    put32(out, 4, static_cast<uint32_t>(count));
 
-    // The packed table is written beside the old one and takes its place whole; the new file
+    // The new table is written beside the old one and takes its place whole; the new file
     // is locked for this process before it gets the table's name.
     struct stat st;
     mode_t mode = (fstat(fd_, &st) == 0) ? (st.st_mode & 07777) : 0644;
-    fileio::Replacement packed(path_, mode);
-    packed.append(out);
-    if (!tryLockFile(packed.fd(), true))
+    fileio::Replacement replacement(path_, mode);
+    replacement.append(out);
+    if (!tryLockFile(replacement.fd(), true))
         throw EngineError(ErrorKind::Busy, QStringLiteral("Таблица занята другой программой: %1").arg(path_));
-    packed.commit(true);
+    replacement.commit(true);
     ::close(fd_);
-    fd_ = packed.releaseFd();
+    fd_ = replacement.releaseFd();
     indexDirty_ = false;
     load();
     indexDirty_ = !tags_.empty();

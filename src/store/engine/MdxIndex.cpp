@@ -680,7 +680,8 @@ std::vector<MdxIndex::TagInfo> MdxIndex::readTags(const QString& path) {
 
 int MdxIndex::compareKeys(char keyType, std::string_view a, std::string_view b) {
     const char type = keyType == 'F' ? 'N' : keyType;
-    if (type == 'C' || a.size() != b.size() || a.size() != static_cast<size_t>(sortKeyLength(type, 0)))
+    if (type == 'C' || a.size() != b.size() ||
+        a.size() != static_cast<size_t>(sortKeyLength(type, 0)))
         return a.compare(b);
     unsigned char x[kNumericKeyBytes], y[kNumericKeyBytes];
     writeSortKey(type, a.data(), static_cast<int>(a.size()), x);
