@@ -155,8 +155,13 @@ std::vector<QStringList> parseCsv(const QString& text) {
                     quoted = false;
                 }
             } else {
-                if (c == QLatin1Char('\n')) ++line;
-                cell += c;
+                // The text up to the next quote in one piece.
+                qsizetype end = text.indexOf(QLatin1Char('"'), i);
+                if (end < 0) end = text.size();
+                const QStringView run = QStringView(text).mid(i, end - i);
+                line += static_cast<int>(run.count(QLatin1Char('\n')));
+                cell += run;
+                i = end - 1;
             }
             continue;
         }
@@ -175,8 +180,14 @@ std::vector<QStringList> parseCsv(const QString& text) {
             cell.clear();
             cellStarted = false;
         } else {
-            cell += c;
+            // The text up to the end of the cell in one piece (a quote inside it is text).
+            qsizetype end = i;
+            while (end < text.size() && text[end] != QLatin1Char(',') &&
+                   text[end] != QLatin1Char('\n') && text[end] != QLatin1Char('\r'))
+                ++end;
+            cell += QStringView(text).mid(i, end - i);
             cellStarted = true;
+            i = end - 1;
         }
     }
     if (quoted) throw EngineError(QStringLiteral("CSV: незакрытая кавычка (строка %1)").arg(line));
@@ -192,7 +203,7 @@ void createTable(const QString& file, const QString& schemaFile, const QString& 
     if (!paradox && QFileInfo(file).suffix().compare(QLatin1String("dbf"), Qt::CaseInsensitive) != 0)
         throw EngineError(QStringLiteral("имя таблицы должно оканчиваться на .dbf или .db: %1").arg(file));
     const Schema schema = parseSchema(readText(schemaFile), paradox);
-    const std::vector<QStringList> rows = parseCsv(readText(csvFile));
+    std::vector<QStringList> rows = parseCsv(readText(csvFile));
 
     // Map CSV columns to fields.
     std::vector<int> columnField;
@@ -242,7 +253,10 @@ void createTable(const QString& file, const QString& schemaFile, const QString& 
         }
         engine::fileio::setSyncing(true);
         const auto table = engine::DbfTable::open(built, true);
-        table->appendRecords(recordsOf(rows, columnField, table->fields(), true));
+        const std::vector<engine::Record> records =
+            recordsOf(rows, columnField, table->fields(), true);
+        std::vector<QStringList>().swap(rows);  // the text is not needed any more
+        table->appendRecords(records);
         table->flush();
     }
     // Move every file made (table and index) over the targets; remove a stale companion
