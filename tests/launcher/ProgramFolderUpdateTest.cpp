@@ -61,12 +61,12 @@ Files filesBelow(const QString& folder) {
     for (const auto& [name, bytes] : seen) {
         const auto other = expected.find(name);
         if (other == expected.end())
-            differing += " +" + name.toStdString();
+            differing.append(" +").append(name.toStdString());
         else if (other->second != bytes)
-            differing += " " + name.toStdString();
+            differing.append(" ").append(name.toStdString());
     }
     for (const auto& [name, bytes] : expected)
-        if (!seen.count(name)) differing += " -" + name.toStdString();
+        if (!seen.count(name)) differing.append(" -").append(name.toStdString());
     if (differing.empty()) return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << "files differ:" << differing;
 }

@@ -4,8 +4,13 @@
 // the launcher copies the program there (never touching Data and Sprav), then starts that
 // copy in its own place (exec), so that the running program is the only process.
 //
-//   launcher                      start the program of ~/Platoris, copying it first if needed
+//   launcher [FOLDER]             start the program of FOLDER (by default ~/Platoris), copying
+//                                 it first from the launcher's own folder if needed
 //   launcher --update FROM INTO   only bring the program folder INTO up to the one in FROM
+//
+// scripts/install keeps the installed program with this launcher in FOLDER/.platoris-source
+// and its menu entry starts "launcher FOLDER": an install that was stopped while it put the
+// new files in place is completed before the program starts, as with the package.
 #include <pwd.h>
 #include <unistd.h>
 
@@ -78,13 +83,14 @@ int main(int argc, char** argv) {
     const QFileInfo self(QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath());
     if (argc == 4 && std::strcmp(argv[1], "--update") == 0)
         return updateOnly(QFile::decodeName(argv[2]), QFile::decodeName(argv[3]), self.fileName());
-    if (argc != 1) {
-        printError(QStringLiteral("usage: launcher [--update FROM INTO]"));
+    if (argc > 2 || (argc == 2 && (argv[1][0] == '-' || argv[1][0] == '\0'))) {
+        printError(QStringLiteral("usage: launcher [FOLDER] | launcher --update FROM INTO"));
         return 2;
     }
-    const launcher::LaunchPlan plan = launcher::planLaunch(
-        self.absolutePath(), QDir(homeFolder()).filePath(QStringLiteral("Platoris")),
-        {self.fileName()});
+    const QString target = argc == 2 ? QFileInfo(QFile::decodeName(argv[1])).absoluteFilePath()
+                                     : QDir(homeFolder()).filePath(QStringLiteral("Platoris"));
+    const launcher::LaunchPlan plan =
+        launcher::planLaunch(self.absolutePath(), target, {self.fileName()});
     if (!plan.message.isEmpty()) tell(plan.message, plan.isError, argc, argv);
     if (plan.program.isEmpty()) return 1;
 

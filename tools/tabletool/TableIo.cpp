@@ -9,8 +9,10 @@
 #include "engine/DbfTable.h"
 #include "engine/EngineError.h"
 #include "engine/Field.h"
+#include "engine/FileIo.h"
 #include "engine/ParadoxTable.h"
 #include "engine/PathCase.h"
+#include "engine/SyncScope.h"
 
 using engine::EngineError;
 using engine::FieldDef;
@@ -32,25 +34,6 @@ bool isParadox(const QString& file) {
     return QFileInfo(file).suffix().compare(QLatin1String("db"), Qt::CaseInsensitive) == 0;
 }
 
-QString csvCell(const QString& s) {
-    if (!s.contains(QLatin1Char(',')) && !s.contains(QLatin1Char('"')) && !s.contains(QLatin1Char('\n')) &&
-        !s.contains(QLatin1Char('\r')))
-        return s;
-    QString q = s;
-    q.replace(QLatin1String("\""), QLatin1String("\"\""));
-    return QLatin1Char('"') + q + QLatin1Char('"');
-}
-
-QString dumpValue(const QVariant& v) {
-    if (v.isNull()) return {};
-    switch (v.typeId()) {
-        case QMetaType::QDate: return v.toDate().toString(Qt::ISODate);
-        case QMetaType::Bool: return v.toBool() ? QStringLiteral("T") : QStringLiteral("F");
-        case QMetaType::Double: return QString::number(v.toDouble(), 'g', 17).replace(QLatin1String("e+"), QLatin1String("e"));
-        default: return v.toString();
-    }
-}
-
 QVariant cellValue(const QString& cell, const FieldDef& f, int line) {
     if (cell.isEmpty()) return {};
     try {
@@ -61,6 +44,39 @@ QVariant cellValue(const QString& cell, const FieldDef& f, int line) {
     } catch (const EngineError& e) {
         throw EngineError(QStringLiteral("строка %1, поле %2: %3").arg(line).arg(f.name, e.message()));
     }
+}
+
+// The rows after the CSV header as records of the table's fields, each value checked against
+// its field (for dBase also whether a number fits its width), the CSV line named on an error.
+std::vector<engine::Record> recordsOf(const std::vector<QStringList>& rows,
+                                      const std::vector<int>& columnField,
+                                      const std::vector<FieldDef>& fields, bool dbase) {
+    std::vector<engine::Record> records;
+    records.reserve(rows.size());
+    for (size_t r = 1; r < rows.size(); ++r) {
+        const QStringList& cells = rows[r];
+        const int line = static_cast<int>(r + 1);
+        if (cells.size() != static_cast<qsizetype>(columnField.size()))
+            throw EngineError(QStringLiteral("CSV, строка %1: %2 значений вместо %3")
+                                  .arg(line)
+                                  .arg(cells.size())
+                                  .arg(columnField.size()));
+        engine::Record rec(fields.size());
+        for (qsizetype c = 0; c < cells.size(); ++c) {
+            const FieldDef& f = fields[static_cast<size_t>(columnField[static_cast<size_t>(c)])];
+            QVariant& v = rec[static_cast<size_t>(columnField[static_cast<size_t>(c)])];
+            v = cellValue(cells[c], f, line);
+            const bool number = f.kind == FieldKind::SmallInt || f.kind == FieldKind::Float;
+            if (dbase && number && !v.isNull() &&
+                engine::formatDbfNumber(v.toDouble(), f.width, f.decimals).empty())
+                throw EngineError(
+                    QStringLiteral("CSV, строка %1: значение %2 не помещается в поле %3")
+                        .arg(line)
+                        .arg(cells[c], f.name));
+        }
+        records.push_back(std::move(rec));
+    }
+    return records;
 }
 
 }  // namespace
@@ -139,8 +155,13 @@ std::vector<QStringList> parseCsv(const QString& text) {
                     quoted = false;
                 }
             } else {
-                if (c == QLatin1Char('\n')) ++line;
-                cell += c;
+                // The text up to the next quote in one piece.
+                qsizetype end = text.indexOf(QLatin1Char('"'), i);
+                if (end < 0) end = text.size();
+                const QStringView run = QStringView(text).mid(i, end - i);
+                line += static_cast<int>(run.count(QLatin1Char('\n')));
+                cell += run;
+                i = end - 1;
             }
             continue;
         }
@@ -159,8 +180,14 @@ std::vector<QStringList> parseCsv(const QString& text) {
             cell.clear();
             cellStarted = false;
         } else {
-            cell += c;
+            // The text up to the end of the cell in one piece (a quote inside it is text).
+            qsizetype end = i;
+            while (end < text.size() && text[end] != QLatin1Char(',') &&
+                   text[end] != QLatin1Char('\n') && text[end] != QLatin1Char('\r'))
+                ++end;
+            cell += QStringView(text).mid(i, end - i);
             cellStarted = true;
+            i = end - 1;
         }
     }
     if (quoted) throw EngineError(QStringLiteral("CSV: незакрытая кавычка (строка %1)").arg(line));
@@ -176,7 +203,7 @@ void createTable(const QString& file, const QString& schemaFile, const QString& 
     if (!paradox && QFileInfo(file).suffix().compare(QLatin1String("dbf"), Qt::CaseInsensitive) != 0)
         throw EngineError(QStringLiteral("имя таблицы должно оканчиваться на .dbf или .db: %1").arg(file));
     const Schema schema = parseSchema(readText(schemaFile), paradox);
-    const std::vector<QStringList> rows = parseCsv(readText(csvFile));
+    std::vector<QStringList> rows = parseCsv(readText(csvFile));
 
     // Map CSV columns to fields.
     std::vector<int> columnField;
@@ -197,32 +224,39 @@ void createTable(const QString& file, const QString& schemaFile, const QString& 
     QTemporaryDir scratch(target.absoluteDir().filePath(QStringLiteral(".tabletool-XXXXXX")));
     if (!scratch.isValid()) throw EngineError(QStringLiteral("не могу создать временный каталог"));
     const QString built = scratch.filePath(target.fileName());
-    {
-        std::shared_ptr<engine::TableFile> table;
-        if (paradox) {
-            engine::ParadoxTable::create(built, schema.fields);
-            table = engine::ParadoxTable::open(built, true);
-        } else {
-            engine::DbfTable::create(built, schema.fields, schema.tags);
-            table = engine::DbfTable::open(built, true);
-        }
-        const auto& fields = table->fields();
-        for (size_t r = 1; r < rows.size(); ++r) {
-            const QStringList& cells = rows[r];
-            if (cells.size() != static_cast<qsizetype>(columnField.size()))
-                throw EngineError(QStringLiteral("CSV, строка %1: %2 значений вместо %3")
-                                      .arg(r + 1).arg(cells.size()).arg(columnField.size()));
-            engine::Record rec(fields.size());
-            for (qsizetype c = 0; c < cells.size(); ++c) {
-                const int fi = columnField[static_cast<size_t>(c)];
-                rec[static_cast<size_t>(fi)] = cellValue(cells[c], fields[static_cast<size_t>(fi)], static_cast<int>(r + 1));
-            }
+    if (paradox) {
+        // The table is complete only at its end anyway: one sync when it is written instead
+        // of one per row.
+        engine::SyncScope bulk(engine::SyncScope::Bulk);
+        engine::ParadoxTable::create(built, schema.fields);
+        const auto table = engine::ParadoxTable::open(built, true);
+        const std::vector<engine::Record> records =
+            recordsOf(rows, columnField, table->fields(), false);
+        for (size_t r = 0; r < records.size(); ++r) {
             try {
-                table->appendRecord(rec);
+                table->appendRecord(records[r]);
             } catch (const EngineError& e) {
-                throw EngineError(QStringLiteral("CSV, строка %1: %2").arg(r + 1).arg(e.message()));
+                throw EngineError(QStringLiteral("CSV, строка %1: %2").arg(r + 2).arg(e.message()));
             }
         }
+        table->flush();
+        bulk.commit();
+    } else {
+        // All rows in one write of the whole file, synced once, and its index once. The empty
+        // table made first is only a step: the table with its rows replaces it whole.
+        engine::fileio::setSyncing(false);
+        try {
+            engine::DbfTable::create(built, schema.fields, schema.tags);
+        } catch (...) {
+            engine::fileio::setSyncing(true);
+            throw;
+        }
+        engine::fileio::setSyncing(true);
+        const auto table = engine::DbfTable::open(built, true);
+        const std::vector<engine::Record> records =
+            recordsOf(rows, columnField, table->fields(), true);
+        std::vector<QStringList>().swap(rows);  // the text is not needed any more
+        table->appendRecords(records);
         table->flush();
     }
     // Move every file made (table and index) over the targets; remove a stale companion
@@ -242,26 +276,7 @@ void createTable(const QString& file, const QString& schemaFile, const QString& 
         if (::rename(QFile::encodeName(scratch.filePath(m)).constData(), QFile::encodeName(to).constData()) != 0)
             throw EngineError(QStringLiteral("не могу записать %1").arg(to));
     }
-}
-
-QString dumpTable(const QString& file) {
-    const QString path = engine::resolveIgnoringCase(file);
-    if (!QFileInfo(path).isFile()) throw EngineError(QStringLiteral("файл не найден: %1").arg(file));
-    std::shared_ptr<engine::TableFile> table;
-    if (isParadox(path))
-        table = engine::ParadoxTable::open(path, false);
-    else
-        table = engine::DbfTable::open(path, false);
-    QString out = QStringLiteral("deleted");
-    for (const FieldDef& f : table->fields()) out += QLatin1Char(',') + csvCell(f.name);
-    out += QLatin1Char('\n');
-    for (int s = 0; s < table->slotCount(); ++s) {
-        out += table->isDeleted(s) ? QStringLiteral("*") : QString();
-        for (size_t i = 0; i < table->fields().size(); ++i)
-            out += QLatin1Char(',') + csvCell(dumpValue(table->value(s, static_cast<int>(i))));
-        out += QLatin1Char('\n');
-    }
-    return out;
+    engine::fileio::syncFolderOf(target.absoluteFilePath());
 }
 
 }  // namespace tabletool

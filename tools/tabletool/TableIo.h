@@ -20,7 +20,5 @@ std::vector<QStringList> parseCsv(const QString& text);
 // Creates the table file (and its index) from a schema file and a CSV file. The files
 // appear under their names only when all rows were written.
 void createTable(const QString& file, const QString& schemaFile, const QString& csvFile);
-// All records of a table as CSV, a "deleted" column first.
-QString dumpTable(const QString& file);
 
 }  // namespace tabletool

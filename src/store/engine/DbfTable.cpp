@@ -8,10 +8,12 @@
 #include <QDir>
 #include <QFileInfo>
 #include <charconv>
+#include <climits>
 #include <cmath>
 #include <cstring>
 
 #include "Codec.h"
+#include "DbfLayout.h"
 #include "EngineError.h"
 #include "FileIo.h"
 #include "FileLock.h"
@@ -28,13 +30,6 @@ constexpr unsigned char kTerminator = 0x0D;
 constexpr char kEndOfFile = 0x1A;
 constexpr unsigned char kLdid1251 = 0xC9;
 
-uint16_t get16(const ByteBuffer& b, size_t at) {
-    return static_cast<uint16_t>(static_cast<unsigned char>(b[at]) |
-                                 (static_cast<unsigned char>(b[at + 1]) << 8));
-}
-uint32_t get32(const ByteBuffer& b, size_t at) {
-    return static_cast<uint32_t>(get16(b, at)) | (static_cast<uint32_t>(get16(b, at + 2)) << 16);
-}
 void put16(std::string& b, size_t at, uint32_t v) {
     b[at] = static_cast<char>(v & 0xFF);
     b[at + 1] = static_cast<char>((v >> 8) & 0xFF);
@@ -47,10 +42,6 @@ void put32(std::string& b, size_t at, uint32_t v) {
 std::string headerDate(const QDate& d) {
     return std::string{static_cast<char>(d.year() - 1900), static_cast<char>(d.month()),
                        static_cast<char>(d.day())};
-}
-
-EngineError damaged(const QString& path, const QString& why) {
-    return EngineError(ErrorKind::Damaged, QStringLiteral("Повреждён файл таблицы: %1 (%2)").arg(path, why));
 }
 
 std::string_view trimmed(std::string_view s) {
@@ -98,17 +89,6 @@ size_t textLength(std::string_view raw) {
     }
     while (e > 0 && (raw[e - 1] == ' ' || raw[e - 1] == '\0')) --e;
     return e;
-}
-
-FieldKind kindOf(char type, int width, int decimals) {
-    switch (type) {
-        case 'C': return FieldKind::Text;
-        case 'N': return (decimals == 0 && width <= 4) ? FieldKind::SmallInt : FieldKind::Float;
-        case 'F': return FieldKind::Float;
-        case 'D': return FieldKind::Date;
-        case 'L': return FieldKind::Boolean;
-        default: return FieldKind::Text;
-    }
 }
 
 char typeLetter(const FieldDef& f) {
@@ -246,81 +226,31 @@ void DbfTable::load() {
 
 void DbfTable::parse(ByteBuffer bytes) {
     const long long size = static_cast<long long>(bytes.size());
-    if (size < kFileHeader + 1) throw (damaged(path_, QStringLiteral("файл слишком короткий")));
-    const unsigned char version = static_cast<unsigned char>(bytes[0]);
-    if (version != 0x03 && version != 0x83 && version != 0x8B)
-        throw (damaged(path_, QStringLiteral("неизвестная версия 0x%1").arg(version, 2, 16, QLatin1Char('0'))));
-    if (bytes[15] != 0) throw (damaged(path_, QStringLiteral("таблица зашифрована")));
-    const int headerLength = get16(bytes, 8);
-    const int recordLength = get16(bytes, 10);
-    if (headerLength < kFileHeader + 1 || headerLength > size)
-        throw (damaged(path_, QStringLiteral("неверная длина заголовка")));
-    if (recordLength < 2) throw (damaged(path_, QStringLiteral("неверная длина записи")));
+    DbfLayout layout = DbfLayout::read(bytes.view(0, bytes.size()), size, path_);
+    const int headerLength = layout.headerLength;
+    const int recordLength = layout.recordLength;
+    const long long headerCount = layout.headerCount;
 
-    std::vector<FieldDef> fields;
-    std::vector<int> offsets;
-    std::vector<TagDef> fieldTags;  // the tags the descriptors announce (tag named after its field)
-    int offset = 1;
-    for (int at = kFileHeader; at + kDescriptor <= headerLength; at += kDescriptor) {
-        if (static_cast<unsigned char>(bytes[static_cast<size_t>(at)]) == kTerminator) break;
-        if (fields.size() >= 255) throw (damaged(path_, QStringLiteral("слишком много полей")));
-        const char* d = bytes.data() + at;
-        size_t nameLen = 0;
-        while (nameLen < 11 && d[nameLen] != '\0') ++nameLen;
-        FieldDef f;
-        f.name = QString::fromLatin1(d, static_cast<qsizetype>(nameLen)).trimmed().toUpper();
-        const char type = static_cast<char>(std::toupper(static_cast<unsigned char>(d[11])));
-        f.width = static_cast<unsigned char>(d[16]);
-        f.decimals = static_cast<unsigned char>(d[17]);
-        if (f.name.isEmpty()) throw (damaged(path_, QStringLiteral("поле без имени")));
-        bool sound = false;
-        switch (type) {
-            case 'C': sound = f.width >= 1; f.decimals = 0; break;
-            case 'N':
-            case 'F': sound = f.width >= 1 && f.width <= 20 && f.decimals < f.width; break;
-            case 'D': sound = f.width == 8; break;
-            case 'L': sound = f.width == 1; break;
-            default:
-                throw (damaged(path_, QStringLiteral("поле %1 неподдерживаемого типа '%2'")
-                                                     .arg(f.name, QChar::fromLatin1(type))));
-        }
-        if (!sound) throw (damaged(path_, QStringLiteral("неверная длина поля %1").arg(f.name)));
-        f.kind = kindOf(type, f.width, f.decimals);
-        f.nativeType = type;
-        if (d[31] == 1 && f.kind != FieldKind::Boolean) fieldTags.push_back(TagDef{f.name, f.name});
-        offsets.push_back(offset);
-        offset += f.width;
-        fields.push_back(std::move(f));
-    }
-    if (fields.empty()) throw (damaged(path_, QStringLiteral("нет полей")));
-    if (offset != recordLength)
-        throw (damaged(path_, QStringLiteral("длина записи не равна сумме длин полей")));
-
-    // The header's count says how many records there are. A file that holds fewer lost
-    // records and is damaged; a missing end mark or records past the count (an append that
-    // was stopped before its count was written) are tolerated.
-    const long long physical = (size - headerLength) / recordLength;
-    const long long headerCount = get32(bytes, 4);
-    if (headerCount > physical)
-        throw (damaged(path_, QStringLiteral("в заголовке %1 записей, в файле %2").arg(headerCount).arg(physical)));
+    // The header's count says how many records there are; the last one still marked as the
+    // end of the file was stopped after its count and before it was let in: it is not there yet.
     long long count = headerCount;
     for (long long i = 0; i < count; ++i) {
-        char flag = bytes[static_cast<size_t>(headerLength + i * recordLength)];
-        if (flag == kEndOfFile && i == count - 1) {
-            // The last record is still marked as the end of the file: its append was stopped
-            // after the count and before the record was let in. It is not there yet.
+        const DbfLayout::Flag flag =
+            DbfLayout::flag(bytes[static_cast<size_t>(headerLength + i * recordLength)]);
+        if (flag == DbfLayout::Flag::EndMark && i == count - 1) {
             count = i;
             break;
         }
-        if (flag != ' ' && flag != '*')
-            throw (damaged(path_, QStringLiteral("неверный признак удаления записи %1").arg(i + 1)));
+        if (flag != DbfLayout::Flag::Live && flag != DbfLayout::Flag::Deleted)
+            throw damagedTable(path_,
+                               QStringLiteral("неверный признак удаления записи %1").arg(i + 1));
     }
 
     std::vector<TagDef> tags;
     QString mdxPath = mdxPathFor(path_);
     bool mdxMissing = false;
     bool rebuild = false;
-    if (bytes[28] != 0) {
+    if (layout.productionIndex) {
         try {
             // Only the tag definitions are taken from the .MDX; the order comes from the data.
             if (!QFileInfo::exists(mdxPath))
@@ -330,15 +260,15 @@ void DbfTable::parse(ByteBuffer bytes) {
         } catch (const EngineError&) {
             // A missing or damaged index of sound data is rebuilt from the data, with the
             // tags the field descriptors announce.
-            tags = fieldTags;
+            tags = layout.fieldTags;
             mdxMissing = tags.empty();
             rebuild = !tags.empty();
         }
     }
 
     data_ = std::move(bytes);
-    fields_ = std::move(fields);
-    offsets_ = std::move(offsets);
+    fields_ = std::move(layout.fields);
+    offsets_ = std::move(layout.offsets);
     tags_ = std::move(tags);
     mdxPath_ = mdxPath;
     mdxMissing_ = mdxMissing;
@@ -620,9 +550,7 @@ void DbfTable::deleteRecord(int slot) {
 }
 
 void DbfTable::pack() {
-    if (!exclusive_)
-        throw EngineError(QStringLiteral("Таблица %1 не открыта монопольно").arg(path_));
-    if (readOnly_) throw EngineError(QStringLiteral("Файл %1 доступен только для чтения").arg(path_));
+    requireExclusiveWrite();
     std::string out(data_.view(0, static_cast<size_t>(headerLength_)));
     int live = 0;
     for (int i = 0; i < count_; ++i) {
@@ -631,22 +559,47 @@ void DbfTable::pack() {
         out.append(rec, static_cast<size_t>(recordLength_));
         ++live;
     }
+    replaceWith(std::move(out), live);
+}
+
+void DbfTable::appendRecords(const std::vector<Record>& rows) {
+    requireExclusiveWrite();
+    const long long total = static_cast<long long>(count_) + static_cast<long long>(rows.size());
+    if (total > INT_MAX)
+        throw EngineError(QStringLiteral("Слишком много записей для таблицы %1").arg(path_));
+    const size_t recordLength = static_cast<size_t>(recordLength_);
+    std::string out;
+    out.reserve(static_cast<size_t>(headerLength_) + static_cast<size_t>(total) * recordLength + 1);
+    out.append(data_.view(
+        0, static_cast<size_t>(headerLength_) + static_cast<size_t>(count_) * recordLength));
+    for (const Record& row : rows) out += encodeRecord(row, ' ');
+    replaceWith(std::move(out), static_cast<int>(total));
+}
+
+void DbfTable::requireExclusiveWrite() const {
+    if (!exclusive_)
+        throw EngineError(QStringLiteral("Таблица %1 не открыта монопольно").arg(path_));
+    if (readOnly_)
+        throw EngineError(QStringLiteral("Файл %1 доступен только для чтения").arg(path_));
+}
+
+void DbfTable::replaceWith(std::string out, int count) {
     out.push_back(kEndOfFile);
     std::string date = headerDate(QDate::currentDate());
     std::memcpy(out.data() + 1, date.data(), 3);
-    put32(out, 4, static_cast<uint32_t>(live));
+    put32(out, 4, static_cast<uint32_t>(count));
 
-    // The packed table is written beside the old one and takes its place whole; the new file
+    // The new table is written beside the old one and takes its place whole; the new file
     // is locked for this process before it gets the table's name.
     struct stat st;
     mode_t mode = (fstat(fd_, &st) == 0) ? (st.st_mode & 07777) : 0644;
-    fileio::Replacement packed(path_, mode);
-    packed.append(out);
-    if (!tryLockFile(packed.fd(), true))
+    fileio::Replacement replacement(path_, mode);
+    replacement.append(out);
+    if (!tryLockFile(replacement.fd(), true))
         throw EngineError(ErrorKind::Busy, QStringLiteral("Таблица занята другой программой: %1").arg(path_));
-    packed.commit(true);
+    replacement.commit(true);
     ::close(fd_);
-    fd_ = packed.releaseFd();
+    fd_ = replacement.releaseFd();
     indexDirty_ = false;
     load();
     indexDirty_ = !tags_.empty();

@@ -39,6 +39,10 @@ public:
     int appendRecord(const Record& values) override;
     void deleteRecord(int slot) override;
     void pack() override;
+    // Appends many records at once: the table is written anew beside the old one with the
+    // new records after the old ones and takes its place whole, as a pack does, so that a
+    // crash leaves it with all of them or none, for one sync. Needs exclusive use.
+    void appendRecords(const std::vector<Record>& rows);
     void flush() override;
     bool reloadIfChangedOnDisk() override;
     std::vector<TagDef> tags() const override { return tags_; }
@@ -65,6 +69,9 @@ private:
     void writeAt(long long offset, std::string_view bytes);
     std::string headerCountBytes(long long count) const;
     void stampDate();
+    void requireExclusiveWrite() const;
+    // Puts a new image of the file (header and records, count records) in the table's place.
+    void replaceWith(std::string image, int count);
     void rememberFileState();
     void writeIndex();
     void syncData() override;

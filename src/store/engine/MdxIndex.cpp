@@ -678,6 +678,17 @@ std::vector<MdxIndex::TagInfo> MdxIndex::readTags(const QString& path) {
     return out;
 }
 
+int MdxIndex::compareKeys(char keyType, std::string_view a, std::string_view b) {
+    const char type = keyType == 'F' ? 'N' : keyType;
+    if (type == 'C' || a.size() != b.size() ||
+        a.size() != static_cast<size_t>(sortKeyLength(type, 0)))
+        return a.compare(b);
+    unsigned char x[kNumericKeyBytes], y[kNumericKeyBytes];
+    writeSortKey(type, a.data(), static_cast<int>(a.size()), x);
+    writeSortKey(type, b.data(), static_cast<int>(b.size()), y);
+    return std::memcmp(x, y, a.size());
+}
+
 std::vector<MdxIndex::Entry> MdxIndex::walk(const QString& path, const QString& tagName) {
     IndexFile file(path);
     const ParsedFile parsed = parseIndex(file);

@@ -49,6 +49,10 @@ public:
     };
     static std::vector<Entry> walk(const QString& path, const QString& tagName);
 
+    // Compares two raw keys of a tag of the given key type ('C', 'N' or 'D') in the tag's
+    // order: negative, zero or positive. For checks of a walked tag.
+    static int compareKeys(char keyType, std::string_view a, std::string_view b);
+
     // Key encodings of dBase IV.
     static std::string numericKey(std::string_view fieldText);  // 12-byte BCD
     static std::string dateKey(std::string_view fieldText);     // 8-byte double Julian day

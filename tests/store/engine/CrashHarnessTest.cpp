@@ -74,7 +74,8 @@ Rows liveRows(const Rows& rows) {
 
 std::string describe(const Rows& rows) {
     std::string s;
-    for (const Row& r : rows) s += (r.deleted ? "*" : "") + r.name.toStdString() + " ";
+    for (const Row& r : rows)
+        s.append(r.deleted ? "*" : "").append(r.name.toStdString()).append(" ");
     return s;
 }
 
@@ -235,7 +236,7 @@ std::vector<std::string> dbfreadRows(const QStringList& tables) {
 
 std::string names(const Rows& rows) {
     std::string s;
-    for (const Row& r : rows) s += (s.empty() ? "" : " ") + r.name.toStdString();
+    for (const Row& r : rows) s.append(s.empty() ? "" : " ").append(r.name.toStdString());
     return s;
 }
 

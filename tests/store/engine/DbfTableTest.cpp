@@ -170,6 +170,41 @@ TEST_F(DbfTableTest, IndexOrderComesFromTheDataNotFromAStaleIndexFile) {
     EXPECT_EQ(entries[2].record, 1);
 }
 
+TEST_F(DbfTableTest, AppendingManyRecordsWritesTheTableAnewWithAllOrNone) {
+    auto shared = makeDayData(false);
+    EXPECT_THROW(shared->appendRecords({payment(1, QStringLiteral("А"), 1, QStringLiteral("1"))}), EngineError);
+    shared.reset();
+    auto t = DbfTable::open(path(), true);
+    t->appendRecord(payment(7, QStringLiteral("Первый"), 1.5, QStringLiteral("1")));
+    t->deleteRecord(0);
+    // A row that does not fit refuses the whole batch, and the file stays as it was.
+    const QByteArray before = readFile(path());
+    EXPECT_THROW(t->appendRecords({payment(2, QStringLiteral("Б"), 2, QStringLiteral("2")),
+                                   payment(10000, QStringLiteral("В"), 3, QStringLiteral("3"))}),
+                 EngineError);
+    EXPECT_EQ(readFile(path()), before);
+    EXPECT_EQ(t->slotCount(), 1);
+
+    std::vector<Record> rows;
+    for (int i = 0; i < 3; ++i) rows.push_back(payment(3 - i, QStringLiteral("Получатель %1").arg(i), i + 0.25, QStringLiteral("215")));
+    t->appendRecords(rows);
+    ASSERT_EQ(t->slotCount(), 4);
+    EXPECT_TRUE(t->isDeleted(0));
+    EXPECT_EQ(t->value(3, 1).toString(), QStringLiteral("Получатель 2"));
+    EXPECT_EQ(t->rawField(2, 3), std::string_view("           1.25"));
+    // The index written with them lists every record in key order; the file ends as dBase wants.
+    std::vector<int> order;
+    for (const auto& e : MdxIndex::walk(path("DayData.MDX"), QStringLiteral("NPP"))) order.push_back(e.record);
+    EXPECT_EQ(order, (std::vector<int>{4, 3, 2, 1}));
+    const QByteArray after = readFile(path());
+    EXPECT_EQ(after.size(), 32 + 8 * 32 + 1 + 4 * 562 + 1);
+    EXPECT_EQ(after.back(), '\x1A');
+    // It goes on as a table like any other.
+    t->appendRecord(payment(9, QStringLiteral("Потом"), 9, QStringLiteral("9")));
+    t.reset();
+    EXPECT_EQ(DbfTable::open(path(), false)->slotCount(), 5);
+}
+
 TEST_F(DbfTableTest, NumbersThatDoNotFitAreRefusedAndNothingIsWritten) {
     auto t = makeDayData();
     t->appendRecord(payment(1, QStringLiteral("А"), 1, QStringLiteral("1")));
