@@ -256,7 +256,7 @@ void createTable(const QString& file, const QString& schemaFile, const QString& 
         const std::vector<engine::Record> records =
             recordsOf(rows, columnField, table->fields(), true);
         std::vector<QStringList>().swap(rows);  // the text is not needed any more
-        table->appendRecords(records);
+        table->appendRecordsAnew(records);
         table->flush();
     }
     // Move every file made (table and index) over the targets; remove a stale companion

@@ -562,7 +562,7 @@ void DbfTable::pack() {
     replaceWith(std::move(out), live);
 }
 
-void DbfTable::appendRecords(const std::vector<Record>& rows) {
+void DbfTable::appendRecordsAnew(const std::vector<Record>& rows) {
     requireExclusiveWrite();
     const long long total = static_cast<long long>(count_) + static_cast<long long>(rows.size());
     if (total > INT_MAX)

@@ -42,7 +42,7 @@ public:
     // Appends many records at once: the table is written anew beside the old one with the
     // new records after the old ones and takes its place whole, as a pack does, so that a
     // crash leaves it with all of them or none, for one sync. Needs exclusive use.
-    void appendRecords(const std::vector<Record>& rows);
+    void appendRecordsAnew(const std::vector<Record>& rows);
     void flush() override;
     bool reloadIfChangedOnDisk() override;
     std::vector<TagDef> tags() const override { return tags_; }

@@ -172,14 +172,14 @@ TEST_F(DbfTableTest, IndexOrderComesFromTheDataNotFromAStaleIndexFile) {
 
 TEST_F(DbfTableTest, AppendingManyRecordsWritesTheTableAnewWithAllOrNone) {
     auto shared = makeDayData(false);
-    EXPECT_THROW(shared->appendRecords({payment(1, QStringLiteral("А"), 1, QStringLiteral("1"))}), EngineError);
+    EXPECT_THROW(shared->appendRecordsAnew({payment(1, QStringLiteral("А"), 1, QStringLiteral("1"))}), EngineError);
     shared.reset();
     auto t = DbfTable::open(path(), true);
     t->appendRecord(payment(7, QStringLiteral("Первый"), 1.5, QStringLiteral("1")));
     t->deleteRecord(0);
     // A row that does not fit refuses the whole batch, and the file stays as it was.
     const QByteArray before = readFile(path());
-    EXPECT_THROW(t->appendRecords({payment(2, QStringLiteral("Б"), 2, QStringLiteral("2")),
+    EXPECT_THROW(t->appendRecordsAnew({payment(2, QStringLiteral("Б"), 2, QStringLiteral("2")),
                                    payment(10000, QStringLiteral("В"), 3, QStringLiteral("3"))}),
                  EngineError);
     EXPECT_EQ(readFile(path()), before);
@@ -187,7 +187,7 @@ TEST_F(DbfTableTest, AppendingManyRecordsWritesTheTableAnewWithAllOrNone) {
 
     std::vector<Record> rows;
     for (int i = 0; i < 3; ++i) rows.push_back(payment(3 - i, QStringLiteral("Получатель %1").arg(i), i + 0.25, QStringLiteral("215")));
-    t->appendRecords(rows);
+    t->appendRecordsAnew(rows);
     ASSERT_EQ(t->slotCount(), 4);
     EXPECT_TRUE(t->isDeleted(0));
     EXPECT_EQ(t->value(3, 1).toString(), QStringLiteral("Получатель 2"));

@@ -166,7 +166,7 @@ TEST_F(TabletoolTest, DumpStreamsATableOfManyBlocks) {
     for (int i = 0; i < 2000; ++i)
         rows.push_back({i % 9999, QStringLiteral("Получатель %1").arg(i), QVariant(), i + 0.5, QVariant(),
                         QVariant(), QVariant(), QVariant()});
-    DbfTable::open(path, true)->appendRecords(rows);
+    DbfTable::open(path, true)->appendRecordsAnew(rows);
     const auto rowsOf = [](const std::string& csv) {
         return QString::fromStdString(csv).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     };
