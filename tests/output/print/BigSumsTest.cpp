@@ -25,7 +25,7 @@ TEST_F(BigSums, ThePrintoutGroupsEveryThreeDigitsAndTheExportsKeepTheirBytes) {
 
     print::GridPrinter printer;
     print::TPrinterPreview preview;
-    printer.setGrid(&grid);
+    printer.setGrid(print::dayRegisterColumns(grid));
     print::setUpDayRegisterPrinter(printer, true);
     printer.PrintTo(preview);
     const printtest::PageContent page = printtest::contentOf(preview.page(1));
