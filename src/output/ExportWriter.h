@@ -43,8 +43,8 @@ public:
     virtual void ExportToStream(ExportStream& stream, bool wholeGrid);
     // Creates (or truncates) the file, exports into it and closes it. A file that cannot be
     // created raises an error before anything is written; after a failure during the export
-    // the file keeps what was written so far.
-    void ExportToFile(const QString& fileName, bool wholeGrid);
+    // the file keeps what was written so far. The workbook writer makes its file its own way.
+    virtual void ExportToFile(const QString& fileName, bool wholeGrid);
 
 protected:
     virtual void WritePrefix() {}
