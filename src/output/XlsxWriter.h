@@ -62,8 +62,11 @@ private:
         lxw_format* date = nullptr;
     };
 
-    // Writes the workbook into the named file (created or truncated) through the skeleton.
-    void writeWorkbook(const QString& path, bool wholeGrid);
+    // Writes the workbook into the file at path (created or truncated) through the skeleton
+    // and reads it back; errors name the file as shownName.
+    void writeWorkbook(const QString& path, const QString& shownName, bool wholeGrid);
+    // Whether a title cell of the grid spans several rows.
+    bool titleSpansRows() const;
     lxw_format* format(const FormatKey& key);
     // How numbers shown with a display format appear: money when it shows two decimals.
     static Shape numberShape(const QString& displayFormat);
