@@ -93,6 +93,18 @@ protected:
         EXPECT_TRUE(text.contains(code)) << text.toStdString();
     }
 
+    // A spreadsheet's values as CSV: the day's texts; numbers stay numbers (the sums as
+    // stored, with two decimals), and so does the total.
+    void expectSpreadsheetValues(const QString& csv) {
+        ASSERT_FALSE(csv.isEmpty());
+        expectDay(csv, QStringLiteral("\"\""));
+        const QStringList rows = csv.trimmed().split(QLatin1Char('\n'));
+        ASSERT_EQ(rows.size(), 5) << csv.toStdString();
+        EXPECT_TRUE(rows[1].contains(QStringLiteral(";1234567.89;"))) << rows[1].toStdString();
+        EXPECT_TRUE(rows[2].contains(QStringLiteral(";5.5;"))) << rows[2].toStdString();
+        EXPECT_EQ(rows[4], QStringLiteral(";;\"Итого за день\";1333338.82;"));
+    }
+
     QTemporaryDir temp, profile;
     QString keep, dir, out;
 };
@@ -101,14 +113,7 @@ TEST_F(RealReader, SpreadsheetGivesRowsNumbersAndTotal) {
     const QString csv = convert(QDir(dir).filePath(QStringLiteral("day.xls")),
                                 QStringLiteral("csv:Text - txt - csv (StarCalc):59,34,76,1"),
                                 QStringLiteral("csv"), out, profile.path());
-    ASSERT_FALSE(csv.isEmpty());
-    expectDay(csv, QStringLiteral("\"\""));
-    const QStringList rows = csv.trimmed().split(QLatin1Char('\n'));
-    ASSERT_EQ(rows.size(), 5) << csv.toStdString();
-    // Numbers stay numbers (the sums as stored, with two decimals), and so does the total.
-    EXPECT_TRUE(rows[1].contains(QStringLiteral(";1234567.89;"))) << rows[1].toStdString();
-    EXPECT_TRUE(rows[2].contains(QStringLiteral(";5.5;"))) << rows[2].toStdString();
-    EXPECT_EQ(rows[4], QStringLiteral(";;\"Итого за день\";1333338.82;"));
+    expectSpreadsheetValues(csv);
 }
 
 TEST_F(RealReader, WorkbookGivesRowsNumbersAndTotal) {
@@ -117,13 +122,7 @@ TEST_F(RealReader, WorkbookGivesRowsNumbersAndTotal) {
     const QString csv = convert(
         book, QStringLiteral("csv:Text - txt - csv (StarCalc):59,34,76,1,,0,true,true,false"),
         QStringLiteral("csv"), out + QStringLiteral("/xlsx"), profile.path());
-    ASSERT_FALSE(csv.isEmpty());
-    expectDay(csv, QStringLiteral("\"\""));
-    const QStringList rows = csv.trimmed().split(QLatin1Char('\n'));
-    ASSERT_EQ(rows.size(), 5) << csv.toStdString();
-    EXPECT_TRUE(rows[1].contains(QStringLiteral(";1234567.89;"))) << rows[1].toStdString();
-    EXPECT_TRUE(rows[2].contains(QStringLiteral(";5.5;"))) << rows[2].toStdString();
-    EXPECT_EQ(rows[4], QStringLiteral(";;\"Итого за день\";1333338.82;"));
+    expectSpreadsheetValues(csv);
     // As a user in the Russian locale sees the sums: in thousands (separated by no-break
     // spaces), with two decimals.
     QString shown = convert(book, QStringLiteral("csv:Text - txt - csv (StarCalc):59,34,76,1"),

@@ -13,7 +13,6 @@
 #include "OutputFixture.h"
 #include "WorkbookCheck.h"
 #include "XlsxWriter.h"
-#include "engine/DbfTable.h"
 #include "engine/EngineError.h"
 
 using namespace outputtest;
@@ -258,24 +257,16 @@ void expectRecordsOfAllKinds(const Workbook& w) {
 TEST(XlsxWriterRules, MultiLevelTitlesAreMergedAndEachFieldKindKeepsItsType) {
     if (!haveOpenpyxl()) GTEST_SKIP() << "python3-openpyxl is not installed";
     QTemporaryDir dir;
-    engine::DbfTable::create(dir.filePath(QStringLiteral("T.DBF")),
-                             {{QStringLiteral("N"), engine::FieldKind::SmallInt, 4, 0},
-                              {QStringLiteral("D"), engine::FieldKind::Date, 8, 0},
-                              {QStringLiteral("S"), engine::FieldKind::Text, 10, 0},
-                              {QStringLiteral("F"), engine::FieldKind::Float, 12, 3},
-                              {QStringLiteral("L"), engine::FieldKind::Boolean, 1, 0}},
-                             {});
-    {
-        auto t = engine::DbfTable::open(dir.filePath(QStringLiteral("T.DBF")), false);
-        t->appendRecord({-7, QDate(2026, 12, 9), QStringLiteral("x"), 2.125, true});
-        t->appendRecord({QVariant(), QVariant(), QVariant(), QVariant(), QVariant()});
-    }
-    engine::Dataset view;
-    view.setFolder(dir.path());
-    view.setTableName(QStringLiteral("T.DBF"));
-    view.open();
+    const auto view = tableView(dir.path(),
+                                {{QStringLiteral("N"), engine::FieldKind::SmallInt, 4, 0},
+                                 {QStringLiteral("D"), engine::FieldKind::Date, 8, 0},
+                                 {QStringLiteral("S"), engine::FieldKind::Text, 10, 0},
+                                 {QStringLiteral("F"), engine::FieldKind::Float, 12, 3},
+                                 {QStringLiteral("L"), engine::FieldKind::Boolean, 1, 0}},
+                                {{-7, QDate(2026, 12, 9), QStringLiteral("x"), 2.125, true},
+                                 {QVariant(), QVariant(), QVariant(), QVariant(), QVariant()}});
     gridmodel::GridModel g;
-    g.dataSource = &view;
+    g.dataSource = view.get();
     g.useMultiTitle = true;
     g.footerRowCount = 1;
     // "Оплата" over two columns, "Прочее" over a column whose field is missing and the
