@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -216,6 +217,8 @@ void XlsxWriter::WritePrefix() {
         check(worksheet_set_column_pixels(sheet_, c, c, static_cast<uint32_t>(column.width),
                                           nullptr));
     }
+    // Printed, the register is as wide as the page, as the program prints it.
+    worksheet_fit_to_pages(sheet_, 1, 0);
     row_ = 0;
     col_ = 0;
 }
@@ -223,48 +226,73 @@ void XlsxWriter::WritePrefix() {
 void XlsxWriter::WriteTitle(const ExportColumns& columns) {
     const GridModel& g = *grid();
     if (columns.empty()) return;
-    auto text = [](const QString& s) { return s.left(kMaxCellText).toUtf8(); };
-    int titleRows = 1;
-    if (!g.useMultiTitle) {
-        for (size_t c = 0; c < columns.size(); ++c) {
-            const gridmodel::ColumnTitle& title = columns[c]->title;
-            lxw_format* f = format({title.font, title.color, title.alignment, Shape::Text, true});
-            check(worksheet_write_string(sheet_, 0, static_cast<lxw_col_t>(c),
-                                         text(title.caption).constData(), f));
-        }
-    } else {
-        // The levels from the highest down, one sheet row each; a node over several columns or
-        // levels is one merged cell.
-        const TitleTree tree(g);
-        TitleLevels levels(tree, columns);
-        titleRows = levels.levelCount();
-        for (int level = levels.levelCount() - 1; level >= 0; --level) {
-            const auto r = static_cast<lxw_row_t>(levels.levelCount() - 1 - level);
-            for (int c = 0; c < levels.columnCount(); ++c) {
+    // One sheet row per title level, from the highest down; a node over several columns or
+    // levels is one merged cell. Without multi-level titles: one row of the captions.
+    const TitleTree tree(g);
+    TitleLevels levels(tree, columns);
+    const int titleRows = g.useMultiTitle ? levels.levelCount() : 1;
+    for (int r = 0; r < titleRows; ++r) {
+        const int level = titleRows - 1 - r;
+        double height = 0;  // points; 0 keeps the sheet's own height
+        for (int c = 0; c < static_cast<int>(columns.size()); ++c) {
+            const gridmodel::ColumnTitle& title = columns[static_cast<size_t>(c)]->title;
+            QString text = title.caption;
+            TitleSpan span;
+            FormatKey key{title.font, title.color, title.alignment, Shape::Text, true};
+            if (g.useMultiTitle) {
                 const THeadTreeNode* node = levels.entry(level, c);
                 if (!node) continue;
-                const gridmodel::ColumnTitle& title = columns[static_cast<size_t>(c)]->title;
-                lxw_format* f =
-                    level > 0
-                        ? format({g.titleFont, g.fixedColor, Align::Center, Shape::Text, true})
-                        : format({title.font, title.color, Align::Center, Shape::Text, true});
-                const TitleSpan span = levels.span(level, c);
-                const auto col = static_cast<lxw_col_t>(c);
-                if (span.columns > 1 || span.rows > 1)
-                    check(worksheet_merge_range(sheet_, r, col,
-                                                r + static_cast<lxw_row_t>(span.rows - 1),
-                                                col + static_cast<lxw_col_t>(span.columns - 1),
-                                                text(node->text).constData(), f));
-                else
-                    check(worksheet_write_string(sheet_, r, col, text(node->text).constData(), f));
+                text = node->text;
+                span = levels.span(level, c);
+                key.alignment = Align::Center;
+                if (level > 0) key = {g.titleFont, g.fixedColor, Align::Center, Shape::Text, true};
+            }
+            const QByteArray utf8 = text.left(kMaxCellText).toUtf8();
+            const auto row = static_cast<lxw_row_t>(r);
+            const auto col = static_cast<lxw_col_t>(c);
+            if (span.columns > 1 || span.rows > 1)
+                check(worksheet_merge_range(
+                    sheet_, row, col, row + static_cast<lxw_row_t>(span.rows - 1),
+                    col + static_cast<lxw_col_t>(span.columns - 1), utf8.constData(), format(key)));
+            else
+                check(worksheet_write_string(sheet_, row, col, utf8.constData(), format(key)));
+            if (span.rows == 1) {
+                int width = 0;
+                for (int k = c; k < c + span.columns; ++k)
+                    width += columns[static_cast<size_t>(k)]->width;
+                height = std::max(height, titleHeight(text, width, key.font));
             }
         }
+        // A spreadsheet does not grow a row for wrapped text by itself.
+        if (height > 0)
+            check(worksheet_set_row(sheet_, static_cast<lxw_row_t>(r), height, nullptr));
     }
     // The titles stay in view when the sheet scrolls, and head every printed page.
     worksheet_freeze_panes(sheet_, static_cast<lxw_row_t>(titleRows), 0);
     check(worksheet_repeat_rows(sheet_, 0, static_cast<lxw_row_t>(titleRows - 1)));
     row_ = static_cast<uint32_t>(titleRows);
     col_ = 0;
+}
+
+double XlsxWriter::titleHeight(const QString& text, int widthPixels,
+                               const gridmodel::FontSpec& font) const {
+    // Words wrapped at an average character width of 0.6 of the font's size (the titles are
+    // bold sans serif), a line 1.3 times the size high.
+    const int points = font.pointSize(environment().pixelsPerInch);
+    const double charPixels = points * 96.0 / 72.0 * 0.6;
+    const int perLine = std::max(1, static_cast<int>((widthPixels - 6) / charPixels));
+    int lines = 1, used = 0;
+    for (const QString& word : text.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        const int n = static_cast<int>(word.size());
+        if (used > 0 && used + 1 + n <= perLine) {
+            used += 1 + n;
+            continue;
+        }
+        if (used > 0) ++lines;
+        used = n;
+        for (; used > perLine; used -= perLine) ++lines;  // a word longer than a line breaks
+    }
+    return lines > 1 ? lines * points * 1.3 + 4 : 0;
 }
 
 void XlsxWriter::advance() {

@@ -65,6 +65,9 @@ private:
     // Writes the workbook into the file at path (created or truncated) through the skeleton
     // and reads it back; errors name the file as shownName.
     void writeWorkbook(const QString& path, const QString& shownName, bool wholeGrid);
+    // The height in points of a title row for a text wrapped in a cell of the given width; 0
+    // when the text fits on one line.
+    double titleHeight(const QString& text, int widthPixels, const gridmodel::FontSpec& font) const;
     // Whether a title cell of the grid spans several rows.
     bool titleSpansRows() const;
     lxw_format* format(const FormatKey& key);

@@ -37,6 +37,7 @@ for row in ws.iter_rows():
         cells.append([c.row, c.column, c.data_type, v, c.number_format])
 print(json.dumps({"sheets": wb.sheetnames, "freeze": ws.freeze_panes,
                   "printTitles": ws.print_title_rows,
+                  "titleHeight": ws.row_dimensions[1].height or 15,
                   "merged": sorted(str(r) for r in ws.merged_cells.ranges),
                   "widths": [ws.column_dimensions[k].width for k in "ABCDE"],
                   "cells": cells}, ensure_ascii=False))
@@ -56,6 +57,7 @@ struct Cell {
 struct Workbook {
     QStringList sheets;
     QString freeze, printTitles;
+    double titleHeight = 0;  // points
     QStringList merged;
     std::vector<double> widths;
     std::map<std::pair<int, int>, Cell> cells;  // by row and column, from 1
@@ -88,6 +90,7 @@ Workbook readWorkbook(const QString& path) {
     for (const QJsonValue v : o[QStringLiteral("sheets")].toArray()) w.sheets << v.toString();
     w.freeze = o[QStringLiteral("freeze")].toString();
     w.printTitles = o[QStringLiteral("printTitles")].toString();
+    w.titleHeight = o[QStringLiteral("titleHeight")].toDouble();
     for (const QJsonValue v : o[QStringLiteral("merged")].toArray()) w.merged << v.toString();
     for (const QJsonValue v : o[QStringLiteral("widths")].toArray())
         w.widths.push_back(v.toDouble());
@@ -153,6 +156,8 @@ TEST_F(XlsxExport, DayReadsBackWithItsTypesFormatsWidthsAndTotal) {
     EXPECT_NEAR(sum, w.at(6, 4).value.toDouble(), 1e-9);
     EXPECT_EQ(w.freeze, QStringLiteral("A2"));
     EXPECT_EQ(w.printTitles, QStringLiteral("$1:$1"));
+    // The first caption wraps to three lines in its column, as on screen, and its row is as high.
+    EXPECT_GE(w.titleHeight, 3 * 13);
     EXPECT_TRUE(w.merged.isEmpty());
     // Columns as wide as on screen (165, 162, 215, 117 and 99 pixels at 7 pixels a character).
     const int pixels[] = {165, 162, 215, 117, 99};
