@@ -60,10 +60,10 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${PLATORIS_PACKAGE_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-# The libraries the program links, as dpkg-shlibdeps finds them; the workbook export's library
-# is named as well, so that the package asks for it however the program comes to link it.
+# The libraries the program links, as dpkg-shlibdeps finds them: Qt 6, pxlib, libarchive,
+# libxlsxwriter (the workbook export), zlib and the runtimes. Naming one here as well would
+# put it twice into the package's Depends.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libxlsxwriter4")
 # Metric-compatible stand-ins for the fonts the printouts name.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation2, fonts-dejavu-core")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
