@@ -123,18 +123,12 @@ TEST_F(RealReader, WorkbookGivesRowsNumbersAndTotal) {
         book, QStringLiteral("csv:Text - txt - csv (StarCalc):59,34,76,1,,0,true,true,false"),
         QStringLiteral("csv"), out + QStringLiteral("/xlsx"), profile.path());
     expectSpreadsheetValues(csv);
-    // As a user in the Russian locale sees the sums: in thousands (separated by no-break
-    // spaces), with two decimals.
-    QString shown = convert(book, QStringLiteral("csv:Text - txt - csv (StarCalc):59,34,76,1"),
-                            QStringLiteral("csv"), out + QStringLiteral("/xlsx-shown"),
-                            profile.path(), QStringLiteral("ru_RU.UTF-8"));
-    shown.replace(QChar(0x00A0), QLatin1Char(' '));
-    const QStringList shownRows = shown.trimmed().split(QLatin1Char('\n'));
-    ASSERT_EQ(shownRows.size(), 5) << shown.toStdString();
-    EXPECT_TRUE(shownRows[1].contains(QStringLiteral(";1 234 567,89;")))
-        << shownRows[1].toStdString();
-    EXPECT_TRUE(shownRows[2].contains(QStringLiteral(";5,50;"))) << shownRows[2].toStdString();
-    EXPECT_EQ(shownRows[4], QStringLiteral(";;\"Итого за день\";1 333 338,82;"));
+    // The total as a user in the Russian locale sees it: in thousands, two decimals.
+    const QString shown = convert(
+        book, QStringLiteral("csv:Text - txt - csv (StarCalc):59,34,76,1"), QStringLiteral("csv"),
+        out + QStringLiteral("/xlsx-shown"), profile.path(), QStringLiteral("ru_RU.UTF-8"));
+    EXPECT_TRUE(shown.contains(QStringLiteral(";\"Итого за день\";1\u00A0333\u00A0338,82;")))
+        << shown.toStdString();
 }
 
 TEST_F(RealReader, RichTextGivesTheTableTexts) {
