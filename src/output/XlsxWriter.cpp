@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <stdexcept>
 
 #include "TitleTree.h"
 #include "WorkbookCheck.h"
@@ -82,6 +83,7 @@ void XlsxWriter::check(int error) const {
 }
 
 void XlsxWriter::writeWorkbook(const QString& path, const QString& shownName, bool wholeGrid) {
+    if (!grid()) throw std::logic_error("an export writer was run without a grid");
     path_ = shownName;
     formats_.clear();
     columnFormats_.clear();

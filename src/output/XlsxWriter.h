@@ -2,7 +2,6 @@
 
 #include <QString>
 #include <cstdint>
-#include <memory>
 #include <vector>
 
 #include "ExportWriter.h"
