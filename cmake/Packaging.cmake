@@ -60,8 +60,10 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${PLATORIS_PACKAGE_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-# The libraries the program links, as dpkg-shlibdeps finds them, and Qt's Russian catalogue
-# for the texts of Qt's own dialogs (dpkg-shlibdeps adds its finds to this list).
+# The libraries the program links, as dpkg-shlibdeps finds them (Qt 6, pxlib, libarchive,
+# libxlsxwriter for the workbook export, zlib and the runtimes; naming one here as well would
+# put it twice into the package's Depends), and Qt's Russian catalogue for the texts of Qt's
+# own dialogs, which no library links.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Metric-compatible stand-ins for the fonts the printouts name.

@@ -65,7 +65,7 @@ ProgramWindows createWindows(store::Dialogs& dialogs, const QString& programDir)
 
     // "Экспорт" writes the expense grid whichever page of the day window is showing.
     main.saveAsHandler = [&main, &dialogs] {
-        output::ActionSaveAsExecute(reg::expenseGridModel(main.core().views), dialogs);
+        output::ActionSaveAsExecute(reg::expenseExportGrid(main.core()), dialogs);
     };
     main.sendHandler = [&main] { dispatch::DayDispatch(main.core()).ActionSendExecute(); };
     // Printing goes through the program's own preview window.

@@ -89,6 +89,9 @@ struct GridColumn {
 // widget. The grid widget shows the same model.
 struct GridModel {
     QString name;
+    // What the grid's rows are, in the words a file names them with: the day register's grids
+    // are named after their day ("09.12.2026"). Empty when the grid has no such name.
+    QString caption;
     engine::Dataset* dataSource = nullptr;
     std::vector<GridColumn> columns;
     Color color = clWindow;

@@ -44,8 +44,9 @@ public:
     virtual void ExportToStream(ExportStream& stream, bool wholeGrid);
     // Stores an edit pending in the view, creates (or truncates) the file, exports into it and
     // closes it. A file that cannot be created raises an error before anything is written;
-    // after a failure during the export the file keeps what was written so far.
-    void ExportToFile(const QString& fileName, bool wholeGrid);
+    // after a failure during the export the file keeps what was written so far. The workbook
+    // writer makes its file its own way.
+    virtual void ExportToFile(const QString& fileName, bool wholeGrid);
 
 protected:
     virtual void WritePrefix() {}
@@ -97,6 +98,8 @@ protected:
     }
     const ExportEnvironment& environment() const { return environment_; }
     const ExportColumns& exportedColumns() const { return columns_; }
+    // The view's field of each exported column (null for a column without one).
+    const std::vector<engine::Field*>& exportedFields() const { return fields_; }
     const TFooterValues& footerValues() const { return footers_.values(); }
 
 private:

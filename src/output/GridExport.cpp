@@ -7,6 +7,7 @@
 #include "RtfWriter.h"
 #include "TextWriter.h"
 #include "XlsWriter.h"
+#include "XlsxWriter.h"
 
 namespace output {
 
@@ -26,7 +27,7 @@ store::SaveFileRequest saveDialogExportRequest() {
     return {QStringLiteral("Сохранить таблицу как..."),
             QStringLiteral(
                 "Web-страница ( *.htm)|*.HTM|Текстовые файлы (*.txt)|*.TXT|RTF файл (*.RTF)|*.RTF|"
-                "Excel файл (*.xls)|*.XLS"),
+                "Excel файл (*.xls)|*.XLS|Книга Excel (*.xlsx)|*.XLSX"),
             QStringLiteral("HTM")};
 }
 
@@ -43,6 +44,7 @@ std::optional<ExportKind> exportKindOf(const QString& fileName) {
     if (extension == QLatin1String(".TXT")) return ExportKind::Text;
     if (extension == QLatin1String(".XLS")) return ExportKind::Xls;
     if (extension == QLatin1String(".RTF")) return ExportKind::Rtf;
+    if (extension == QLatin1String(".XLSX")) return ExportKind::Xlsx;
     return std::nullopt;
 }
 
@@ -57,6 +59,8 @@ std::unique_ptr<ExportWriter> makeExportWriter(ExportKind kind,
             return std::make_unique<XlsWriter>(environment);
         case ExportKind::Rtf:
             return std::make_unique<RtfWriter>(environment);
+        case ExportKind::Xlsx:
+            return std::make_unique<XlsxWriter>(environment);
     }
     return nullptr;
 }

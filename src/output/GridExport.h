@@ -12,9 +12,9 @@ namespace output {
 
 class ExportWriter;
 
-enum class ExportKind { Html, Text, Xls, Rtf };
+enum class ExportKind { Html, Text, Xls, Rtf, Xlsx };
 
-// The export dialog's request: title "Сохранить таблицу как...", the four file kinds, default
+// The export dialog's request: title "Сохранить таблицу как...", the five file kinds, default
 // extension "HTM".
 store::SaveFileRequest saveDialogExportRequest();
 
@@ -22,7 +22,8 @@ store::SaveFileRequest saveDialogExportRequest();
 QString withDefaultExtension(const QString& fileName);
 
 // The writer kind of a file by its extension, compared upper-cased: ".HTM" HTML, ".TXT" text,
-// ".XLS" spreadsheet, ".RTF" RTF; nothing for any other extension (".HTML", ".CSV", none).
+// ".XLS" spreadsheet, ".RTF" RTF, ".XLSX" workbook; nothing for any other extension (".HTML",
+// ".CSV", none).
 std::optional<ExportKind> exportKindOf(const QString& fileName);
 
 std::unique_ptr<ExportWriter> makeExportWriter(

@@ -2,6 +2,7 @@
 
 #include "DataViews.h"
 #include "GridColumns.h"
+#include "RegisterCore.h"
 
 using namespace gridmodel;
 using namespace reg::grids;
@@ -48,6 +49,12 @@ GridModel paymentGrid(const char* name, engine::Dataset& view, const QString& ko
 GridModel expenseGridModel(store::DataViews& views) {
     return paymentGrid("DataGrid1", views.TableDataSourceDayData,
                        QStringLiteral("Наименование поставщиков и подрядчиков (Кому)"), QStringLiteral("Статья затрат"));
+}
+
+GridModel expenseExportGrid(RegisterCore& core) {
+    GridModel g = expenseGridModel(core.views);
+    g.caption = core.CurrentDate.toString(QStringLiteral("dd.MM.yyyy"));
+    return g;
 }
 
 GridModel incomeGridModel(store::DataViews& views) {

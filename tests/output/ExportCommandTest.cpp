@@ -15,6 +15,8 @@ TEST(ExportKindOf, UpperCasedExtensionChoosesTheWriter) {
     EXPECT_EQ(exportKindOf(QStringLiteral("/d/day.txt")), ExportKind::Text);
     EXPECT_EQ(exportKindOf(QStringLiteral("/d/day.Xls")), ExportKind::Xls);
     EXPECT_EQ(exportKindOf(QStringLiteral("/d/day.rtf")), ExportKind::Rtf);
+    EXPECT_EQ(exportKindOf(QStringLiteral("/d/day.Xlsx")), ExportKind::Xlsx);
+    EXPECT_EQ(exportKindOf(QStringLiteral("/d/day.xls.xlsx")), ExportKind::Xlsx);
     EXPECT_EQ(exportKindOf(QStringLiteral("/d/day.html")), std::nullopt);
     EXPECT_EQ(exportKindOf(QStringLiteral("/d/day.csv")), std::nullopt);
     EXPECT_EQ(exportKindOf(QStringLiteral("/d/day")), std::nullopt);
@@ -58,7 +60,7 @@ TEST_F(ExportCommand, AsksWithTheExportDialog) {
     EXPECT_EQ(dialogs.saveRequests[0].title, QStringLiteral("Сохранить таблицу как..."));
     EXPECT_EQ(dialogs.saveRequests[0].filter,
               QStringLiteral("Web-страница ( *.htm)|*.HTM|Текстовые файлы (*.txt)|*.TXT|RTF файл "
-                             "(*.RTF)|*.RTF|Excel файл (*.xls)|*.XLS"));
+                             "(*.RTF)|*.RTF|Excel файл (*.xls)|*.XLS|Книга Excel (*.xlsx)|*.XLSX"));
     EXPECT_EQ(dialogs.saveRequests[0].defaultExtension, QStringLiteral("HTM"));
     EXPECT_TRUE(written().isEmpty());
     EXPECT_TRUE(dialogs.boxes.empty());
@@ -71,6 +73,7 @@ TEST_F(ExportCommand, EachExtensionWritesItsFormatWhateverItsCase) {
     exportAs(QStringLiteral("c.TXT"));
     exportAs(QStringLiteral("d.xls"));
     exportAs(QStringLiteral("e.Rtf"));
+    exportAs(QStringLiteral("f.XLSX"));
     EXPECT_EQ(readFile(out + "/a.htm"),
               exportBytes(ExportKind::Html, output::ExportEnvironment::current()));
     EXPECT_EQ(readFile(out + "/b.Htm"), readFile(out + "/a.htm"));
@@ -78,6 +81,7 @@ TEST_F(ExportCommand, EachExtensionWritesItsFormatWhateverItsCase) {
     EXPECT_EQ(readFile(out + "/d.xls"), exportBytes(ExportKind::Xls));
     EXPECT_EQ(readFile(out + "/e.Rtf"),
               exportBytes(ExportKind::Rtf, output::ExportEnvironment::current()));
+    EXPECT_EQ(readFile(out + "/f.XLSX").substr(0, 4), std::string("PK\x03\x04", 4));
     EXPECT_TRUE(dialogs.boxes.empty());
 }
 

@@ -12,6 +12,8 @@
 #include "GridExport.h"
 #include "RegisterFixture.h"
 #include "engine/Codec.h"
+#include "engine/Dataset.h"
+#include "engine/DbfTable.h"
 
 namespace outputtest {
 
@@ -34,6 +36,23 @@ inline std::string readFile(const QString& path) {
     if (!f.open(QIODevice::ReadOnly)) return {};
     const QByteArray bytes = f.readAll();
     return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
+}
+
+// A view over a new dBase table T.DBF in the folder, holding the given records.
+inline std::unique_ptr<engine::Dataset> tableView(const QString& folder,
+                                                  const std::vector<engine::FieldDef>& fields,
+                                                  const std::vector<engine::Record>& records) {
+    const QString path = QDir(folder).filePath(QStringLiteral("T.DBF"));
+    engine::DbfTable::create(path, fields, {});
+    {
+        auto table = engine::DbfTable::open(path, false);
+        for (const engine::Record& r : records) table->appendRecord(r);
+    }
+    auto view = std::make_unique<engine::Dataset>();
+    view->setFolder(folder);
+    view->setTableName(QStringLiteral("T.DBF"));
+    view->open();
+    return view;
 }
 
 // A register day with the expenses grid's model, and exports of it into memory with the

@@ -80,9 +80,10 @@ TEST_F(QtSaveDialog, ShowsTheRequestAndAddsTheDefaultExtension) {
     ASSERT_TRUE(answer.has_value());
     EXPECT_EQ(*answer, QDir(dir.path()).filePath(QStringLiteral("day.HTM")));
     EXPECT_EQ(title, QStringLiteral("Сохранить таблицу как..."));
-    ASSERT_EQ(filters.size(), 4);
+    ASSERT_EQ(filters.size(), 5);
     EXPECT_EQ(filters[0], QStringLiteral("Web-страница ( *.htm) (*.HTM *.htm)"));
     EXPECT_EQ(filters[3], QStringLiteral("Excel файл (*.xls) (*.XLS *.xls)"));
+    EXPECT_EQ(filters[4], QStringLiteral("Книга Excel (*.xlsx) (*.XLSX *.xlsx)"));
     EXPECT_FALSE(native);
     EXPECT_EQ(QDir(directory).canonicalPath(), QDir(dir.path()).canonicalPath());
 }

@@ -1,4 +1,4 @@
-// Opt-in: opens the four exports of a day in LibreOffice (headless) and checks what a user
+// Opt-in: opens the five exports of a day in LibreOffice (headless) and checks what a user
 // would see there. Runs only with PLATORIS_READER_TESTS=1 and soffice on the PATH (the page
 // picture of the rich text also needs pdftoppm); with PLATORIS_READER_KEEP=<folder> the exports
 // and conversions are left in that folder.
@@ -18,10 +18,17 @@ QString soffice() {
     return QStandardPaths::findExecutable(QStringLiteral("soffice"));
 }
 
-// Converts a file with LibreOffice; the converted file's text (UTF-8), or empty.
+// Converts a file with LibreOffice, in the given locale if any; the converted file's text
+// (UTF-8), or empty.
 QString convert(const QString& file, const QString& filter, const QString& extension,
-                const QString& outDir, const QString& profile) {
+                const QString& outDir, const QString& profile, const QString& locale = {}) {
     QProcess p;
+    if (!locale.isEmpty()) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("LC_ALL"), locale);
+        environment.insert(QStringLiteral("LANG"), locale);
+        p.setProcessEnvironment(environment);
+    }
     p.start(soffice(), {QStringLiteral("-env:UserInstallation=file://") + profile,
                         QStringLiteral("--headless"), QStringLiteral("--convert-to"), filter,
                         QStringLiteral("--outdir"), outDir, file});
@@ -66,6 +73,7 @@ protected:
         for (auto [kind, name] : {std::pair{output::ExportKind::Html, "day.htm"},
                                   {output::ExportKind::Rtf, "day.rtf"},
                                   {output::ExportKind::Xls, "day.xls"},
+                                  {output::ExportKind::Xlsx, "day.xlsx"},
                                   {output::ExportKind::Text, "day.txt"}})
             output::SaveGridToExportFile(kind, grid, QDir(dir).filePath(QString::fromLatin1(name)),
                                          true);
@@ -85,6 +93,18 @@ protected:
         EXPECT_TRUE(text.contains(code)) << text.toStdString();
     }
 
+    // A spreadsheet's values as CSV: the day's texts; numbers stay numbers (the sums as
+    // stored, with two decimals), and so does the total.
+    void expectSpreadsheetValues(const QString& csv) {
+        ASSERT_FALSE(csv.isEmpty());
+        expectDay(csv, QStringLiteral("\"\""));
+        const QStringList rows = csv.trimmed().split(QLatin1Char('\n'));
+        ASSERT_EQ(rows.size(), 5) << csv.toStdString();
+        EXPECT_TRUE(rows[1].contains(QStringLiteral(";1234567.89;"))) << rows[1].toStdString();
+        EXPECT_TRUE(rows[2].contains(QStringLiteral(";5.5;"))) << rows[2].toStdString();
+        EXPECT_EQ(rows[4], QStringLiteral(";;\"Итого за день\";1333338.82;"));
+    }
+
     QTemporaryDir temp, profile;
     QString keep, dir, out;
 };
@@ -93,14 +113,22 @@ TEST_F(RealReader, SpreadsheetGivesRowsNumbersAndTotal) {
     const QString csv = convert(QDir(dir).filePath(QStringLiteral("day.xls")),
                                 QStringLiteral("csv:Text - txt - csv (StarCalc):59,34,76,1"),
                                 QStringLiteral("csv"), out, profile.path());
-    ASSERT_FALSE(csv.isEmpty());
-    expectDay(csv, QStringLiteral("\"\""));
-    const QStringList rows = csv.trimmed().split(QLatin1Char('\n'));
-    ASSERT_EQ(rows.size(), 5) << csv.toStdString();
-    // Numbers stay numbers (the sums as stored, with two decimals), and so does the total.
-    EXPECT_TRUE(rows[1].contains(QStringLiteral(";1234567.89;"))) << rows[1].toStdString();
-    EXPECT_TRUE(rows[2].contains(QStringLiteral(";5.5;"))) << rows[2].toStdString();
-    EXPECT_EQ(rows[4], QStringLiteral(";;\"Итого за день\";1333338.82;"));
+    expectSpreadsheetValues(csv);
+}
+
+TEST_F(RealReader, WorkbookGivesRowsNumbersAndTotal) {
+    const QString book = QDir(dir).filePath(QStringLiteral("day.xlsx"));
+    // The values themselves (not as shown): numbers stay numbers and the total adds up.
+    const QString csv = convert(
+        book, QStringLiteral("csv:Text - txt - csv (StarCalc):59,34,76,1,,0,true,true,false"),
+        QStringLiteral("csv"), out + QStringLiteral("/xlsx"), profile.path());
+    expectSpreadsheetValues(csv);
+    // The total as a user in the Russian locale sees it: in thousands, two decimals.
+    const QString shown = convert(
+        book, QStringLiteral("csv:Text - txt - csv (StarCalc):59,34,76,1"), QStringLiteral("csv"),
+        out + QStringLiteral("/xlsx-shown"), profile.path(), QStringLiteral("ru_RU.UTF-8"));
+    EXPECT_TRUE(shown.contains(QStringLiteral(";\"Итого за день\";1\u00A0333\u00A0338,82;")))
+        << shown.toStdString();
 }
 
 TEST_F(RealReader, RichTextGivesTheTableTexts) {

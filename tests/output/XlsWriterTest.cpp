@@ -196,22 +196,12 @@ TEST_F(XlsExport, NullSumAndBlankTextAreEmptyCells) {
 TEST(XlsWriterRules, IntegersAndColumnsWithoutFieldAndWrapping) {
     // A view of one small-integer field, a text field and a column without field.
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("T.DBF"));
-    engine::DbfTable::create(path,
-                             {{QStringLiteral("N"), engine::FieldKind::SmallInt, 4, 0},
-                              {QStringLiteral("S"), engine::FieldKind::Text, 10, 0}},
-                             {});
-    {
-        auto t = engine::DbfTable::open(path, false);
-        t->appendRecord({-7, QStringLiteral("x")});
-        t->appendRecord({QVariant(), QVariant()});
-    }
-    engine::Dataset view;
-    view.setFolder(dir.path());
-    view.setTableName(QStringLiteral("T.DBF"));
-    view.open();
+    const auto view = tableView(dir.path(),
+                                {{QStringLiteral("N"), engine::FieldKind::SmallInt, 4, 0},
+                                 {QStringLiteral("S"), engine::FieldKind::Text, 10, 0}},
+                                {{-7, QStringLiteral("x")}, {QVariant(), QVariant()}});
     gridmodel::GridModel g;
-    g.dataSource = &view;
+    g.dataSource = view.get();
     gridmodel::GridColumn n, s, none;
     n.fieldName = QStringLiteral("N");
     n.title.caption = QStringLiteral("N");
