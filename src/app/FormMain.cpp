@@ -349,11 +349,30 @@ bool TFormMain::postPendingEdits() {
 void TFormMain::closeEvent(QCloseEvent* event) {
     bool stored = false;
     runCommand([&] { stored = postPendingEdits(); });
-    if (!stored) {
+    // An edit that cannot be stored (refused, or the disk full) never keeps the user from
+    // leaving: after its message the user chooses between going back to it and leaving
+    // without it.
+    if (!stored && !leaveWithoutStoring()) {
         event->ignore();
         return;
     }
     QMainWindow::closeEvent(event);
+}
+
+bool TFormMain::leaveWithoutStoring() {
+    constexpr int MB_DEFBUTTON2 = 0x100;  // No is the default: Enter keeps the edit
+    if (dialogs_.messageBox(
+            QStringLiteral("Изменения не сохранены.\n\rВыйти из программы без сохранения?"),
+            QStringLiteral("Внимание"),
+            store::MB_YESNO | store::MB_ICONQUESTION | MB_DEFBUTTON2) != store::IDYES)
+        return false;
+    for (QWidget* child : {static_cast<QWidget*>(FormDayData), static_cast<QWidget*>(FormSprav)})
+        if (child)
+            for (widgets::DataGrid* grid : child->findChildren<widgets::DataGrid*>())
+                grid->cancelRecord();
+    for (engine::Dataset* view : core_->views.inOrder())
+        if (view->isOpen() && view->isEditing()) view->cancel();
+    return true;
 }
 
 void TFormMain::Timer1Timer() {

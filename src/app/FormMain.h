@@ -122,6 +122,9 @@ public:
     // brought into view with the focus, keeping what was typed, and the result is false: the
     // command stops there.
     bool postPendingEdits();
+    // Asked when leaving the program with an edit that could not be stored: true (and the
+    // edits taken back) when the user chose to leave without it.
+    bool leaveWithoutStoring();
 
     // Handlers. The commands, the timer and the view's state changes call them through
     // runCommand; tests may call them directly.

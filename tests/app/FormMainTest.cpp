@@ -712,13 +712,36 @@ TEST_F(PendingEditsTest, ARefusedPostStopsTheCommandAtTheTypedTextAndExitWaitsFo
     QTest::qWait(20);
     EXPECT_EQ(dialogs.boxes.size(), 2u);
     EXPECT_EQ(QApplication::focusWidget(), main->FormSprav->DBEdit1);
-    // Exit stays while the post is refused and stores it once accepted.
+    // Exit after the refusal asks whether to leave without the edit; No (the default) keeps
+    // the program and the text, and once accepted the post is stored on exit.
+    dialogs.boxes.clear();
     main->ActionExit->trigger();
     EXPECT_TRUE(main->isVisible());
+    ASSERT_EQ(dialogs.boxes.size(), 2u);
+    EXPECT_EQ(dialogs.boxes[1].text,
+              QStringLiteral("Изменения не сохранены.\n\rВыйти из программы без сохранения?"));
+    EXPECT_EQ(main->FormSprav->DBEdit1->text(), typedSend.path());
     refuse = false;
     main->ActionExit->trigger();
     EXPECT_FALSE(main->isVisible());
     EXPECT_EQ(sendFolder(), typedSend.path());
+}
+
+// A post that keeps failing (a full disk) never traps the user: Yes leaves without it.
+TEST_F(PendingEditsTest, ExitWithAnEditThatCannotBeStoredLeavesOnYes) {
+    const auto failure = core().views.TableRodazPath.beforePost.add([](engine::Dataset&) {
+        throw engine::EngineError(
+            QStringLiteral("Ошибка записи в файл Const.db: нет места на диске"));
+    });
+    typeSendFolder(typedSend.path());
+    dialogs.boxes.clear();
+    dialogs.answers.push_back(store::IDOK);  // the failure's message
+    dialogs.answers.push_back(store::IDYES);
+    main->ActionExit->trigger();
+    EXPECT_FALSE(main->isVisible());
+    ASSERT_EQ(dialogs.boxes.size(), 2u);
+    EXPECT_TRUE(dialogs.boxes[0].text.contains(QStringLiteral("нет места на диске")));
+    EXPECT_EQ(sendFolder(), oldSend.path());
 }
 
 TEST_F(PendingEditsTest, ARecordAddedByTheNavigatorOrInsertIsTypedIntoAtOnce) {
