@@ -1,8 +1,8 @@
 #include "Money.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <QRegularExpression>
 #include <cstdio>
 #include <cstdlib>
 
@@ -56,7 +56,9 @@ QString roundedDigits(double value, int decimals, bool* negative) {
         }
         if (i < 0) digits.prepend(QLatin1Char('1'));
     }
-    *negative = value < 0 && digits.contains(QRegularExpression(QStringLiteral("[1-9]")));
+    *negative = value < 0 && std::any_of(digits.cbegin(), digits.cend(), [](QChar c) {
+                    return c >= QLatin1Char('1') && c <= QLatin1Char('9');
+                });
     return digits;
 }
 

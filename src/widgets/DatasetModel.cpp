@@ -133,10 +133,10 @@ void DatasetModel::follow() {
     }
     followedStamp_ = view_ && view_->isOpen() ? view_->changeStamp() : 0;
     if (!view_ || !view_->isOpen()) cache_.clear();
-    if (rows_ > 0 && columnCount() > 0) {
+    // The row marks carry no header data: the grid repaints them when the record changes
+    // (a header change for every row would cost a walk over all rows at every post).
+    if (rows_ > 0 && columnCount() > 0)
         emit dataChanged(index(0, 0), index(rows_ - 1, columnCount() - 1));
-        emit headerDataChanged(Qt::Vertical, 0, rows_ - 1);
-    }
     emit recordChanged();
 }
 
