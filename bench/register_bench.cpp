@@ -97,6 +97,26 @@ QString prepareFolder(const char* name, int catalogueRows, int dayRecords, int l
     return dir;
 }
 
+// The first expense code of the catalogue.
+QString expenseCode(const reg::RegisterCore& core) {
+    for (const QString& c : core.KindCodeList)
+        if (!c.startsWith("001") && !c.startsWith("100")) return c;
+    return {};
+}
+
+// Types a new expense to a new supplier for a new purpose (both named by `tag`) and posts it.
+void postNewExpense(engine::Dataset& expenses, const QString& code, const QString& tag, int n) {
+    expenses.append();
+    expenses.fieldByName("KOMU").setAsString(
+        QStringLiteral("Новый поставщик %1-%2").arg(tag).arg(n));
+    expenses.fieldByName("SUBJECT").setAsString(
+        QStringLiteral("Новое назначение %1-%2").arg(tag).arg(n));
+    expenses.fieldByName("PAY_SUM").setAsFloat(n);
+    expenses.fieldByName("BANK").setAsString(QStringLiteral("Сбербанк"));
+    expenses.fieldByName("PAY_KIND_N").setAsString(code);
+    expenses.post();
+}
+
 void BM_OpenDay(benchmark::State& state) {
     const QString dir = prepareFolder("day", 3000, kExpenses + kIncomes);
     bench::BenchDialogs dialogs(kDay);
@@ -131,20 +151,9 @@ void BM_PostNewExpenseWithNewNames(benchmark::State& state) {
     reg::RegisterCore core(dir, dialogs);
     core.currentDay.ActionDateSelectExecute();
     engine::Dataset& expenses = core.views.TableDataSourceDayData;
-    QString code;
-    for (const QString& c : core.KindCodeList)
-        if (code.isEmpty() && !c.startsWith("001") && !c.startsWith("100")) code = c;
+    const QString code = expenseCode(core);
     int n = 0;
-    for (auto _ : state) {
-        ++n;
-        expenses.append();
-        expenses.fieldByName("KOMU").setAsString(QStringLiteral("Новый поставщик %1").arg(n));
-        expenses.fieldByName("SUBJECT").setAsString(QStringLiteral("Новое назначение %1").arg(n));
-        expenses.fieldByName("PAY_SUM").setAsFloat(n);
-        expenses.fieldByName("BANK").setAsString(QStringLiteral("Сбербанк"));
-        expenses.fieldByName("PAY_KIND_N").setAsString(code);
-        expenses.post();
-    }
+    for (auto _ : state) postNewExpense(expenses, code, QStringLiteral("day"), ++n);
     state.counters["expenses"] = expenses.recordCount();
 }
 BENCHMARK(BM_PostNewExpenseWithNewNames)->Unit(benchmark::kMillisecond)->Iterations(20);
@@ -213,21 +222,10 @@ void BM_LearnNewNames(benchmark::State& state) {
     reg::RegisterCore core(dir, dialogs);
     core.currentDay.ActionDateSelectExecute();
     engine::Dataset& expenses = core.views.TableDataSourceDayData;
-    QString code;
-    for (const QString& c : core.KindCodeList)
-        if (code.isEmpty() && !c.startsWith("001") && !c.startsWith("100")) code = c;
+    const QString code = expenseCode(core);
     static int n = 0;
     for (auto _ : state) {
-        ++n;
-        expenses.append();
-        expenses.fieldByName("KOMU").setAsString(
-            QStringLiteral("Ещё поставщик %1-%2").arg(names).arg(n));
-        expenses.fieldByName("SUBJECT").setAsString(
-            QStringLiteral("Ещё назначение %1-%2").arg(names).arg(n));
-        expenses.fieldByName("PAY_SUM").setAsFloat(n);
-        expenses.fieldByName("BANK").setAsString(QStringLiteral("Сбербанк"));
-        expenses.fieldByName("PAY_KIND_N").setAsString(code);
-        expenses.post();
+        postNewExpense(expenses, code, QString::number(names), ++n);
         // The day stays at its size: the record just added goes again (not timed).
         state.PauseTiming();
         expenses.last();
