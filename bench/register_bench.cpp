@@ -234,7 +234,7 @@ void BM_LearnNewNames(benchmark::State& state) {
     }
     state.counters["names"] = core.views.TablePayKind.recordCount();
 }
-BENCHMARK(BM_LearnNewNames)->Arg(20)->Arg(50000)->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(BM_LearnNewNames)->Arg(20)->Arg(50000)->Unit(benchmark::kMillisecond)->Iterations(200);
 
 }  // namespace
 
