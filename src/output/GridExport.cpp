@@ -28,7 +28,11 @@ store::SaveFileRequest saveDialogExportRequest() {
             QStringLiteral(
                 "Web-страница ( *.htm)|*.HTM|Текстовые файлы (*.txt)|*.TXT|RTF файл (*.RTF)|*.RTF|"
                 "Excel файл (*.xls)|*.XLS|Книга Excel (*.xlsx)|*.XLSX"),
-            QStringLiteral("HTM")};
+            QStringLiteral("HTM"),
+            {},
+            // A name typed without an extension is a web page, as always; with the workbook
+            // chosen it becomes a workbook, which is what the user asked for.
+            {{}, {}, {}, {}, QStringLiteral("XLSX")}};
 }
 
 QString withDefaultExtension(const QString& fileName) {

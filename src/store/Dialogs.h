@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 namespace store {
@@ -29,6 +30,9 @@ struct SaveFileRequest {
     QString filter;
     QString defaultExtension;
     QString startFolder = {};
+    // Per file type of the filter, in its order: the extension a name typed without one gets
+    // while that type is chosen; empty (or missing) means defaultExtension.
+    QStringList typeExtensions = {};
 };
 
 // What the print setup dialog shows and, after OK, what the user chose: the four margins as

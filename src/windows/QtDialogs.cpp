@@ -1,6 +1,7 @@
 #include "QtDialogs.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -238,6 +239,13 @@ std::optional<QString> QtDialogs::saveFileName(const SaveFileRequest& request) {
     const QStringList filters = nameFiltersOf(request.filter);
     if (!filters.isEmpty()) dialog.setNameFilters(filters);
     dialog.setDefaultSuffix(request.defaultExtension);
+    // The extension a name typed without one gets follows the chosen type where the request
+    // says so (the type list of Qt's own dialog, however the choice is made).
+    if (auto* types = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo")))
+        QObject::connect(types, &QComboBox::currentIndexChanged, &dialog, [&](int i) {
+            const QString own = request.typeExtensions.value(i);
+            dialog.setDefaultSuffix(own.isEmpty() ? request.defaultExtension : own);
+        });
     const int answer = dialog.exec();
     giveBackKeyboard(owner);
     if (answer != QDialog::Accepted) return std::nullopt;

@@ -41,7 +41,7 @@ protected:
     }
     void TearDown() override { QDir::setCurrent(previous); }
 
-    std::optional<QString> ask(const QString& typed, bool accept = true) {
+    std::optional<QString> ask(const QString& typed, bool accept = true, int type = 0) {
         bool seen = false;
         whenDialogOpens(
             [&](QFileDialog& d) {
@@ -54,6 +54,7 @@ protected:
                     d.reject();
                     return;
                 }
+                d.selectNameFilter(d.nameFilters().value(type));
                 if (auto* edit = d.findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
                     edit->setText(typed);
                 else
@@ -86,6 +87,10 @@ TEST_F(QtSaveDialog, ShowsTheRequestAndAddsTheDefaultExtension) {
     EXPECT_EQ(filters[4], QStringLiteral("Книга Excel (*.xlsx) (*.XLSX *.xlsx)"));
     EXPECT_FALSE(native);
     EXPECT_EQ(QDir(directory).canonicalPath(), QDir(dir.path()).canonicalPath());
+    // A name without an extension is a web page whatever of the four types is chosen; with
+    // the workbook chosen it is a workbook.
+    EXPECT_EQ(ask(QStringLiteral("day"), true, 1), QDir(dir.path()).filePath(QStringLiteral("day.HTM")));
+    EXPECT_EQ(ask(QStringLiteral("day"), true, 4), QDir(dir.path()).filePath(QStringLiteral("day.XLSX")));
 }
 
 // Replacing a file that exists is asked about (the question is tested with the Russian texts).
