@@ -9,12 +9,12 @@ namespace bench {
 
 // The dialogs of a benchmark: every day choice answers the benchmark's day; a message box is
 // unexpected and said on standard error.
-class BenchDialogs : public store::Dialogs {
+class BenchDialogs : public base::Dialogs {
 public:
     explicit BenchDialogs(QDate day) : day_(day) {}
     int messageBox(const QString& text, const QString&, int, bool) override {
         std::fprintf(stderr, "unexpected box: %s\n", text.toUtf8().constData());
-        return store::IDOK;
+        return base::IDOK;
     }
     std::optional<QDate> chooseDate(const QString&) override { return day_; }
 

@@ -12,6 +12,7 @@
 #include "engine/ParadoxTable.h"
 
 using namespace engine;
+using namespace base;
 
 namespace {
 

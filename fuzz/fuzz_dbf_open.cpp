@@ -1,7 +1,7 @@
 // Opens arbitrary bytes as a dBase table and reads every value and the natural order.
 #include "FuzzFile.h"
 #include "engine/DbfTable.h"
-#include "engine/EngineError.h"
+#include "EngineError.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QString path = writeFuzzFile("FUZZ.DBF", data, size);
@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             for (int f = 0; f < fields; ++f) (void)t->value(s, f);
         }
         if (fields > 0 && t->slotCount() > 0) t->writeRecord(0, t->record(0));
-    } catch (const engine::EngineError&) {
+    } catch (const base::EngineError&) {
     }
     return 0;
 }

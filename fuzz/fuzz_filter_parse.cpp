@@ -1,7 +1,7 @@
 // Parses arbitrary text as a view filter and evaluates it against a fixed record.
 #include <QString>
 
-#include "engine/EngineError.h"
+#include "EngineError.h"
 #include "engine/FilterExpr.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -9,7 +9,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     try {
         const engine::FilterExpr f = engine::FilterExpr::parse(text);
         (void)f.matches([](int i) { return QString::number(i) + QStringLiteral(".001"); });
-    } catch (const engine::EngineError&) {
+    } catch (const base::EngineError&) {
     }
     return 0;
 }

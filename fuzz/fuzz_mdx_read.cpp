@@ -1,6 +1,6 @@
 // Reads arbitrary bytes as an .MDX: its tags, and every tag walked in key order.
 #include "FuzzFile.h"
-#include "engine/EngineError.h"
+#include "EngineError.h"
 #include "engine/MdxIndex.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -9,10 +9,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         for (const auto& tag : engine::MdxIndex::readTags(path)) {
             try {
                 (void)engine::MdxIndex::walk(path, tag.name);
-            } catch (const engine::EngineError&) {
+            } catch (const base::EngineError&) {
             }
         }
-    } catch (const engine::EngineError&) {
+    } catch (const base::EngineError&) {
     }
     return 0;
 }

@@ -1,6 +1,6 @@
 // Opens arbitrary bytes as a Paradox table and reads every value.
 #include "FuzzFile.h"
-#include "engine/EngineError.h"
+#include "EngineError.h"
 #include "engine/ParadoxTable.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -10,7 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const int fields = static_cast<int>(t->fields().size());
         for (int s = 0; s < t->slotCount(); ++s)
             for (int f = 0; f < fields; ++f) (void)t->value(s, f);
-    } catch (const engine::EngineError&) {
+    } catch (const base::EngineError&) {
     }
     return 0;
 }

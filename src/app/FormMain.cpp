@@ -52,7 +52,7 @@ struct CommandEntry {
 
 }  // namespace
 
-TFormMain::TFormMain(const QString& programDir, store::Dialogs& dialogs, QWidget* parent)
+TFormMain::TFormMain(const QString& programDir, base::Dialogs& dialogs, QWidget* parent)
     : QMainWindow(parent),
       core_(std::make_unique<reg::RegisterCore>(programDir, dialogs)),
       dialogs_(dialogs),
@@ -291,7 +291,7 @@ void TFormMain::runCommand(const std::function<void()>& command) {
     try {
         command();
     } catch (...) {
-        store::reportError(&dialogs_, std::current_exception());
+        base::reportError(&dialogs_, std::current_exception());
     }
 }
 
@@ -332,7 +332,7 @@ bool TFormMain::postPendingEdits() {
     // Records put into edit state some other way (a navigator's edit button, a list's pick).
     for (engine::Dataset* view : core_->views.inOrder()) {
         if (!view->isOpen() || !view->isEditing()) continue;
-        store::runGuarded(&dialogs_, [view] {
+        base::runGuarded(&dialogs_, [view] {
             if (view->state() == engine::Dataset::State::Insert && !view->modified())
                 view->cancel();
             else
@@ -364,7 +364,7 @@ bool TFormMain::leaveWithoutStoring() {
     if (dialogs_.messageBox(
             QStringLiteral("Изменения не сохранены.\n\rВыйти из программы без сохранения?"),
             QStringLiteral("Внимание"),
-            store::MB_YESNO | store::MB_ICONQUESTION | MB_DEFBUTTON2) != store::IDYES)
+            base::MB_YESNO | base::MB_ICONQUESTION | MB_DEFBUTTON2) != base::IDYES)
         return false;
     for (QWidget* child : {static_cast<QWidget*>(FormDayData), static_cast<QWidget*>(FormSprav)})
         if (child)
@@ -476,7 +476,7 @@ void TFormMain::runOrExplain(const std::function<void()>& handler, const QAction
     QString caption = command->text();
     caption.remove(QLatin1Char('&'));
     dialogs_.messageBox(QStringLiteral("Эта команда будет доступна в следующей версии программы."),
-                        caption, store::MB_OK | store::MB_ICONINFORMATION);
+                        caption, base::MB_OK | base::MB_ICONINFORMATION);
 }
 
 }  // namespace app

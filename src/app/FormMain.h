@@ -18,7 +18,7 @@ class QStatusBar;
 class QTimer;
 class QToolBar;
 
-namespace store {
+namespace base {
 class Dialogs;
 }
 namespace reg {
@@ -47,11 +47,11 @@ public:
 
     // programDir is the program folder; the core creates the reference folder below it and
     // finds the templates there. Tests pass a folder of their own.
-    TFormMain(const QString& programDir, store::Dialogs& dialogs, QWidget* parent = nullptr);
+    TFormMain(const QString& programDir, base::Dialogs& dialogs, QWidget* parent = nullptr);
     ~TFormMain() override;
 
     reg::RegisterCore& core() const { return *core_; }
-    store::Dialogs& dialogs() const { return dialogs_; }
+    base::Dialogs& dialogs() const { return dialogs_; }
     QMdiArea* mdiArea() const { return mdiArea_; }
 
     // Adds a window that stays open and maximised inside this one for the whole run.
@@ -161,7 +161,7 @@ private:
     void runOrExplain(const std::function<void()>& handler, const QAction* command);
 
     std::unique_ptr<reg::RegisterCore> core_;
-    store::Dialogs& dialogs_;
+    base::Dialogs& dialogs_;
     QMdiArea* mdiArea_;
     engine::Connection dayViewWatch_;
 };

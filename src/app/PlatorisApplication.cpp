@@ -3,7 +3,7 @@
 #include <QtDebug>
 
 #include "ErrorBoundary.h"
-#include "engine/EngineError.h"
+#include "EngineError.h"
 
 namespace app {
 
@@ -21,11 +21,11 @@ bool PlatorisApplication::notify(QObject* receiver, QEvent* event) {
 void PlatorisApplication::reportEscapedError(std::exception_ptr error) {
     try {
         if (errorDialogs_) {
-            store::reportError(errorDialogs_, error);
+            base::reportError(errorDialogs_, error);
             return;
         }
         std::rethrow_exception(error);
-    } catch (const engine::SilentAbort&) {
+    } catch (const base::SilentAbort&) {
     } catch (const std::exception& e) {
         qCritical("Unhandled error: %s", e.what());
     } catch (...) {

@@ -2,7 +2,7 @@
 
 #include <QApplication>
 
-namespace store {
+namespace base {
 class Dialogs;
 }
 
@@ -16,15 +16,15 @@ public:
     PlatorisApplication(int& argc, char** argv);
 
     // The dialogs that show the error report; without them the error goes to the log.
-    void setErrorDialogs(store::Dialogs* dialogs) { errorDialogs_ = dialogs; }
-    store::Dialogs* errorDialogs() const { return errorDialogs_; }
+    void setErrorDialogs(base::Dialogs* dialogs) { errorDialogs_ = dialogs; }
+    base::Dialogs* errorDialogs() const { return errorDialogs_; }
 
     bool notify(QObject* receiver, QEvent* event) override;
 
 private:
     void reportEscapedError(std::exception_ptr error);
 
-    store::Dialogs* errorDialogs_ = nullptr;
+    base::Dialogs* errorDialogs_ = nullptr;
 };
 
 }  // namespace app

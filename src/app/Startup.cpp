@@ -25,23 +25,23 @@
 #include "ProgramFolders.h"
 #include "QtDialogs.h"
 #include "RegisterCore.h"
-#include "engine/FileIo.h"
+#include "FileIo.h"
 
 namespace app {
 
 StartupEnvironment StartupEnvironment::ofThisProcess() {
-    return {QCoreApplication::applicationFilePath(), store::CountRunningInstances};
+    return {QCoreApplication::applicationFilePath(), base::CountRunningInstances};
 }
 
-bool refuseSecondCopy(store::Dialogs& dialogs, const StartupEnvironment& env) {
+bool refuseSecondCopy(base::Dialogs& dialogs, const StartupEnvironment& env) {
     const QString fileName = QFileInfo(env.executablePath).fileName();
     if (env.countRunningInstances(fileName) <= 1) return false;
     dialogs.messageBox(QStringLiteral("Программа уже запущена."), QStringLiteral("Внимание"),
-                       store::MB_OK | store::MB_ICONEXCLAMATION);
+                       base::MB_OK | base::MB_ICONEXCLAMATION);
     return true;
 }
 
-ProgramWindows createWindows(store::Dialogs& dialogs, const QString& programDir) {
+ProgramWindows createWindows(base::Dialogs& dialogs, const QString& programDir) {
     ProgramWindows windows;
     windows.FormMain = std::make_unique<TFormMain>(programDir, dialogs);
     TFormMain& main = *windows.FormMain;
@@ -89,7 +89,7 @@ ProgramWindows createWindows(store::Dialogs& dialogs, const QString& programDir)
     return windows;
 }
 
-std::optional<ProgramWindows> startUp(store::Dialogs& dialogs, const StartupEnvironment& env) {
+std::optional<ProgramWindows> startUp(base::Dialogs& dialogs, const StartupEnvironment& env) {
     if (refuseSecondCopy(dialogs, env)) return std::nullopt;
 
     // Every relative path of the program resolves against the program folder, wherever the
@@ -99,15 +99,15 @@ std::optional<ProgramWindows> startUp(store::Dialogs& dialogs, const StartupEnvi
 
     // Every table lives below the program folder: without writing there no record can be
     // kept, so the start ends here, with the folder and the reason, instead of at every table.
-    if (const auto unwritable = store::findUnwritableFolder(programDir)) {
+    if (const auto unwritable = base::findUnwritableFolder(programDir)) {
         dialogs.messageBox(
-            engine::fileio::withReason(
+            base::fileio::withReason(
                 QStringLiteral("Нет доступа на запись в папку\n\r%1\n\r"
                                "Программа хранит в ней все данные и без записи работать не может.")
                     .arg(QDir::toNativeSeparators(unwritable->folder)),
                 unwritable->error) +
                 QStringLiteral("\n\rПрограмма будет закрыта."),
-            QStringLiteral("Ошибка"), store::MB_ICONHAND);
+            QStringLiteral("Ошибка"), base::MB_ICONHAND);
         return std::nullopt;
     }
 
@@ -115,7 +115,7 @@ std::optional<ProgramWindows> startUp(store::Dialogs& dialogs, const StartupEnvi
     return createWindows(dialogs, programDir);
 }
 
-int runProgram(store::Dialogs& dialogs, const StartupEnvironment& env) {
+int runProgram(base::Dialogs& dialogs, const StartupEnvironment& env) {
     try {
         std::optional<ProgramWindows> windows = startUp(dialogs, env);
         if (!windows) return 0;
@@ -124,7 +124,7 @@ int runProgram(store::Dialogs& dialogs, const StartupEnvironment& env) {
         setMessageLoopRunning(false);
     } catch (...) {
         setMessageLoopRunning(false);
-        store::reportError(&dialogs, std::current_exception());
+        base::reportError(&dialogs, std::current_exception());
     }
     return 0;
 }

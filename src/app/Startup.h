@@ -8,7 +8,7 @@
 
 class QWidget;
 
-namespace store {
+namespace base {
 class Dialogs;
 }
 
@@ -36,21 +36,21 @@ struct ProgramWindows {
 
 // The single-instance guard: true when another copy of the program is already running (this
 // copy counts itself), after telling the user so.
-bool refuseSecondCopy(store::Dialogs& dialogs, const StartupEnvironment& env);
+bool refuseSecondCopy(base::Dialogs& dialogs, const StartupEnvironment& env);
 
 // Creates the seven windows in their fixed order: the main window, the directories window,
 // the date window, the copy progress window, the day window, the About window and the help
 // window. The two MDI children are shown maximised, the day window in front; the dialogs stay
 // hidden; the main window is shown maximised. When the dialogs are the Qt ones, they use the
 // date window created here.
-ProgramWindows createWindows(store::Dialogs& dialogs, const QString& programDir);
+ProgramWindows createWindows(base::Dialogs& dialogs, const QString& programDir);
 
 // Start-up up to the message loop: the guard, then the program folder made the working
 // folder, the application's title, and the windows. Nothing when the start was refused.
-std::optional<ProgramWindows> startUp(store::Dialogs& dialogs, const StartupEnvironment& env);
+std::optional<ProgramWindows> startUp(base::Dialogs& dialogs, const StartupEnvironment& env);
 
 // The whole run: start-up, the message loop until the main window is closed, and the error
 // report for an error that escapes start-up. Always returns 0.
-int runProgram(store::Dialogs& dialogs, const StartupEnvironment& env);
+int runProgram(base::Dialogs& dialogs, const StartupEnvironment& env);
 
 }  // namespace app

@@ -8,7 +8,7 @@
 #include <cerrno>
 
 #include "TextUtils.h"
-#include "engine/Codec.h"
+#include "Codec.h"
 
 namespace dispatch {
 
@@ -32,8 +32,8 @@ bool writeAll(int fd, const QByteArray& bytes) {
 bool writeArchiveListFile(const QString& path, const QStringList& lines) {
     QByteArray text;
     for (const QString& line : lines) {
-        const std::string ansi = engine::Codec::cp1251().encode(line);
-        text += store::AnsiToOemText(QByteArray::fromStdString(ansi));
+        const std::string ansi = base::Codec::cp1251().encode(line);
+        text += base::AnsiToOemText(QByteArray::fromStdString(ansi));
         text += "\r\n";
     }
 

@@ -11,8 +11,8 @@
 #include "ArchiveListFile.h"
 #include "ProcessUtils.h"
 #include "RegisterCore.h"
-#include "engine/Codec.h"
-#include "engine/FileIo.h"
+#include "Codec.h"
+#include "FileIo.h"
 
 namespace dispatch {
 
@@ -48,21 +48,21 @@ QString archiverFailureReason(const QString& logPath, const QString& archivePath
     QFile log(logPath);
     if (log.open(QIODevice::ReadOnly)) {
         const QStringList lines = QString::fromUtf8(log.read(1 << 16)).split(QLatin1Char('\n'));
-        const QString label = QString::fromUtf8(engine::fileio::kReasonLabel);
+        const QString label = QString::fromUtf8(base::fileio::kReasonLabel);
         for (auto line = lines.crbegin(); line != lines.crend(); ++line) {
             const qsizetype at = line->indexOf(label);
             if (at >= 0) return line->mid(at + label.size()).trimmed();
         }
     }
     const QByteArray folder = QFile::encodeName(QFileInfo(archivePath).absolutePath());
-    if (::access(folder.constData(), W_OK) != 0) return engine::fileio::reasonText(errno);
+    if (::access(folder.constData(), W_OK) != 0) return base::fileio::reasonText(errno);
     return {};
 }
 
 }  // namespace
 
 void DayDispatch::reportError(const QString& text) {
-    core_.dialogs().messageBox(text, QStringLiteral("Ошибка"), store::MB_ICONHAND);
+    core_.dialogs().messageBox(text, QStringLiteral("Ошибка"), base::MB_ICONHAND);
 }
 
 QString DayDispatch::checkedArchivePath() {
@@ -78,7 +78,7 @@ QString DayDispatch::checkedArchivePath() {
         return {};
     }
     // A folder whose name the OEM code page cannot carry would reach the archiver garbled.
-    if (!QFileInfo(sendFolder).isDir() || !engine::Codec::cp866().canEncode(sendFolder)) {
+    if (!QFileInfo(sendFolder).isDir() || !base::Codec::cp866().canEncode(sendFolder)) {
         reportError(QStringLiteral("Каталог для отправки указан неправильно."));
         return {};
     }
@@ -87,16 +87,16 @@ QString DayDispatch::checkedArchivePath() {
 
 void DayDispatch::ActionSendExecute() {
     reg::RegisterCore& c = core_;
-    store::Dialogs& dialogs = c.dialogs();
+    base::Dialogs& dialogs = c.dialogs();
     c.balances.PostDayEdits();
     const int answer = dialogs.messageBox(
         QStringLiteral("Подготовить данные за текущий день\n\rк отправке в управление?"),
-        QStringLiteral("Внимание"), store::MB_YESNO | store::MB_ICONQUESTION | MB_DEFBUTTON2);
-    if (answer != store::IDYES) return;
+        QStringLiteral("Внимание"), base::MB_YESNO | base::MB_ICONQUESTION | MB_DEFBUTTON2);
+    if (answer != base::IDYES) return;
 
-    const QStringList listLines = {store::joinPath(c.DayDir, QStringLiteral("*.*")),
-                                   store::joinPath(c.SpravDir, QStringLiteral("const.*"))};
-    if (!writeArchiveListFile(store::joinPath(c.ProgDir, QString::fromLatin1(kArchiveListFileName)),
+    const QStringList listLines = {base::joinPath(c.DayDir, QStringLiteral("*.*")),
+                                   base::joinPath(c.SpravDir, QStringLiteral("const.*"))};
+    if (!writeArchiveListFile(base::joinPath(c.ProgDir, QString::fromLatin1(kArchiveListFileName)),
                               listLines)) {
         reportError(QStringLiteral("Не могу создать временный файл."));
         return;
@@ -125,19 +125,19 @@ DayDispatch::Outcome DayDispatch::runArchiver(const QString& archivePath) {
     // An archive of the same name may still lie in the send folder from an earlier dispatch:
     // only an archive that this run made or rewrote counts as made.
     const FileStamp before = FileStamp::of(archivePath);
-    if (!store::runCommandWithin(core_.dialogs(), core_.ProgDir, archiverCommandLine(archivePath),
+    if (!base::runCommandWithin(core_.dialogs(), core_.ProgDir, archiverCommandLine(archivePath),
                                  true, true, archiverWaitLimit))
-        return {QStringLiteral("Не удалось выполнить команду упаковки."), store::MB_ICONHAND};
+        return {QStringLiteral("Не удалось выполнить команду упаковки."), base::MB_ICONHAND};
     std::this_thread::sleep_for(archivePause);
     const FileStamp after = FileStamp::of(archivePath);
     if (after.exists && !after.sameAs(before))
-        return {QStringLiteral("Файл поставлен в очередь на отправку."), store::MB_ICONINFORMATION};
-    return {engine::fileio::withReason(
+        return {QStringLiteral("Файл поставлен в очередь на отправку."), base::MB_ICONINFORMATION};
+    return {base::fileio::withReason(
                 QStringLiteral("Не удалось создать архив."),
                 archiverFailureReason(
-                    store::joinPath(core_.ProgDir, QString::fromLatin1(store::kCommandLogFileName)),
+                    base::joinPath(core_.ProgDir, QString::fromLatin1(base::kCommandLogFileName)),
                     archivePath)),
-            store::MB_ICONHAND};
+            base::MB_ICONHAND};
 }
 
 }  // namespace dispatch

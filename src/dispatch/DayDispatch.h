@@ -29,7 +29,7 @@ public:
 
     // How long the archiver is waited for before the program goes on without it, and the
     // pause after that before the archive is looked for.
-    std::chrono::milliseconds archiverWaitLimit = store::kCommandWaitLimit;
+    std::chrono::milliseconds archiverWaitLimit = base::kCommandWaitLimit;
     std::chrono::milliseconds archivePause{1000};
 
 private:

@@ -7,8 +7,8 @@
 #include <cerrno>
 #include <cstring>
 
-#include "engine/EngineError.h"
-#include "engine/FileIo.h"
+#include "EngineError.h"
+#include "FileIo.h"
 
 namespace output {
 
@@ -16,7 +16,7 @@ namespace {
 constexpr size_t kBufferSize = 1 << 16;
 
 QString systemReason(int error) {
-    return engine::fileio::reasonText(error);
+    return base::fileio::reasonText(error);
 }
 }  // namespace
 
@@ -42,8 +42,8 @@ FileStream::FileStream(const QString& fileName) : fileName_(fileName) {
     const QByteArray name = fileName.toLocal8Bit();
     fd_ = ::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd_ < 0)
-        throw engine::EngineError(
-            engine::ErrorKind::Unreadable,
+        throw base::EngineError(
+            base::ErrorKind::Unreadable,
             QStringLiteral("Не могу создать файл %1: %2").arg(fileName, systemReason(errno)));
     buffer_.reserve(kBufferSize);
 }
@@ -100,7 +100,7 @@ void FileStream::close() {
 }
 
 void FileStream::fail(int error) {
-    throw engine::EngineError(
+    throw base::EngineError(
         QStringLiteral("Ошибка записи в файл %1: %2").arg(fileName_, systemReason(error)));
 }
 

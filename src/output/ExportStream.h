@@ -40,7 +40,7 @@ private:
 };
 
 // A file created (or truncated) when the stream is made. Creation failures and write failures
-// raise an engine::EngineError whose message names the file. Writes are buffered; close()
+// raise an base::EngineError whose message names the file. Writes are buffered; close()
 // writes what is left and reports any failure; the destructor writes what is left and closes
 // without reporting, so a file abandoned by a failing export keeps what was written to it.
 class FileStream : public ExportStream {

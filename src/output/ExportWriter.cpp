@@ -4,7 +4,7 @@
 #include <cmath>
 #include <stdexcept>
 
-#include "engine/Codec.h"
+#include "Codec.h"
 #include "engine/Dataset.h"
 #include "engine/Field.h"
 
@@ -24,7 +24,7 @@ namespace {
 const std::array<char, 65536>& cp1251Table() {
     static const std::array<char, 65536> table = [] {
         std::array<char, 65536> t{};
-        const engine::Codec& codec = engine::Codec::cp1251();
+        const base::Codec& codec = base::Codec::cp1251();
         for (int u = 0; u < 65536; ++u)
             t[static_cast<size_t>(u)] = codec.encode(QString(QChar(char16_t(u))))[0];
         return t;

@@ -23,7 +23,7 @@ qsizetype extensionPoint(const QString& fileName) {
 
 }  // namespace
 
-store::SaveFileRequest saveDialogExportRequest() {
+base::SaveFileRequest saveDialogExportRequest() {
     return {QStringLiteral("Сохранить таблицу как..."),
             QStringLiteral(
                 "Web-страница ( *.htm)|*.HTM|Текстовые файлы (*.txt)|*.TXT|RTF файл (*.RTF)|*.RTF|"
@@ -76,10 +76,10 @@ void SaveGridToExportFile(ExportKind kind, const gridmodel::GridModel& grid, con
     writer->ExportToFile(fileName, wholeGrid);
 }
 
-std::optional<QString> SaveDialogExport(store::Dialogs& dialogs) {
+std::optional<QString> SaveDialogExport(base::Dialogs& dialogs) {
     // The tables are opened through folders relative to the working folder.
     const QString workingFolder = QDir::currentPath();
-    store::SaveFileRequest request = saveDialogExportRequest();
+    base::SaveFileRequest request = saveDialogExportRequest();
     request.startFolder = ExportFolder::ofThisRun().startFolder();
     std::optional<QString> chosen;
     try {
@@ -94,7 +94,7 @@ std::optional<QString> SaveDialogExport(store::Dialogs& dialogs) {
     return withDefaultExtension(*chosen);
 }
 
-void ExportGrid(const gridmodel::GridModel& grid, store::Dialogs& dialogs) {
+void ExportGrid(const gridmodel::GridModel& grid, base::Dialogs& dialogs) {
     const std::optional<QString> fileName = SaveDialogExport(dialogs);
     if (!fileName) return;
     const std::optional<ExportKind> kind = exportKindOf(*fileName);
@@ -102,7 +102,7 @@ void ExportGrid(const gridmodel::GridModel& grid, store::Dialogs& dialogs) {
     SaveGridToExportFile(*kind, grid, *fileName, true);
 }
 
-void ActionSaveAsExecute(const gridmodel::GridModel& dataGrid1, store::Dialogs& dialogs) {
+void ActionSaveAsExecute(const gridmodel::GridModel& dataGrid1, base::Dialogs& dialogs) {
     ExportGrid(dataGrid1, dialogs);
 }
 

@@ -16,7 +16,7 @@ enum class ExportKind { Html, Text, Xls, Rtf, Xlsx };
 
 // The export dialog's request: title "Сохранить таблицу как...", the five file kinds, default
 // extension "HTM".
-store::SaveFileRequest saveDialogExportRequest();
+base::SaveFileRequest saveDialogExportRequest();
 
 // A name whose file part has no extension gets ".HTM", as the export dialog gives it.
 QString withDefaultExtension(const QString& fileName);
@@ -39,14 +39,14 @@ void SaveGridToExportFile(ExportKind kind, const gridmodel::GridModel& grid, con
 // (ExportFolder), and sets the working folder back to what it was before, whatever the dialog
 // did. The chosen name with the default extension added where it
 // had none, or nothing when cancelled.
-std::optional<QString> SaveDialogExport(store::Dialogs& dialogs);
+std::optional<QString> SaveDialogExport(base::Dialogs& dialogs);
 
 // The export command on a grid: the dialog, the writer by the extension, the export of the
 // whole grid. Cancelling, or an extension no writer has, ends it without output or message.
-void ExportGrid(const gridmodel::GridModel& grid, store::Dialogs& dialogs);
+void ExportGrid(const gridmodel::GridModel& grid, base::Dialogs& dialogs);
 
 // The command "Экспорт": exports the day window's expenses grid (DataGrid1), whichever page of
 // that window is showing. The main window passes the model of that grid.
-void ActionSaveAsExecute(const gridmodel::GridModel& dataGrid1, store::Dialogs& dialogs);
+void ActionSaveAsExecute(const gridmodel::GridModel& dataGrid1, base::Dialogs& dialogs);
 
 }  // namespace output

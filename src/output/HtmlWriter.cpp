@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "TitleTree.h"
-#include "engine/Codec.h"
+#include "Codec.h"
 
 using gridmodel::Align;
 using gridmodel::GridColumn;
@@ -60,7 +60,7 @@ const HtmlWriter::FontMarkup& HtmlWriter::markupOf(const gridmodel::FontSpec& fo
         if (m.font == font) return m;
     FontMarkup m;
     m.font = font;
-    m.open = "<FONT STYLE=\"font-family: " + engine::Codec::cp1251().encode(font.name) +
+    m.open = "<FONT STYLE=\"font-family: " + base::Codec::cp1251().encode(font.name) +
              "; font-size: " + decimal(font.pointSize(environment().pixelsPerInch)) +
              "pt; color: #" + GetColor(font.color) + "\">";
     if (font.bold) m.open += "<B>";

@@ -1,7 +1,7 @@
 #include "RtfWriter.h"
 
 #include "TitleTree.h"
-#include "engine/Codec.h"
+#include "Codec.h"
 
 using gridmodel::Align;
 using gridmodel::Color;
@@ -55,7 +55,7 @@ void RtfWriter::ExportToStream(ExportStream& stream, bool wholeGrid) {
     head += "{\\fonttbl";
     for (size_t i = 0; i < fonts_.size(); ++i) {
         head += "\\f" + decimal(static_cast<int>(i)) + "\\fnil ";
-        head += engine::Codec::cp1251().encode(fonts_[i]);
+        head += base::Codec::cp1251().encode(fonts_[i]);
         head += ";";
     }
     head += "}\r\n";

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "engine/Codec.h"
+#include "Codec.h"
 #include "engine/Field.h"
 
 namespace output {
@@ -107,7 +107,7 @@ void XlsWriter::WriteIntegerCell(int64_t value) {
 }
 
 void XlsWriter::WriteStringCell(const QString& text) {
-    std::string bytes = engine::Codec::cp1251().encode(text);
+    std::string bytes = base::Codec::cp1251().encode(text);
     // A record's length is 16 bits.
     if (bytes.size() > 0xFFFF - 8) bytes.resize(0xFFFF - 8);
     std::string r;

@@ -15,9 +15,9 @@
 
 #include "TitleTree.h"
 #include "WorkbookCheck.h"
-#include "engine/EngineError.h"
+#include "EngineError.h"
 #include "engine/Field.h"
-#include "engine/FileIo.h"
+#include "FileIo.h"
 
 using gridmodel::Align;
 using gridmodel::GridColumn;
@@ -35,7 +35,7 @@ QString systemReason(int error) {
 }
 
 [[noreturn]] void writeFailed(const QString& path, const QString& reason) {
-    throw engine::EngineError(QStringLiteral("Ошибка записи в файл %1: %2").arg(path, reason));
+    throw base::EngineError(QStringLiteral("Ошибка записи в файл %1: %2").arg(path, reason));
 }
 
 // The sheet's name: the grid's caption, else its component name, without the characters a
@@ -148,14 +148,14 @@ void XlsxWriter::ExportToFile(const QString& fileName, bool wholeGrid) {
     if (::stat(encoded.constData(), &st) == 0) {
         // Renaming would replace a read-only file, which the user meant to keep.
         if (S_ISREG(st.st_mode) && ::access(encoded.constData(), W_OK) != 0)
-            throw engine::EngineError(
-                engine::ErrorKind::Unreadable,
+            throw base::EngineError(
+                base::ErrorKind::Unreadable,
                 QStringLiteral("Не могу создать файл %1: %2").arg(fileName, systemReason(errno)));
         mode = st.st_mode & 07777;
     }
     // What an export killed halfway left beside the file.
-    engine::fileio::removeStaleTemporaries(target);
-    engine::fileio::Replacement file(target, mode);
+    base::fileio::removeStaleTemporaries(target);
+    base::fileio::Replacement file(target, mode);
     // The library writes the hidden temporary by its name; the descriptor held here syncs the
     // same file before it is renamed in.
     writeWorkbook(file.temporaryPath(), fileName, wholeGrid);

@@ -8,9 +8,9 @@
 #include "FileUtils.h"
 #include "RegisterCore.h"
 #include "StagedFiles.h"
-#include "engine/EngineError.h"
-#include "engine/FileIo.h"
-#include "engine/PathCase.h"
+#include "EngineError.h"
+#include "FileIo.h"
+#include "PathCase.h"
 #include "engine/SyncScope.h"
 
 namespace reg {
@@ -28,7 +28,7 @@ const QStringList& CopyFromDay::copiedFiles() {
 }
 
 void CopyFromDay::error(const QString& text) const {
-    core_.dialogs().messageBox(text, QStringLiteral("Ошибка"), store::MB_ICONHAND);
+    core_.dialogs().messageBox(text, QStringLiteral("Ошибка"), base::MB_ICONHAND);
 }
 
 bool CopyFromDay::sourceIsReadable(const QString& sourceFolder) const {
@@ -67,7 +67,7 @@ void CopyFromDay::redate(const QString& folder, const QString& tableName) const 
 }
 
 QString CopyFromDay::replacedFolder() const {
-    return store::joinPath(core_.DayDir, QStringLiteral("Replaced"));
+    return base::joinPath(core_.DayDir, QStringLiteral("Replaced"));
 }
 
 bool CopyFromDay::keepReplacedFiles(int* reason) const {
@@ -78,10 +78,10 @@ bool CopyFromDay::keepReplacedFiles(int* reason) const {
         return false;
     }
     for (const QString& name : copiedFiles()) {
-        const QString own = engine::resolveIgnoringCase(core_.DayDir, name);
-        const QString copy = engine::resolveIgnoringCase(kept, name);
+        const QString own = base::resolveIgnoringCase(core_.DayDir, name);
+        const QString copy = base::resolveIgnoringCase(kept, name);
         if (QFileInfo::exists(own)) {
-            if (!store::copyFile(own, copy, reason)) return false;
+            if (!base::copyFile(own, copy, reason)) return false;
         } else if (QFileInfo::exists(copy) && !QFile::remove(copy)) {
             // A kept file of an earlier generation would not belong with the others.
             *reason = EACCES;
@@ -99,7 +99,7 @@ void CopyFromDay::ActionCopyFromExecute() {
         c.dialogs().messageBox(
             QStringLiteral(
                 "Текущий день не выбран.\n\rВыберите текущую дату и повторите копирование."),
-            QStringLiteral("Внимание"), store::MB_OK | store::MB_ICONEXCLAMATION);
+            QStringLiteral("Внимание"), base::MB_OK | base::MB_ICONEXCLAMATION);
         return;
     }
 
@@ -122,19 +122,19 @@ void CopyFromDay::ActionCopyFromExecute() {
     }
 
     // The copy, made and re-dated aside; the day itself is untouched until it is complete.
-    store::StagedFiles staged(c.DayDir);
+    base::StagedFiles staged(c.DayDir);
     int reason = 0;
     bool copied = staged.begin();
     if (!copied) reason = errno;
     for (const QString& name : copiedFiles()) {
         if (!copied) break;
         copied =
-            store::copyFile(engine::resolveIgnoringCase(source, name),
-                            engine::resolveIgnoringCase(staged.stagingFolder(), name), &reason);
+            base::copyFile(base::resolveIgnoringCase(source, name),
+                            base::resolveIgnoringCase(staged.stagingFolder(), name), &reason);
     }
     if (!copied) {
         staged.discard();
-        error(engine::fileio::withReason(QStringLiteral("Не удается скопировать файл."), reason));
+        error(base::fileio::withReason(QStringLiteral("Не удается скопировать файл."), reason));
         return;
     }
     try {
@@ -142,7 +142,7 @@ void CopyFromDay::ActionCopyFromExecute() {
         redate(staged.stagingFolder(), copiedFiles()[2]);
     } catch (const std::exception& e) {
         staged.discard();
-        const auto* engineError = dynamic_cast<const engine::EngineError*>(&e);
+        const auto* engineError = dynamic_cast<const base::EngineError*>(&e);
         error(QStringLiteral("Копирование завершено с ошибкой.\n\r") +
               (engineError ? engineError->message() : QString()));
         return;
@@ -154,22 +154,22 @@ void CopyFromDay::ActionCopyFromExecute() {
     if (!keepReplacedFiles(&reason)) {
         staged.discard();
         c.groups.SwitchTableGroup(store::kDayGroupTag, c.DayDir, true, true, c.TemplateDataDir);
-        error(engine::fileio::withReason(QStringLiteral("Не удается скопировать файл."), reason));
+        error(base::fileio::withReason(QStringLiteral("Не удается скопировать файл."), reason));
         return;
     }
     const bool replaced = staged.commit();
     const int commitReason = replaced ? 0 : errno;
     // A replacement stopped halfway is finished at the day's next opening; until then the
     // day's tables stay closed rather than show a mix of two days.
-    if (!store::StagedFiles::pending(c.DayDir))
+    if (!base::StagedFiles::pending(c.DayDir))
         c.groups.SwitchTableGroup(store::kDayGroupTag, c.DayDir, true, true, c.TemplateDataDir);
     if (!replaced) {
-        error(engine::fileio::withReason(QStringLiteral("Копирование завершено с ошибкой.\n\r"),
+        error(base::fileio::withReason(QStringLiteral("Копирование завершено с ошибкой.\n\r"),
                                          commitReason));
         return;
     }
     c.dialogs().messageBox(QStringLiteral("Копирование завершено успешно.\n\r"),
-                           QStringLiteral("Копирование"), store::MB_ICONINFORMATION);
+                           QStringLiteral("Копирование"), base::MB_ICONINFORMATION);
 }
 
 }  // namespace reg

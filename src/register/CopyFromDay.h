@@ -12,7 +12,7 @@ class RegisterCore;
 // re-dated to the current day. Nothing is merged and nothing is asked.
 //
 // The copy and the re-dating are made aside, in a staging folder of the day; the day's files
-// are replaced only once all of that succeeded, and then all together (store::StagedFiles):
+// are replaced only once all of that succeeded, and then all together (base::StagedFiles):
 // whatever fails, or wherever the program is stopped, the day holds either its old data or
 // the complete copy. The day's tables stay open until the replacement itself. The replaced
 // files are kept in the day's "Replaced" folder (the last replaced generation only).

@@ -5,8 +5,8 @@
 
 #include "RegisterCore.h"
 #include "StagedFiles.h"
-#include "engine/EngineError.h"
-#include "engine/PathCase.h"
+#include "EngineError.h"
+#include "PathCase.h"
 
 namespace reg {
 
@@ -39,13 +39,13 @@ void CurrentDay::reindexDayData() {
             table.post();
             table.next();
         }
-    } catch (const engine::EngineError& e) {
+    } catch (const base::EngineError& e) {
         // The message says another program has the file: it is shown when one has. A damaged
         // table is reported when the day group opens it, which also rescues its records.
-        if (e.kind() == engine::ErrorKind::Busy)
+        if (e.kind() == base::ErrorKind::Busy)
             core_.dialogs().messageBox(
                 QStringLiteral("Не могу произвести переиндексацию.\n\rФайл DayData.DBF открыт другой программой."),
-                QStringLiteral("Внимание"), store::MB_OK | store::MB_ICONEXCLAMATION);
+                QStringLiteral("Внимание"), base::MB_OK | base::MB_ICONEXCLAMATION);
     }
 }
 
@@ -64,10 +64,10 @@ void CurrentDay::ActionDateSelectExecute() {
     QDir().mkpath(c.SpravDir);
     // A copy from another day or a structure update that was stopped while it replaced the
     // day's files is finished (or undone) before anything reads them.
-    store::StagedFiles::finishInterrupted(c.DayDir);
+    base::StagedFiles::finishInterrupted(c.DayDir);
     c.groups.recoverInterruptedUpdate(c.DayDir);
 
-    if (QFileInfo::exists(engine::resolveIgnoringCase(c.DayDir, QString::fromLatin1(store::kDayDataFile))))
+    if (QFileInfo::exists(base::resolveIgnoringCase(c.DayDir, QString::fromLatin1(store::kDayDataFile))))
         reindexDayData();
 
     c.groups.SwitchTableGroup(store::kReferenceGroupTag, c.SpravDir, true, true, c.TemplateSpravDir);

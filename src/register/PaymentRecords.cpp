@@ -2,7 +2,7 @@
 
 #include "RegisterCore.h"
 #include "engine/SyncScope.h"
-#include "engine/EngineError.h"
+#include "EngineError.h"
 #include "FlagScope.h"
 
 namespace reg {
@@ -35,8 +35,8 @@ bool PaymentRecords::isValidCode(const QString& code) {
 }
 
 void PaymentRecords::refuse(const QString& message) {
-    core_.dialogs().messageBox(message, QStringLiteral("Ошибка"), store::MB_OK | store::MB_ICONHAND);
-    throw engine::SilentAbort();
+    core_.dialogs().messageBox(message, QStringLiteral("Ошибка"), base::MB_OK | base::MB_ICONHAND);
+    throw base::SilentAbort();
 }
 
 void PaymentRecords::learn(engine::Dataset& list, const QString& value, QStringList& gridList) {
@@ -78,7 +78,7 @@ bool PaymentRecords::WarnAboutOverfullDay() {
             "Записи после %2-й хранятся без номера п/п. Перенесите лишние записи в другой день.")
             .arg(n)
             .arg(kMaxRecords),
-        QStringLiteral("Внимание"), store::MB_OK | store::MB_ICONEXCLAMATION);
+        QStringLiteral("Внимание"), base::MB_OK | base::MB_ICONEXCLAMATION);
     return true;
 }
 

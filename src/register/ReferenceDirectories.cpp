@@ -60,12 +60,12 @@ void ReferenceDirectories::ButDirSelectClick(const QString& startFolder) {
         if (core_.dialogs().messageBox(QStringLiteral("Каталог \"") + shown +
                                            QStringLiteral("\" не существует.\n\rСоздать его?"),
                                        QStringLiteral("Внимание"),
-                                       store::MB_YESNO | store::MB_ICONQUESTION) != store::IDYES)
+                                       base::MB_YESNO | base::MB_ICONQUESTION) != base::IDYES)
             return;
         if (!QDir().mkpath(folder)) {
             core_.dialogs().messageBox(
                 QStringLiteral("Не удается создать каталог \"") + shown + QStringLiteral("\"."),
-                QStringLiteral("Ошибка"), store::MB_ICONHAND);
+                QStringLiteral("Ошибка"), base::MB_ICONHAND);
             return;
         }
     }
@@ -97,7 +97,7 @@ void ReferenceDirectories::ButBankListSyncClick() {
                 "      После выполнения этой команды\n\rВам придется заново ввести остатки\n\r"
                 "на начало дня в окне текущих данных.\n\rПродолжить?"),
             QStringLiteral("Внимание"),
-            store::MB_YESNO | store::MB_ICONEXCLAMATION) != store::IDYES)
+            base::MB_YESNO | base::MB_ICONEXCLAMATION) != base::IDYES)
         return;
     store::DataViews& v = core_.views;
     engine::Dataset& banks = v.TableBankNames;
@@ -117,7 +117,7 @@ void ReferenceDirectories::ButBankListSyncClick() {
         if (recNo > 0 && list->recordCount() > 0)
             list->setRecNo(std::min(recNo, list->recordCount()));
     core_.dialogs().messageBox(QStringLiteral("Список синхронизирован."),
-                               QStringLiteral("Результат"), store::MB_ICONINFORMATION);
+                               QStringLiteral("Результат"), base::MB_ICONINFORMATION);
 }
 
 }  // namespace reg

@@ -6,10 +6,10 @@
 
 namespace reg {
 
-RegisterCore::RegisterCore(const QString& programDir, store::Dialogs& dialogs)
-    : RegisterCore(store::ProgramFolders(programDir), dialogs) {}
+RegisterCore::RegisterCore(const QString& programDir, base::Dialogs& dialogs)
+    : RegisterCore(base::ProgramFolders(programDir), dialogs) {}
 
-RegisterCore::RegisterCore(const store::ProgramFolders& folders, store::Dialogs& dialogs)
+RegisterCore::RegisterCore(const base::ProgramFolders& folders, base::Dialogs& dialogs)
     : CurrentDate(QDate::currentDate()),
       ProgDir(folders.ProgDir),
       SpravDir(folders.SpravDir),
@@ -52,7 +52,7 @@ void RegisterCore::attachHandlers() {
 }
 
 QString RegisterCore::DayFolderOf(const QDate& date) const {
-    return store::dayFolderOf(ProgDir, date.isValid() ? date : CurrentDate);
+    return base::dayFolderOf(ProgDir, date.isValid() ? date : CurrentDate);
 }
 
 }  // namespace reg

@@ -51,7 +51,7 @@ class RegisterCore {
 public:
     // programDir is the program folder (the working folder of the running program).
     // The reference folder is created right away.
-    RegisterCore(const QString& programDir, store::Dialogs& dialogs);
+    RegisterCore(const QString& programDir, base::Dialogs& dialogs);
     ~RegisterCore();
     RegisterCore(const RegisterCore&) = delete;
     RegisterCore& operator=(const RegisterCore&) = delete;
@@ -90,13 +90,13 @@ public:
         return consts.WriteConst(key, value, displayName);
     }
 
-    store::Dialogs& dialogs() const { return dialogs_; }
+    base::Dialogs& dialogs() const { return dialogs_; }
 
 private:
-    RegisterCore(const store::ProgramFolders& folders, store::Dialogs& dialogs);
+    RegisterCore(const base::ProgramFolders& folders, base::Dialogs& dialogs);
     void attachHandlers();
 
-    store::Dialogs& dialogs_;
+    base::Dialogs& dialogs_;
     // The core's handlers on its views; destroyed first.
     engine::Connections hooks_;
 };

@@ -8,16 +8,22 @@
 #include "FlagScope.h"
 #include "ProgramFolders.h"
 #include "StagedFiles.h"
-#include "engine/EngineError.h"
-#include "engine/FileIo.h"
-#include "engine/PathCase.h"
+#include "EngineError.h"
+#include "FileIo.h"
+#include "PathCase.h"
 #include "engine/SyncScope.h"
 
-using engine::EngineError;
-using engine::ErrorKind;
-using engine::fileio::withReason;
-
 namespace store {
+
+using base::CopyFilesByMask;
+using base::EngineError;
+using base::ErrorKind;
+using base::MB_ICONEXCLAMATION;
+using base::MB_ICONHAND;
+using base::MB_OK;
+using base::StagedFiles;
+using base::joinPath;
+using base::fileio::withReason;
 
 namespace {
 
@@ -103,7 +109,7 @@ bool TableGroups::SwitchTableGroup(int tag, const QString& folder, bool open, bo
         view.setFolder(folder);
         const QString tablePath = joinPath(folder, view.tableName());
         const QString mask = QFileInfo(view.tableName()).completeBaseName() + QStringLiteral(".*");
-        if (!QFileInfo::exists(engine::resolveIgnoringCase(folder, view.tableName()))) {
+        if (!QFileInfo::exists(base::resolveIgnoringCase(folder, view.tableName()))) {
             if (!restore) {
                 error(QStringLiteral("Отсутствует файл: ") + tablePath);
                 return false;
@@ -129,7 +135,7 @@ bool TableGroups::SwitchTableGroup(int tag, const QString& folder, bool open, bo
 }
 
 bool TableGroups::olderThanTemplate(const engine::Dataset& view, const QString& templateFolder) {
-    const QString templatePath = engine::resolveIgnoringCase(templateFolder, view.tableName());
+    const QString templatePath = base::resolveIgnoringCase(templateFolder, view.tableName());
     auto known = templateFields_.find(templatePath);
     if (known == templateFields_.end()) {
         engine::Dataset pristine(QStringLiteral("Template"));

@@ -24,7 +24,7 @@ namespace store {
 // time the folder is opened, before anything reads it, and the user is told once.
 class TableGroups {
 public:
-    TableGroups(DataViews& views, Dialogs& dialogs) : views_(views), dialogs_(dialogs) {}
+    TableGroups(DataViews& views, base::Dialogs& dialogs) : views_(views), dialogs_(dialogs) {}
 
     // Closes every plain-table view of the tag; with `open` also points it at the folder and
     // opens it (restoring from templateFolder when `restore`). False when it stopped at a
@@ -49,7 +49,7 @@ private:
     void error(const QString& text);
 
     DataViews& views_;
-    Dialogs& dialogs_;
+    base::Dialogs& dialogs_;
     bool carryingOver_ = false;
     // The templates' field definitions by path; the templates do not change during a run.
     QHash<QString, std::vector<engine::FieldDef>> templateFields_;

@@ -17,7 +17,7 @@
 #include "ErrorBoundary.h"
 #include "FieldValidators.h"
 #include "GridLook.h"
-#include "engine/EngineError.h"
+#include "EngineError.h"
 
 namespace widgets {
 
@@ -198,7 +198,7 @@ void DataGrid::setDataSource(engine::Dataset* view) {
         // Before the record is posted or left, what the open cell editor holds goes into it.
         updateHook_ = view->onUpdateRecord.add([this](engine::Dataset&) {
             table_->flushEditor();
-            if (model_->lastWriteFailed()) throw engine::SilentAbort();
+            if (model_->lastWriteFailed()) throw base::SilentAbort();
         });
     }
     sumList_.setDataSet(view);
@@ -270,7 +270,7 @@ engine::Dataset* DataGrid::openView() const {
 }
 
 void DataGrid::reportError(std::exception_ptr error) {
-    store::reportError(dialogs_, error);
+    base::reportError(dialogs_, error);
 }
 
 QString DataGrid::footerText(int column, int footerRow) const {
@@ -381,7 +381,7 @@ int DataGrid::moveRecordTo(int row) {
     if (row == from) return row;
     moving_ = true;
     StoreInProgress storing;
-    store::runGuarded(dialogs_, [&] {
+    base::runGuarded(dialogs_, [&] {
         const engine::Dataset::Bookmark target = view->bookmarkAt(row + 1);
         view->checkBrowseMode();  // posts a changed record, drops an untouched one; may refuse
         if (view->bookmarkValid(target))
@@ -418,7 +418,7 @@ bool DataGrid::leaveRowForNew() {
     moving_ = true;
     bool posted = false;
     StoreInProgress storing;
-    store::runGuarded(dialogs_, [&] {
+    base::runGuarded(dialogs_, [&] {
         view->checkBrowseMode();
         posted = true;
         view->append();
@@ -437,21 +437,21 @@ bool DataGrid::postRecord() {
     if (!view || !view->isEditing()) return true;
     if (StoreInProgress::active()) return false;
     StoreInProgress storing;
-    store::runGuarded(dialogs_, [&] { view->checkBrowseMode(); });
+    base::runGuarded(dialogs_, [&] { view->checkBrowseMode(); });
     return !view->isEditing();
 }
 
 void DataGrid::cancelRecord() {
     table_->discardEditor();
     engine::Dataset* view = openView();
-    if (view && view->isEditing()) store::runGuarded(dialogs_, [&] { view->cancel(); });
+    if (view && view->isEditing()) base::runGuarded(dialogs_, [&] { view->cancel(); });
 }
 
 void DataGrid::insertRecord() {
     engine::Dataset* view = openView();
     if (!view || !options_.editing || !options_.inserting || view->isReadOnly()) return;
     if (!postRecord()) return;
-    if (store::runGuarded(dialogs_, [&] { view->insert(); })) enterCurrentRecord();
+    if (base::runGuarded(dialogs_, [&] { view->insert(); })) enterCurrentRecord();
 }
 
 void DataGrid::enterCurrentRecord() {
@@ -473,10 +473,10 @@ void DataGrid::deleteRecord() {
     if (view->recordCount() == 0 && view->state() != engine::Dataset::State::Insert) return;
     if (options_.confirmDelete && dialogs_ &&
         dialogs_->messageBox(QStringLiteral("Удалить запись?"), QStringLiteral("Внимание"),
-                             store::MB_YESNO | store::MB_ICONQUESTION) != store::IDYES)
+                             base::MB_YESNO | base::MB_ICONQUESTION) != base::IDYES)
         return;
     table_->discardEditor();
-    store::runGuarded(dialogs_, [&] { view->remove(); });
+    base::runGuarded(dialogs_, [&] { view->remove(); });
 }
 
 void DataGrid::leaveByKeyboard(bool forward) {
@@ -509,7 +509,7 @@ void DataGrid::showEvent(QShowEvent* event) {
     engine::Dataset* view = openView();
     if (!view || view->state() != engine::Dataset::State::Browse) return;
     if (view->changeStamp() == model_->followedStamp()) return;
-    store::runGuarded(dialogs_, [&] {
+    base::runGuarded(dialogs_, [&] {
         view->refresh();
         if (sumList_.Active()) sumList_.RecalcAll();
     });

@@ -11,7 +11,7 @@
 class QScrollBar;
 class QTableView;
 
-namespace store {
+namespace base {
 class Dialogs;
 }
 
@@ -105,8 +105,8 @@ public:
     // owner sets it Active.
     gridmodel::RunningSumList& sumList() { return sumList_; }
 
-    void setDialogs(store::Dialogs* dialogs) { dialogs_ = dialogs; }
-    store::Dialogs* dialogs() const { return dialogs_; }
+    void setDialogs(base::Dialogs* dialogs) { dialogs_ = dialogs; }
+    base::Dialogs* dialogs() const { return dialogs_; }
 
     // The text of a footer cell: column in the grid model's order, footer row from 0.
     QString footerText(int column, int footerRow = 0) const;
@@ -182,7 +182,7 @@ private:
     GridOptions options_;
     std::map<QString, ColumnPickList> pickLists_;  // by upper-case field name
     gridmodel::RunningSumList sumList_;
-    store::Dialogs* dialogs_ = nullptr;
+    base::Dialogs* dialogs_ = nullptr;
     DatasetModel* model_ = nullptr;
     GridTable* table_ = nullptr;
     GridFooter* footer_ = nullptr;

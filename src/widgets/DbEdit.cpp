@@ -78,12 +78,12 @@ void DbEdit::writeField() {
 }
 
 bool DbEdit::updateRecord() {
-    return store::runGuarded(dialogs_, [&] { writeField(); });
+    return base::runGuarded(dialogs_, [&] { writeField(); });
 }
 
 bool DbEdit::postEdit() {
     if (!view_ || !view_->isOpen() || !field() || (!typed_ && !view_->isEditing())) return true;
-    const bool ok = store::runGuarded(dialogs_, [&] {
+    const bool ok = base::runGuarded(dialogs_, [&] {
         writeField();
         if (view_->isEditing()) view_->post();
     });
@@ -101,7 +101,7 @@ void DbEdit::onTextEdited() {
         const QString typed = text();
         const int cursor = cursorPosition();
         enteringEdit_ = true;
-        const bool ok = store::runGuarded(dialogs_, [&] { view_->edit(); });
+        const bool ok = base::runGuarded(dialogs_, [&] { view_->edit(); });
         enteringEdit_ = false;
         if (!ok) {
             reset();
@@ -146,7 +146,7 @@ void DbEdit::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape && (typed_ || (view_ && view_->isEditing()))) {
         // What was typed goes first; a change already in the record (kept by a refused post)
         // goes with the next Esc.
-        if (!typed_) store::runGuarded(dialogs_, [&] { view_->cancel(); });
+        if (!typed_) base::runGuarded(dialogs_, [&] { view_->cancel(); });
         reset();
         selectAll();
         event->accept();

@@ -4,7 +4,7 @@
 
 #include "engine/Dataset.h"
 
-namespace store {
+namespace base {
 class Dialogs;
 }
 
@@ -36,7 +36,7 @@ public:
     const QString& dataField() const { return fieldName_; }
     engine::Field* field() const;
 
-    void setDialogs(store::Dialogs* dialogs) { dialogs_ = dialogs; }
+    void setDialogs(base::Dialogs* dialogs) { dialogs_ = dialogs; }
 
     // True while the box holds typing that has not gone into the field.
     bool isTyped() const { return typed_; }
@@ -68,7 +68,7 @@ private:
     engine::Dataset* view_ = nullptr;
     QString fieldName_;
     engine::Connections hooks_;  // on the view's changes and record updates
-    store::Dialogs* dialogs_ = nullptr;
+    base::Dialogs* dialogs_ = nullptr;
     bool typed_ = false;
     bool enteringEdit_ = false;
 };

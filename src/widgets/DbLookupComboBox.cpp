@@ -73,7 +73,7 @@ void DbLookupComboBox::reload() {
     setEnabled(open);
     QStringList values;
     QString value;
-    store::runGuarded(dialogs_, [&] {
+    base::runGuarded(dialogs_, [&] {
         values = listValues();
         value = storedValue();
     });
@@ -106,7 +106,7 @@ void DbLookupComboBox::pick(int index) {
     if (!view_ || !view_->isOpen() || index < 0) return;
     const QString value = itemText(index);
     writing_ = true;
-    const bool ok = store::runGuarded(dialogs_, [&] {
+    const bool ok = base::runGuarded(dialogs_, [&] {
         view_->edit();
         view_->fieldByName(fieldName_).setAsString(value);
     });

@@ -4,7 +4,7 @@
 
 #include "engine/Dataset.h"
 
-namespace store {
+namespace base {
 class Dialogs;
 }
 
@@ -29,7 +29,7 @@ public:
     void setDataField(const QString& fieldName);
     void setListSource(engine::Dataset* view);
     void setListField(const QString& fieldName);
-    void setDialogs(store::Dialogs* dialogs) { dialogs_ = dialogs; }
+    void setDialogs(base::Dialogs* dialogs) { dialogs_ = dialogs; }
 
     // The values the list view holds now, in its order.
     QStringList listValues() const;
@@ -54,7 +54,7 @@ private:
     QString fieldName_;
     engine::Dataset* list_ = nullptr;
     QString listField_;
-    store::Dialogs* dialogs_ = nullptr;
+    base::Dialogs* dialogs_ = nullptr;
     engine::Connections hooks_;  // on the value's view
     bool writing_ = false;
 };

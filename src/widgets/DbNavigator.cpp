@@ -192,9 +192,9 @@ void DbNavigator::BtnClick(Button b) {
     if (!view || !view->isOpen()) return;
     if (b == nbDelete && confirmDelete_ && dialogs_ &&
         dialogs_->messageBox(QStringLiteral("Удалить запись?"), QStringLiteral("Внимание"),
-                             store::MB_YESNO | store::MB_ICONQUESTION) != store::IDYES)
+                             base::MB_YESNO | base::MB_ICONQUESTION) != base::IDYES)
         return;
-    store::runGuarded(dialogs_, [&] {
+    base::runGuarded(dialogs_, [&] {
         switch (b) {
             case nbFirst:
                 view->first();

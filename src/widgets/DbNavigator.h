@@ -8,7 +8,7 @@
 
 class QToolButton;
 
-namespace store {
+namespace base {
 class Dialogs;
 }
 
@@ -55,7 +55,7 @@ public:
     void setConfirmDelete(bool confirm) { confirmDelete_ = confirm; }
     bool confirmDelete() const { return confirmDelete_; }
 
-    void setDialogs(store::Dialogs* dialogs) { dialogs_ = dialogs; }
+    void setDialogs(base::Dialogs* dialogs) { dialogs_ = dialogs; }
 
     QToolButton* button(Button button) const { return buttons_[static_cast<size_t>(button)]; }
     static QString hint(Button button);
@@ -77,7 +77,7 @@ private:
     engine::Connections hooks_;  // on the view's changes
     std::array<QToolButton*, kButtonCount> buttons_{};
     bool confirmDelete_ = false;
-    store::Dialogs* dialogs_ = nullptr;
+    base::Dialogs* dialogs_ = nullptr;
 };
 
 }  // namespace widgets

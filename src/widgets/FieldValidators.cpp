@@ -4,7 +4,7 @@
 #include <QRegularExpression>
 
 #include "InputHint.h"
-#include "engine/Codec.h"
+#include "Codec.h"
 #include "engine/Dataset.h"
 
 namespace widgets {
@@ -16,7 +16,7 @@ const QRegularExpression& numberPattern() {
     return re;
 }
 
-QString charactersRefusal(const engine::Codec& codec, const QString& text) {
+QString charactersRefusal(const base::Codec& codec, const QString& text) {
     constexpr int kNamed = 5;
     QStringList missing = codec.missingCharacters(text, kNamed + 1);
     if (missing.isEmpty()) return {};
@@ -25,7 +25,7 @@ QString charactersRefusal(const engine::Codec& codec, const QString& text) {
     const bool one = missing.size() == 1;
     return QStringLiteral("%1 %2%3 нельзя ввести: в кодировке %4, в которой хранятся данные, %5.")
         .arg(one ? QStringLiteral("Знак") : QStringLiteral("Знаки"),
-             engine::describeCharacters(missing), more ? QStringLiteral(" и другие") : QString(),
+             base::describeCharacters(missing), more ? QStringLiteral(" и другие") : QString(),
              codec.displayName(),
              one ? QStringLiteral("такого знака нет") : QStringLiteral("таких знаков нет"));
 }

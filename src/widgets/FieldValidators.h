@@ -7,10 +7,12 @@
 
 class QLineEdit;
 
-namespace engine {
+namespace base {
 class Codec;
+}
+namespace engine {
 class Field;
-}  // namespace engine
+}
 
 namespace widgets {
 
@@ -20,7 +22,7 @@ struct FieldInputLimits {
     int maxChars = 0;        // texts: the narrower of the view's and the file's widths; 0 = any
     int decimals = -1;       // numbers: digits after the point the file keeps; -1 = any
     int integerDigits = -1;  // numbers: digits before the point that fit; -1 = any
-    const engine::Codec* codec = nullptr;  // texts: the table's code page
+    const base::Codec* codec = nullptr;  // texts: the table's code page
 };
 
 FieldInputLimits inputLimitsOf(const engine::Field& field);

@@ -26,12 +26,12 @@ void printCatalogueText(const QTextEdit& edit, print::TVirtualPrinter& target) {
                           screenLookOf(edit));
 }
 
-void printCatalogueText(const QTextEdit& edit, store::Dialogs& dialogs) {
+void printCatalogueText(const QTextEdit& edit, base::Dialogs& dialogs) {
     QPrinter& printer = programPrinter();
     if (!PlatformPrinter::anyPrinterInstalled() ||
         printer.outputFormat() != QPrinter::NativeFormat) {
         dialogs.messageBox(QStringLiteral("Не установлен ни один принтер.\n\rСправочник статей затрат напечатать нельзя."),
-                           QStringLiteral("Ошибка"), store::MB_ICONHAND);
+                           QStringLiteral("Ошибка"), base::MB_ICONHAND);
         return;
     }
     PlatformPrinter target(printer);

@@ -6,7 +6,7 @@ namespace print {
 class TVirtualPrinter;
 struct TextLook;
 }  // namespace print
-namespace store {
+namespace base {
 class Dialogs;
 }
 
@@ -22,6 +22,6 @@ void printCatalogueText(const QTextEdit& edit, print::TVirtualPrinter& target);
 
 // The same at once on the program's printer (no dialog, no preview). With no printer to print
 // on the user is told so and nothing is printed.
-void printCatalogueText(const QTextEdit& edit, store::Dialogs& dialogs);
+void printCatalogueText(const QTextEdit& edit, base::Dialogs& dialogs);
 
 }  // namespace windows

@@ -32,7 +32,7 @@ TFormAbout::TFormAbout(QWidget* parent)
     Image1->setAlignment(Qt::AlignCenter);
     Image1->setPixmap(QPixmap(kPicture));
 
-    LabelName = new QLabel(store::kApplicationTitle, this);
+    LabelName = new QLabel(base::kApplicationTitle, this);
     LabelName->setObjectName(QStringLiteral("LabelName"));
     LabelName->setFont(widgets::serifFont(21, true));
     LabelName->setAlignment(Qt::AlignCenter);

@@ -269,12 +269,12 @@ void TFormDayData::DataGrid1Exit() {
     // Before a day is chosen there is nothing to store.
     if (!DataSourceStartMoney.isOpen()) return;
     widgets::StoreInProgress storing;
-    store::runGuarded(&core_.dialogs(), [this] { core_.balances.PostDayEdits(); });
+    base::runGuarded(&core_.dialogs(), [this] { core_.balances.PostDayEdits(); });
 }
 
 void TFormDayData::DBEditIncomeSumKeyDown(int key, Qt::KeyboardModifiers) {
     if (key != reg::DayBalances::kEnterKey || !DataSourceIncomeSum.isOpen()) return;
-    store::runGuarded(&core_.dialogs(),
+    base::runGuarded(&core_.dialogs(),
                         [this, key] { core_.balances.DBEditIncomeSumKeyDown(key); });
     DBEditIncomeSum->selectAll();
 }

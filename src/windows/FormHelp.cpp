@@ -82,7 +82,7 @@ TFormHelp::TFormHelp(const QString& programDir, QWidget* parent)
 }
 
 QString TFormHelp::helpPage() const {
-    return store::joinPath(store::joinPath(programDir_, QStringLiteral("Help")),
+    return base::joinPath(base::joinPath(programDir_, QStringLiteral("Help")),
                            QStringLiteral("Zorvel.html"));
 }
 

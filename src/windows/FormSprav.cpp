@@ -254,35 +254,35 @@ void TFormSprav::BuildKindListText() {
 }
 
 void TFormSprav::DBLookupComboBox1Click() {
-    store::runGuarded(&core_.dialogs(), [this] {
+    base::runGuarded(&core_.dialogs(), [this] {
         reg::ReferenceDirectories(core_).DBLookupComboBox1Click(DBLookupComboBox1->currentText());
     });
 }
 
 void TFormSprav::ButDirSelectClick() {
-    store::runGuarded(&core_.dialogs(), [this] {
+    base::runGuarded(&core_.dialogs(), [this] {
         reg::ReferenceDirectories(core_).ButDirSelectClick(DBEdit1->text());
     });
 }
 
 void TFormSprav::ButBankListSyncClick() {
-    store::runGuarded(&core_.dialogs(),
+    base::runGuarded(&core_.dialogs(),
                       [this] { reg::ReferenceDirectories(core_).ButBankListSyncClick(); });
 }
 
 void TFormSprav::DBEdit1KeyDown(int key, Qt::KeyboardModifiers) {
     if (key != reg::ReferenceDirectories::kEnterKey) return;
-    store::runGuarded(&core_.dialogs(),
+    base::runGuarded(&core_.dialogs(),
                       [this, key] { reg::ReferenceDirectories(core_).DBEdit1KeyDown(key); });
 }
 
 void TFormSprav::TabSheet1Hide() {
-    store::runGuarded(&core_.dialogs(),
+    base::runGuarded(&core_.dialogs(),
                       [this] { reg::ReferenceDirectories(core_).TabSheet1Hide(); });
 }
 
 void TFormSprav::CmdTypeKindListTextClick() {
-    store::runGuarded(&core_.dialogs(), [this] {
+    base::runGuarded(&core_.dialogs(), [this] {
         if (printKindListTextHook)
             printKindListTextHook();
         else

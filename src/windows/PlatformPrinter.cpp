@@ -2,7 +2,7 @@
 
 #include <QPrinterInfo>
 
-#include "engine/EngineError.h"
+#include "EngineError.h"
 
 namespace windows {
 
@@ -14,14 +14,14 @@ void PlatformPrinter::BeginDoc() {
     painter_.emplace();
     if (!painter_->begin(&printer_)) {
         painter_.reset();
-        throw engine::EngineError(QStringLiteral("Не удалось начать печать на принтере «%1».").arg(printer_.printerName()));
+        throw base::EngineError(QStringLiteral("Не удалось начать печать на принтере «%1».").arg(printer_.printerName()));
     }
     pageNumber_ = 1;
     aborted_ = false;
 }
 
 void PlatformPrinter::NewPage() {
-    if (!printer_.newPage()) throw engine::EngineError(QStringLiteral("Ошибка печати: не удалось начать новую страницу."));
+    if (!printer_.newPage()) throw base::EngineError(QStringLiteral("Ошибка печати: не удалось начать новую страницу."));
     ++pageNumber_;
 }
 
@@ -33,7 +33,7 @@ void PlatformPrinter::EndDoc() {
     if (printer_.printerState() == QPrinter::Error || (!ended && !aborted_)) {
         const QString name = printer_.outputFileName().isEmpty() ? printer_.printerName()
                                                                  : printer_.outputFileName();
-        throw engine::EngineError(QStringLiteral("Ошибка печати на принтере «%1».").arg(name));
+        throw base::EngineError(QStringLiteral("Ошибка печати на принтере «%1».").arg(name));
     }
 }
 

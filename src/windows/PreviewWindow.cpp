@@ -122,7 +122,7 @@ PreviewWindow::PreviewWindow(print::TPrinterPreview& preview, QWidget* parent) :
     setToolBarLook(0);
 
     connect(ActionPrint, &QAction::triggered, this,
-            [this] { store::runGuarded(dialogs_, [this] { printPages(); }); });
+            [this] { base::runGuarded(dialogs_, [this] { printPages(); }); });
     connect(ActionSetup, &QAction::triggered, this, [this] {
         // A new layout replaces the source: the call runs on copies.
         const print::DocumentSource source = source_;
@@ -254,7 +254,7 @@ void PreviewWindow::closeEvent(QCloseEvent* event) {
     QMainWindow::closeEvent(event);
 }
 
-void installPreviewWindow(store::Dialogs* dialogs) {
+void installPreviewWindow(base::Dialogs* dialogs) {
     print::TPrinterPreview::setPrinterSource(
         {[] { return PlatformPrinter::metricsOf(programPrinter()); },
          [] { return PlatformPrinter::anyPrinterInstalled(); }});

@@ -12,7 +12,7 @@ class QPrinter;
 class QToolBar;
 class QToolButton;
 
-namespace store {
+namespace base {
 class Dialogs;
 }
 
@@ -37,7 +37,7 @@ public:
     ~PreviewWindow() override;
 
     // Where an error of printing is shown (without dialogs it is only logged).
-    void setDialogs(store::Dialogs* dialogs) { dialogs_ = dialogs; }
+    void setDialogs(base::Dialogs* dialogs) { dialogs_ = dialogs; }
 
     // The print dialog on the program's printer, with the page range (Qt's own, unless a test
     // replaces it): true with from and to set when the user chose to print. A printer, paper
@@ -76,13 +76,13 @@ private:
     QLabel* status_;
     QMenu* scaleMenu_;
     print::DocumentSource source_;
-    store::Dialogs* dialogs_ = nullptr;
+    base::Dialogs* dialogs_ = nullptr;
     bool closeWhenDone_ = false;
     int look_ = 2;
 };
 
 // Makes the shared preview show its pages in a PreviewWindow, and take the page metrics from
 // the program's printer; errors of printing are shown through the dialogs.
-void installPreviewWindow(store::Dialogs* dialogs);
+void installPreviewWindow(base::Dialogs* dialogs);
 
 }  // namespace windows

@@ -19,7 +19,7 @@
 
 namespace windows {
 
-PrintSetupDialog::PrintSetupDialog(const store::PrintSetupRequest& request, QWidget* parent) : QDialog(parent) {
+PrintSetupDialog::PrintSetupDialog(const base::PrintSetupRequest& request, QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Настройка принтера"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     auto* layout = new QVBoxLayout(this);
@@ -138,8 +138,8 @@ void PrintSetupDialog::accept() {
     QDialog::accept();
 }
 
-store::PrintSetupRequest PrintSetupDialog::result() const {
-    store::PrintSetupRequest r;
+base::PrintSetupRequest PrintSetupDialog::result() const {
+    base::PrintSetupRequest r;
     r.top = EditTop->text();
     r.bottom = EditBottom->text();
     r.left = EditLeft->text();

@@ -19,9 +19,9 @@ namespace windows {
 class PrintSetupDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit PrintSetupDialog(const store::PrintSetupRequest& request, QWidget* parent = nullptr);
+    explicit PrintSetupDialog(const base::PrintSetupRequest& request, QWidget* parent = nullptr);
 
-    store::PrintSetupRequest result() const;
+    base::PrintSetupRequest result() const;
 
     QLineEdit* EditTop;
     QLineEdit* EditBottom;

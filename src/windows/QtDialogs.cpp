@@ -22,7 +22,7 @@
 
 namespace windows {
 
-using namespace store;
+using namespace base;
 
 namespace {
 
@@ -281,7 +281,7 @@ TFormDateSelect* QtDialogs::dateForm() const {
     return dateForm_;
 }
 
-bool QtDialogs::printSetup(store::PrintSetupRequest& request) {
+bool QtDialogs::printSetup(base::PrintSetupRequest& request) {
     PrintSetupDialog dialog(request, QApplication::activeWindow());
     if (dialog.exec() != QDialog::Accepted) return false;
     request = dialog.result();

@@ -25,7 +25,7 @@ class TFormDateSelect;
 //
 // Every box is application modal. One owned by the application is placed over the active
 // window; one without owner stands on its own.
-class QtDialogs : public store::Dialogs {
+class QtDialogs : public base::Dialogs {
 public:
     static constexpr int MB_DEFBUTTON2 = 0x100;
     static constexpr int MB_DEFBUTTON3 = 0x200;
@@ -44,10 +44,10 @@ public:
     // extension, opened in the request's start folder (the working folder when it has none or
     // it is gone). Choosing a file that exists asks, in Qt's own words, before replacing it;
     // No keeps the dialog open.
-    std::optional<QString> saveFileName(const store::SaveFileRequest& request) override;
+    std::optional<QString> saveFileName(const base::SaveFileRequest& request) override;
 
     // The print setup dialog "Настройка принтера" over the active window.
-    bool printSetup(store::PrintSetupRequest& request) override;
+    bool printSetup(base::PrintSetupRequest& request) override;
 
     // A non-native folder dialog opened at the start folder (or the nearest folder above it
     // that exists). It also takes the name of a folder that does not exist yet, typed into its

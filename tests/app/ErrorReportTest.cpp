@@ -7,10 +7,10 @@
 #include <stdexcept>
 
 #include "PlatorisApplication.h"
-#include "engine/EngineError.h"
-#include "store/ScriptedDialogs.h"
+#include "EngineError.h"
+#include "ScriptedDialogs.h"
 
-using store::test::ScriptedDialogs;
+using testing_support::ScriptedDialogs;
 
 namespace {
 
@@ -61,12 +61,12 @@ protected:
     }
 
     app::PlatorisApplication* application = nullptr;
-    store::Dialogs* saved = nullptr;
+    base::Dialogs* saved = nullptr;
     ScriptedDialogs dialogs;
 };
 
 TEST_F(ApplicationErrorReport, AnErrorEscapingAHandlerIsShownAndTheLoopGoesOn) {
-    runThrowingEvent([] { throw engine::EngineError(QStringLiteral("Нет доступа к файлу")); });
+    runThrowingEvent([] { throw base::EngineError(QStringLiteral("Нет доступа к файлу")); });
     ASSERT_EQ(dialogs.boxes.size(), 1u);
     EXPECT_EQ(dialogs.boxes[0].text, QStringLiteral("Нет доступа к файлу."));
     EXPECT_EQ(dialogs.boxes[0].caption, QStringLiteral("Платорис"));
@@ -82,14 +82,14 @@ TEST_F(ApplicationErrorReport, AnErrorEscapingAHandlerIsShownAndTheLoopGoesOn) {
 }
 
 TEST_F(ApplicationErrorReport, ASilentAbortShowsNothingAndTheLoopGoesOn) {
-    runThrowingEvent([] { throw engine::SilentAbort(); });
+    runThrowingEvent([] { throw base::SilentAbort(); });
     EXPECT_TRUE(dialogs.boxes.empty());
 }
 
 TEST_F(ApplicationErrorReport, AnErrorInATimerSlotIsReportedAndLaterTimersStillRun) {
     QEventLoop loop;
     bool laterRan = false;
-    QTimer::singleShot(0, &loop, [] { throw engine::EngineError(QStringLiteral("Сбой!")); });
+    QTimer::singleShot(0, &loop, [] { throw base::EngineError(QStringLiteral("Сбой!")); });
     QTimer::singleShot(20, &loop, [&] {
         laterRan = true;
         loop.quit();

@@ -39,15 +39,15 @@
 #include "ProgramFolder.h"
 #include "RegisterCore.h"
 #include "Startup.h"
-#include "engine/Codec.h"
-#include "engine/EngineError.h"
-#include "store/ScriptedDialogs.h"
-#include "store/TestFiles.h"
+#include "Codec.h"
+#include "EngineError.h"
+#include "ScriptedDialogs.h"
+#include "TestFiles.h"
 
 namespace {
 
 // Scripted dialogs that can also act while the date dialog is "open".
-class WatchedDialogs : public store::test::ScriptedDialogs {
+class WatchedDialogs : public testing_support::ScriptedDialogs {
 public:
     std::function<void()> whileDateDialogOpen;
 
@@ -387,7 +387,7 @@ TEST_F(MainWindowTest, AnErrorInTheStartChoiceIsReportedOnceAndNotRetried) {
     int asked = 0;
     dialogs.whileDateDialogOpen = [&] {
         ++asked;
-        throw engine::EngineError(QStringLiteral("Календарь недоступен"));
+        throw base::EngineError(QStringLiteral("Календарь недоступен"));
     };
     app::setMessageLoopRunning(true);
     ASSERT_TRUE(QTest::qWaitFor([&] { return asked > 0; }, 3000));
@@ -487,7 +487,7 @@ TEST_F(MainWindowTest, ExportWritesTheExpenseGridToTheChosenFile) {
     EXPECT_TRUE(html.contains("<TITLE>DataGrid1</TITLE>") || html.contains("DataGrid1"))
         << html.left(300).toStdString();
     EXPECT_TRUE(
-        html.contains(QByteArray::fromStdString(engine::Codec::cp1251().encode(u"Итого за день"))));
+        html.contains(QByteArray::fromStdString(base::Codec::cp1251().encode(u"Итого за день"))));
 }
 
 TEST_F(MainWindowTest, CommandsOfLaterVersionsSayTheyAreNotAvailableYetAndChangeNothing) {
@@ -520,7 +520,7 @@ TEST_F(MainWindowTest, CommandsOfLaterVersionsSayTheyAreNotAvailableYetAndChange
 TEST_F(MainWindowTest, SendAsksWhetherToPrepareTheDayForHeadOffice) {
     chooseDay(day);
     dialogs.boxes.clear();
-    dialogs.answers.push_back(store::IDNO);
+    dialogs.answers.push_back(base::IDNO);
     main->ActionSend->trigger();
     ASSERT_EQ(dialogs.boxes.size(), 1u);
     EXPECT_EQ(dialogs.boxes[0].text,
@@ -542,11 +542,11 @@ TEST_F(MainWindowTest, AnErrorInACommandIsReportedOnceAndTheLoopGoesOn) {
         ++calls;
         switch (calls) {
             case 1:
-                throw engine::EngineError(QStringLiteral("Файл DayData.DBF занят"));
+                throw base::EngineError(QStringLiteral("Файл DayData.DBF занят"));
             case 2:
                 throw std::runtime_error("disk full");
             case 3:
-                throw engine::SilentAbort();
+                throw base::SilentAbort();
         }
     };
     QEventLoop loop;
@@ -647,7 +647,7 @@ protected:
     void SetUp() override {
         MainWindowTest::SetUp();
         ASSERT_TRUE(QDir::setCurrent(folder.path()));
-        store::test::writeFile(folder.filePath("RAR.EXE"), "#!/bin/sh\n: > \"$8\"\n", true);
+        testing_support::writeFile(folder.filePath("RAR.EXE"), "#!/bin/sh\n: > \"$8\"\n", true);
         chooseDay(day);
         ASSERT_TRUE(core().WriteConst("RodazPath", oldSend.path(), "RodazPath"));
         ASSERT_TRUE(core().WriteConst("SendPrefix", "KZ", "SendPrefix"));
@@ -669,7 +669,7 @@ protected:
                           t->visualRect(t->model()->index(0, 2)).center());
     }
     bool sentTo(const QTemporaryDir& send) {
-        dialogs.answers.push_back(store::IDYES);
+        dialogs.answers.push_back(base::IDYES);
         main->ActionSend->trigger();
         return QFileInfo::exists(send.filePath("KZXR1013.RAR"));
     }
@@ -695,8 +695,8 @@ TEST_F(PendingEditsTest, ARefusedPostStopsTheCommandAtTheTypedTextAndExitWaitsFo
     bool refuse = true;
     const auto refusal = core().views.TableRodazPath.beforePost.add([&](engine::Dataset&) {
         if (!refuse) return;
-        dialogs.messageBox(QStringLiteral("Нельзя"), QStringLiteral("Ошибка"), store::MB_ICONHAND);
-        throw engine::SilentAbort();
+        dialogs.messageBox(QStringLiteral("Нельзя"), QStringLiteral("Ошибка"), base::MB_ICONHAND);
+        throw base::SilentAbort();
     });
     typeSendFolder(typedSend.path());
     main->ActionShowDayData->trigger();
@@ -730,13 +730,13 @@ TEST_F(PendingEditsTest, ARefusedPostStopsTheCommandAtTheTypedTextAndExitWaitsFo
 // A post that keeps failing (a full disk) never traps the user: Yes leaves without it.
 TEST_F(PendingEditsTest, ExitWithAnEditThatCannotBeStoredLeavesOnYes) {
     const auto failure = core().views.TableRodazPath.beforePost.add([](engine::Dataset&) {
-        throw engine::EngineError(
+        throw base::EngineError(
             QStringLiteral("Ошибка записи в файл Const.db: нет места на диске"));
     });
     typeSendFolder(typedSend.path());
     dialogs.boxes.clear();
-    dialogs.answers.push_back(store::IDOK);  // the failure's message
-    dialogs.answers.push_back(store::IDYES);
+    dialogs.answers.push_back(base::IDOK);  // the failure's message
+    dialogs.answers.push_back(base::IDYES);
     main->ActionExit->trigger();
     EXPECT_FALSE(main->isVisible());
     ASSERT_EQ(dialogs.boxes.size(), 2u);

@@ -20,7 +20,7 @@
 #include "FormDateSelect.h"
 #include "QtDialogs.h"
 
-using namespace store;
+using namespace base;
 
 namespace {
 

@@ -18,10 +18,10 @@
 #include "QtDialogs.h"
 #include "RegisterCore.h"
 #include "Startup.h"
-#include "engine/EngineError.h"
-#include "store/ScriptedDialogs.h"
+#include "EngineError.h"
+#include "ScriptedDialogs.h"
 
-using store::test::ScriptedDialogs;
+using testing_support::ScriptedDialogs;
 
 namespace {
 
@@ -187,7 +187,7 @@ TEST(RunProgram, AnErrorDuringStartUpIsReportedAndTheProgramStillReturnsZero) {
     FakeProgram program;
     app::StartupEnvironment env = program.environment();
     env.countRunningInstances = [](const QString&) -> int {
-        throw engine::EngineError(QStringLiteral("Список процессов недоступен"));
+        throw base::EngineError(QStringLiteral("Список процессов недоступен"));
     };
     EXPECT_EQ(app::runProgram(dialogs, env), 0);
     ASSERT_EQ(dialogs.boxes.size(), 1u);
@@ -197,7 +197,7 @@ TEST(RunProgram, AnErrorDuringStartUpIsReportedAndTheProgramStillReturnsZero) {
     EXPECT_FALSE(app::messageLoopRunning());
 
     ScriptedDialogs quiet;
-    env.countRunningInstances = [](const QString&) -> int { throw engine::SilentAbort(); };
+    env.countRunningInstances = [](const QString&) -> int { throw base::SilentAbort(); };
     EXPECT_EQ(app::runProgram(quiet, env), 0);
     EXPECT_TRUE(quiet.boxes.empty());
 }

@@ -19,9 +19,9 @@
 #include "FormSprav.h"
 #include "RegisterCore.h"
 #include "Startup.h"
-#include "store/ScriptedDialogs.h"
+#include "ScriptedDialogs.h"
 
-using store::test::ScriptedDialogs;
+using testing_support::ScriptedDialogs;
 
 namespace {
 

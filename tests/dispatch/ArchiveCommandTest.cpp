@@ -19,7 +19,7 @@ TEST(ArchiverCommandLine, LiteralOptionsAndAnArchivePathThatSplitsBackWhole) {
 
     for (const QString path : {"/srv/send/KZXR0315.RAR", "/a b/c\td/KZXR0315.RAR", "/x \"y\"/KZ",
                                "/q\\\"/KZ", "/tail \\\\", "/$(touch x); `y` & z|w", "/a\\\\ b\\"}) {
-        const QStringList args = store::splitWindowsCommandLine(archiverCommandLine(path));
+        const QStringList args = base::splitWindowsCommandLine(archiverCommandLine(path));
         ASSERT_EQ(args.size(), 10) << path.toStdString();
         EXPECT_EQ(args[8], path);
         EXPECT_EQ(args[9], "@AddRAR.LST");

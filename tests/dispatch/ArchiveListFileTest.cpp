@@ -7,8 +7,8 @@
 #include "TestFiles.h"
 
 using namespace dispatch;
-using store::test::readFile;
-using store::test::writeFile;
+using testing_support::readFile;
+using testing_support::writeFile;
 
 TEST(ArchiveListFile, OemLinesEndedByCrLfReplacingTheOldFile) {
     QTemporaryDir tmp;

@@ -4,7 +4,7 @@
 #include "SevenZip.h"
 
 using namespace dispatchtest;
-using store::test::readFile;
+using testing_support::readFile;
 using testing_support::SevenZip;
 using Boxes = std::vector<std::tuple<QString, QString, int>>;
 

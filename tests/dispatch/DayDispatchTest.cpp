@@ -4,13 +4,13 @@
 #include "DispatchFixture.h"
 
 using namespace dispatchtest;
-using store::test::readFile;
-using store::test::writeFile;
+using testing_support::readFile;
+using testing_support::writeFile;
 using Boxes = std::vector<std::tuple<QString, QString, int>>;
 
 TEST_F(DispatchFixture, NoAtTheConfirmationChangesNothing) {
     installRecordingArchiver();
-    dialogs.answers.push_back(store::IDNO);
+    dialogs.answers.push_back(base::IDNO);
     sender.ActionSendExecute();
     EXPECT_EQ(shownBoxes(), Boxes({kConfirmation}));
     EXPECT_FALSE(QFileInfo::exists(listFile()));

@@ -54,13 +54,13 @@ protected:
 
     // The send command with the answer Yes to its question.
     void send() {
-        dialogs.answers.push_back(store::IDYES);
+        dialogs.answers.push_back(base::IDYES);
         sender.ActionSendExecute();
     }
 
     // A shell script as RAR.EXE in the program folder.
     void installFakeArchiver(const QByteArray& body) {
-        store::test::writeFile(folder.filePath("RAR.EXE"), "#!/bin/sh\n" + body, true);
+        testing_support::writeFile(folder.filePath("RAR.EXE"), "#!/bin/sh\n" + body, true);
     }
     // A fake archiver that writes its arguments and working folder to args.txt, prints a line
     // and makes the archive (its eighth argument) as an empty file.

@@ -6,9 +6,10 @@
 
 #include "RunningSumList.h"
 #include "engine/DbfTable.h"
-#include "engine/EngineError.h"
+#include "EngineError.h"
 
 using namespace engine;
+using namespace base;
 using gridmodel::RunningSumList;
 using gridmodel::SumItem;
 

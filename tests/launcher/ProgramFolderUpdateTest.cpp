@@ -17,8 +17,8 @@
 
 #include "ProgramFolderUpdate.h"
 #include "ProgramLaunch.h"
-#include "engine/EngineError.h"
-#include "engine/FileIo.h"
+#include "EngineError.h"
+#include "FileIo.h"
 
 using launcher::isCurrentCopy;
 using launcher::planLaunch;
@@ -157,7 +157,7 @@ void killAtTheChosenWrite() {
 }
 
 void failAtTheChosenWrite() {
-    if (--writesLeft == 0) throw engine::EngineError(QStringLiteral("Нет места на диске"));
+    if (--writesLeft == 0) throw base::EngineError(QStringLiteral("Нет места на диске"));
 }
 
 // The files of a folder without what an interrupted copy leaves behind (hidden, and cleared
@@ -206,7 +206,7 @@ TEST(ProgramFolderUpdate,
         ASSERT_GE(pid, 0);
         if (pid == 0) {
             writesLeft = killAt;
-            engine::fileio::setWriteHook(killAtTheChosenWrite);
+            base::fileio::setWriteHook(killAtTheChosenWrite);
             try {
                 updateProgramFolder(upgrade.source.path(), upgrade.target);
             } catch (...) {
@@ -241,9 +241,9 @@ TEST(ProgramLaunch, WhenTheCopyFailsAWholeEarlierVersionStartsAfterAWarningAndAH
         SCOPED_TRACE("failed write " + std::to_string(failAt));
         Upgrade upgrade;
         writesLeft = failAt;
-        engine::fileio::setWriteHook(failAtTheChosenWrite);
+        base::fileio::setWriteHook(failAtTheChosenWrite);
         const launcher::LaunchPlan plan = planLaunch(upgrade.source.path(), upgrade.target, {});
-        engine::fileio::setWriteHook(nullptr);
+        base::fileio::setWriteHook(nullptr);
         EXPECT_TRUE(userFilesKept(upgrade));
         EXPECT_TRUE(startableOnlyWhenWhole(upgrade));
         if (plan.message.isEmpty()) break;
@@ -282,7 +282,7 @@ TEST(ProgramLaunch, ACurrentOrARunningCopyIsStartedAsItIs) {
     Upgrade upgrade;
     updateProgramFolder(upgrade.source.path(), upgrade.target);
     writesSeen = 0;
-    engine::fileio::setWriteHook(countWrite);
+    base::fileio::setWriteHook(countWrite);
     launcher::LaunchPlan plan = planLaunch(upgrade.source.path(), upgrade.target, {});
     EXPECT_EQ(writesSeen, 0);
     EXPECT_EQ(plan.program, QDir(upgrade.target).filePath(kProgram));
@@ -301,7 +301,7 @@ TEST(ProgramLaunch, ACurrentOrARunningCopyIsStartedAsItIs) {
     copy.kill();
     copy.waitForFinished();
     EXPECT_EQ(writesSeen, 0);
-    engine::fileio::setWriteHook(nullptr);
+    base::fileio::setWriteHook(nullptr);
     EXPECT_EQ(plan.program, program);
     EXPECT_TRUE(plan.message.isEmpty());
     EXPECT_EQ(versionStamp(running.target), QStringLiteral("platoris 1"));

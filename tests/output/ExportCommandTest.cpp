@@ -2,7 +2,7 @@
 #include <QFileInfo>
 
 #include "OutputFixture.h"
-#include "engine/EngineError.h"
+#include "EngineError.h"
 
 using namespace outputtest;
 using output::ExportKind;
@@ -103,7 +103,7 @@ TEST_F(ExportCommand, AnUnknownExtensionWritesNothingAndSaysNothing) {
 
 TEST_F(ExportCommand, WorkingFolderIsRestoredAfterTheDialog) {
     addTwoExpenses();
-    dialogs.whileSaveDialogOpen = [this](const store::SaveFileRequest&) { QDir::setCurrent(out); };
+    dialogs.whileSaveDialogOpen = [this](const base::SaveFileRequest&) { QDir::setCurrent(out); };
     exportAs(QStringLiteral("day.txt"));
     EXPECT_EQ(QDir::currentPath(), QDir(folder.path()).canonicalPath());
     exportAs(QString());  // cancelled after browsing
@@ -130,7 +130,7 @@ TEST_F(ExportCommand, ExportsTheExpensesWhicheverPageIsShowing) {
 
 TEST_F(ExportCommand, AFileThatCannotBeCreatedReachesTheCaller) {
     dialogs.fileNames.push_back(folder.filePath(QStringLiteral("нет/day.htm")));
-    EXPECT_THROW(output::ActionSaveAsExecute(grid, dialogs), engine::EngineError);
+    EXPECT_THROW(output::ActionSaveAsExecute(grid, dialogs), base::EngineError);
     EXPECT_EQ(QDir::currentPath(), QDir(folder.path()).canonicalPath());
     EXPECT_FALSE(expenses().controlsDisabled());
 }

@@ -7,7 +7,7 @@
 #include "OutputFixture.h"
 #include "TextWriter.h"
 #include "engine/DbfTable.h"
-#include "engine/EngineError.h"
+#include "EngineError.h"
 
 using namespace outputtest;
 
@@ -58,7 +58,7 @@ public:
     explicit FailingStream(size_t limit) : limit_(limit) {}
     void write(std::string_view bytes) override {
         if (taken_ + bytes.size() > limit_)
-            throw engine::EngineError(QStringLiteral("Диск заполнен"));
+            throw base::EngineError(QStringLiteral("Диск заполнен"));
         taken_ += bytes.size();
     }
 
@@ -145,7 +145,7 @@ TEST_F(ExportSkeleton, AFailingStreamStillRestoresPositionAndNotificationsForEve
         auto writer = output::makeExportWriter(kind, output::ExportEnvironment::standard());
         writer->setGrid(grid);
         FailingStream stream(kind == output::ExportKind::Rtf ? 10 : 200);
-        EXPECT_THROW(writer->ExportToStream(stream, true), engine::EngineError);
+        EXPECT_THROW(writer->ExportToStream(stream, true), base::EngineError);
         EXPECT_EQ(expenses().recNo(), 2);
         EXPECT_FALSE(expenses().controlsDisabled());
     }
@@ -241,7 +241,7 @@ TEST_F(ExportSkeleton, CurrentRecordOnlyWhenNotTheWholeGrid) {
 TEST_F(ExportSkeleton, AClosedViewFailsBeforeAnythingIsWritten) {
     expenses().close();
     RecordingWriter w;
-    EXPECT_THROW(run(w), engine::EngineError);
+    EXPECT_THROW(run(w), base::EngineError);
     EXPECT_TRUE(w.calls.isEmpty());
     EXPECT_FALSE(expenses().controlsDisabled());
 }
@@ -253,7 +253,7 @@ TEST_F(ExportSkeleton, AFileThatCannotBeCreatedFailsBeforeAnyWriterRuns) {
     try {
         w.ExportToFile(missing, true);
         ADD_FAILURE() << "no error";
-    } catch (const engine::EngineError& e) {
+    } catch (const base::EngineError& e) {
         EXPECT_TRUE(e.message().contains(missing)) << e.message().toStdString();
     }
     EXPECT_TRUE(w.calls.isEmpty());
@@ -262,7 +262,7 @@ TEST_F(ExportSkeleton, AFileThatCannotBeCreatedFailsBeforeAnyWriterRuns) {
     // A name taken by a folder cannot be created either, whatever the user's rights.
     const QString taken = folder.filePath(QStringLiteral("занято.txt"));
     ASSERT_TRUE(QDir().mkpath(taken));
-    EXPECT_THROW(w.ExportToFile(taken, true), engine::EngineError);
+    EXPECT_THROW(w.ExportToFile(taken, true), base::EngineError);
     EXPECT_TRUE(w.calls.isEmpty());
     EXPECT_TRUE(QFileInfo(taken).isDir());
 }

@@ -11,17 +11,17 @@
 #include "ExportWriter.h"
 #include "GridExport.h"
 #include "RegisterFixture.h"
-#include "engine/Codec.h"
+#include "Codec.h"
 #include "engine/Dataset.h"
 #include "engine/DbfTable.h"
 
 namespace outputtest {
 
 inline std::string cp1251(const QString& text) {
-    return engine::Codec::cp1251().encode(text);
+    return base::Codec::cp1251().encode(text);
 }
 inline QString fromCp1251(const std::string& bytes) {
-    return engine::Codec::cp1251().decode(bytes);
+    return base::Codec::cp1251().decode(bytes);
 }
 
 // Lines written with "\n" in a test become the CR LF lines of a file, in the 1251 code page.

@@ -8,7 +8,7 @@
 #include "ChildProcess.h"
 #include "OutputFixture.h"
 #include "WorkbookCheck.h"
-#include "engine/EngineError.h"
+#include "EngineError.h"
 
 using namespace outputtest;
 using output::ExportKind;
@@ -149,10 +149,10 @@ TEST_F(XlsxExport, AFullDiskLeavesTheEarlierFileByteForByteAndABadNameIsRefused)
     writeEarlier();
     QFile::setPermissions(path, QFile::ReadOwner);
     if (::geteuid() != 0) {
-        EXPECT_THROW(exportDay(), engine::EngineError);
+        EXPECT_THROW(exportDay(), base::EngineError);
     }
     path = temp.filePath(QStringLiteral("нет/day.xlsx"));
-    EXPECT_THROW(exportDay(), engine::EngineError);
+    EXPECT_THROW(exportDay(), base::EngineError);
     EXPECT_EQ(QDir(temp.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
               QStringList{QStringLiteral("day.xlsx")});
     EXPECT_EQ(readFile(temp.filePath(QStringLiteral("day.xlsx"))), earlier);

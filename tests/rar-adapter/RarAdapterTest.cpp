@@ -14,10 +14,10 @@
 
 #include "SevenZip.h"
 #include "TestFiles.h"
-#include "engine/Codec.h"
+#include "Codec.h"
 
-using store::test::readFile;
-using store::test::writeFile;
+using testing_support::readFile;
+using testing_support::writeFile;
 using testing_support::SevenZip;
 
 namespace {
@@ -67,7 +67,7 @@ protected:
                const QString& password = kPassword, const std::function<void()>& inChild = {}) {
         QByteArray list;
         for (const QString& line : listLines)
-            list += QByteArray::fromStdString(engine::Codec::cp866().encode(line)) + "\r\n";
+            list += QByteArray::fromStdString(base::Codec::cp866().encode(line)) + "\r\n";
         writeFile(tmp.filePath("list.lst"), list);
         return runAdapter(command(archive, password), {}, inChild);
     }

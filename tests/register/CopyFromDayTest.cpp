@@ -8,7 +8,7 @@
 #include "CopyFromDay.h"
 #include "RegisterFixture.h"
 #include "engine/DbfTable.h"
-#include "engine/FileIo.h"
+#include "FileIo.h"
 
 using namespace registertest;
 
@@ -200,7 +200,7 @@ TEST_F(CopyFromDayTest, AKillAtAnyWriteLeavesTheOldDayOrTheWholeCopyAfterTheNext
         openDay();
         const int rc = withFileSizeLimit(0, [&] {
             writesLeft = kill;
-            engine::fileio::setWriteHook(&dieAtWrite);
+            base::fileio::setWriteHook(&dieAtWrite);
             copyFrom(source);
             return 0;
         });

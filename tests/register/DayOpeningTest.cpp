@@ -6,7 +6,7 @@
 
 #include "RegisterFixture.h"
 #include "engine/DbfTable.h"
-#include "engine/EngineError.h"
+#include "EngineError.h"
 #include "engine/MdxIndex.h"
 
 using namespace registertest;
@@ -165,7 +165,7 @@ TEST_F(DayOpeningTest, AMissingTemplateTableIsReported) {
     QFile::remove(folder.templateData() + "/StartMoney.dbf");
     // The opening goes on and ends at the first step that needs the closed table; the
     // program's error report shows that error.
-    EXPECT_THROW(openDay(), engine::EngineError);
+    EXPECT_THROW(openDay(), base::EngineError);
     EXPECT_TRUE(boxTexts().contains(QStringLiteral("Шаблон испорчен."))) << boxTexts().join("|").toStdString();
     EXPECT_FALSE(core.views.TableStartMoney.isOpen());
 }

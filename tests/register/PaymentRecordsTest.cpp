@@ -1,6 +1,6 @@
 #include "RegisterFixture.h"
 #include "engine/DbfTable.h"
-#include "engine/EngineError.h"
+#include "EngineError.h"
 
 using namespace registertest;
 
@@ -42,7 +42,7 @@ TEST_F(PaymentRecordsTest, EachIncompleteRecordIsRefusedWithOneBox) {
         view.fieldByName("PAY_KIND_N").setAsString(c.code ? QString::fromUtf8(c.code) : good);
         if (i == 2) view.fieldByName("PAY_KIND_N").setAsString(parent);
         if (*c.clear) view.fieldByName(QString::fromLatin1(c.clear)).clear();
-        EXPECT_THROW(view.post(), engine::SilentAbort) << c.message;
+        EXPECT_THROW(view.post(), base::SilentAbort) << c.message;
         ASSERT_EQ(dialogs.boxes.size(), 1u) << c.message;
         EXPECT_EQ(dialogs.boxes[0].text, QString::fromUtf8(c.message));
         EXPECT_EQ(dialogs.boxes[0].caption, QStringLiteral("Ошибка"));
@@ -61,7 +61,7 @@ TEST_F(PaymentRecordsTest, EachIncompleteRecordIsRefusedWithOneBox) {
     dialogs.boxes.clear();
     expenses().append();
     expenses().fieldByName("KOMU").setAsString("Кто-то");
-    EXPECT_THROW(expenses().post(), engine::SilentAbort);
+    EXPECT_THROW(expenses().post(), base::SilentAbort);
     EXPECT_EQ(boxTexts(), QStringList{QStringLiteral("Поле \"Статья затрат\" не заполнено")});
     expenses().cancel();
 }
@@ -145,7 +145,7 @@ TEST_F(PaymentRecordsTest, ARecordThatNoLongerPassesStopsTheRenumbering) {
     addPayment(expenses(), "E2", 100, expenseCode());
     dialogs.boxes.clear();
     core.KindCodeList.clear();  // e.g. the catalogue changed
-    EXPECT_THROW(core.payments.ActionSaveExecute(), engine::SilentAbort);
+    EXPECT_THROW(core.payments.ActionSaveExecute(), base::SilentAbort);
     EXPECT_EQ(dialogs.boxes.size(), 1u);
     EXPECT_TRUE(expenses().isOpen());
     EXPECT_TRUE(expenses().filtered());
@@ -188,7 +188,7 @@ TEST_F(PaymentRecordsTest, ADayHoldsAtMost9999NumberedRecords) {
     EXPECT_EQ(numbers[9999], "");
     EXPECT_EQ(numbers[10000], "");
 
-    EXPECT_THROW(addPayment(expenses(), "Сверх", 5, code), engine::SilentAbort);
+    EXPECT_THROW(addPayment(expenses(), "Сверх", 5, code), base::SilentAbort);
     expenses().cancel();
     ASSERT_EQ(dialogs.boxes.size(), 1u);
     EXPECT_TRUE(dialogs.boxes[0].text.startsWith("В одном дне может быть не более 9999 записей."));

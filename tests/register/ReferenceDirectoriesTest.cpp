@@ -100,20 +100,20 @@ TEST_F(ReferenceDirectoriesTest,
     // A typed folder that does not exist: created and stored after Yes; No stores nothing.
     const QString refused = elsewhere.path() + "/Нет";
     dialogs.folders.push_back(refused);
-    dialogs.answers.push_back(store::IDNO);
+    dialogs.answers.push_back(base::IDNO);
     directories.ButDirSelectClick(elsewhere.path());
     EXPECT_FALSE(QFileInfo::exists(refused));
     EXPECT_EQ(constant("RodazPath"), elsewhere.path());
 
     const QString created = elsewhere.path() + "/Отправка/Управление";
     dialogs.folders.push_back(created);
-    dialogs.answers.push_back(store::IDYES);
+    dialogs.answers.push_back(base::IDYES);
     directories.ButDirSelectClick(elsewhere.path());
     EXPECT_TRUE(QFileInfo(created).isDir());
     EXPECT_EQ(constant("RodazPath"), created);
     ASSERT_EQ(dialogs.boxes.size(), 2u);
     EXPECT_EQ(dialogs.boxes[1].text, "Каталог \"" + created + "\" не существует.\n\rСоздать его?");
-    EXPECT_EQ(dialogs.boxes[1].style, store::MB_YESNO | store::MB_ICONQUESTION);
+    EXPECT_EQ(dialogs.boxes[1].style, base::MB_YESNO | base::MB_ICONQUESTION);
 }
 
 TEST_F(ReferenceDirectoriesTest, EnterInTheSendFolderEditStoresOnlyWhatWasTyped) {
@@ -169,7 +169,7 @@ TEST_F(ReferenceDirectoriesTest, BankSynchronisationRebuildsTheCurrentDayOnlyAft
     v.TableBankNames.edit();
     v.TableBankNames.fieldByName("Used").setAsBoolean(false);
 
-    dialogs.answers.push_back(store::IDNO);
+    dialogs.answers.push_back(base::IDNO);
     directories.ButBankListSyncClick();
     ASSERT_EQ(dialogs.boxes.size(), 1u);
     EXPECT_EQ(dialogs.boxes[0].text,
@@ -181,7 +181,7 @@ TEST_F(ReferenceDirectoriesTest, BankSynchronisationRebuildsTheCurrentDayOnlyAft
     EXPECT_DOUBLE_EQ(core.DayOstatok, 1000);
     EXPECT_TRUE(core.pickLists.expenseGrid.banks.contains(firstBank));
 
-    dialogs.answers.push_back(store::IDYES);
+    dialogs.answers.push_back(base::IDYES);
     directories.ButBankListSyncClick();
     ASSERT_EQ(dialogs.boxes.size(), 3u);
     EXPECT_EQ(dialogs.boxes[2].text, "Список синхронизирован.");

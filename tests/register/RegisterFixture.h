@@ -16,7 +16,7 @@ namespace registertest {
 class RegisterFixture : public ::testing::Test {
 protected:
     testing_support::ProgramFolder folder;
-    store::test::ScriptedDialogs dialogs;
+    testing_support::ScriptedDialogs dialogs;
     reg::RegisterCore core{folder.path(), dialogs};
     const QDate day{2008, 10, 13};
 

@@ -9,13 +9,14 @@
 #include "TableGroups.h"
 
 using namespace store;
+using namespace base;
 
 namespace {
 
 class ConstStoreTest : public ::testing::Test {
 protected:
     testing_support::ProgramFolder folder;
-    test::ScriptedDialogs dialogs;
+    testing_support::ScriptedDialogs dialogs;
     DataViews views{folder.templateData(), folder.templateSprav(), folder.sprav()};
     TableGroups groups{views, dialogs};
     ConstStore consts{views.TableConst};

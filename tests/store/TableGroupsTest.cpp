@@ -12,10 +12,11 @@
 #include "ScriptedDialogs.h"
 #include "TableGroups.h"
 #include "engine/DbfTable.h"
-#include "engine/EngineError.h"
-#include "engine/FileIo.h"
+#include "EngineError.h"
+#include "FileIo.h"
 
 using namespace store;
+using namespace base;
 
 namespace {
 
@@ -52,7 +53,7 @@ QByteArray bytesOf(const QString& path) {
 class TableGroupsTest : public ::testing::Test {
 protected:
     testing_support::ProgramFolder folder;
-    test::ScriptedDialogs dialogs;
+    testing_support::ScriptedDialogs dialogs;
     DataViews views{folder.templateData(), folder.templateSprav(), folder.sprav()};
     TableGroups groups{views, dialogs};
     QString day = folder.filePath(QStringLiteral("Data/2008/10/13"));
@@ -137,7 +138,7 @@ TEST_F(TableGroupsTest, AnOlderStructureIsRebuiltWithEveryOldRecordKept) {
         checks += v->beforePost.add([&](engine::Dataset&) {
             if (groups.carryingOver()) return;
             ++checked;
-            throw engine::SilentAbort();
+            throw base::SilentAbort();
         });
 
     ASSERT_TRUE(openDay());
@@ -220,7 +221,7 @@ TEST_F(TableGroupsTest, AKillAtAnyWriteOfTheUpdateLosesNoRecord) {
             ASSERT_TRUE(QFile::copy(stash + "/" + name, day + "/" + name));
         const int rc = testing_support::withFileSizeLimit(0, [&] {
             writesLeft = killAt;
-            engine::fileio::setWriteHook(killAtCountedWrite);
+            base::fileio::setWriteHook(killAtCountedWrite);
             return openDay() ? 0 : 1;
         });
         if (rc == 0) break;

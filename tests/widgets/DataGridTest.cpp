@@ -144,7 +144,7 @@ TEST_F(DataGridTest, ARefusedPostShowsOneMessageAndKeepsTheRowWithWhatWasTyped) 
 TEST_F(DataGridTest, AnEngineErrorIsShownAsTheErrorReportAndTheRowStays) {
     showGrid(1);
     hooks += view->beforePost.add([](Dataset&) {
-        throw engine::EngineError(QStringLiteral("Файл занят другой программой"));
+        throw base::EngineError(QStringLiteral("Файл занят другой программой"));
     });
     goTo(0, KOMU);
     typeText(QStringLiteral("Другой"));
@@ -153,7 +153,7 @@ TEST_F(DataGridTest, AnEngineErrorIsShownAsTheErrorReportAndTheRowStays) {
     ASSERT_EQ(dialogs.boxes.size(), 1u);
     EXPECT_EQ(dialogs.boxes[0].caption, QStringLiteral("Платорис"));
     EXPECT_EQ(dialogs.boxes[0].text, QStringLiteral("Файл занят другой программой."));
-    EXPECT_EQ(dialogs.boxes[0].style, store::MB_ICONERROR);
+    EXPECT_EQ(dialogs.boxes[0].style, base::MB_ICONERROR);
     EXPECT_EQ(view->state(), Dataset::State::Edit);
     EXPECT_EQ(current().row(), 0);
 }
@@ -354,12 +354,12 @@ TEST_F(DataGridTest, GridOptionsLimitWhatTheUserMayDo) {
 
     // Deleting, when allowed, asks first unless told not to.
     grid->setOptions({true, false, false, true, true});
-    dialogs.answers.push_back(store::IDNO);
+    dialogs.answers.push_back(base::IDNO);
     pressKey(Qt::Key_Delete, Qt::ControlModifier);
     ASSERT_EQ(dialogs.boxes.size(), 1u);
     EXPECT_EQ(dialogs.boxes[0].text, QStringLiteral("Удалить запись?"));
     EXPECT_EQ(stored("KOMU").size(), 2);
-    dialogs.answers.push_back(store::IDYES);
+    dialogs.answers.push_back(base::IDYES);
     pressKey(Qt::Key_Delete, Qt::ControlModifier);
     EXPECT_EQ(stored("KOMU").size(), 1);
 
@@ -573,9 +573,9 @@ TEST_F(DataGridTest, FocusMovedAwayWhileARefusalIsShownStoresNothingAgain) {
     showGrid(1);
     // As in the day window, leaving the grid stores what is pending.
     QObject::connect(grid, &DataGrid::exited,
-                     [&] { store::runGuarded(&dialogs, [&] { view->checkBrowseMode(); }); });
+                     [&] { base::runGuarded(&dialogs, [&] { view->checkBrowseMode(); }); });
     // The box takes the focus away, here to another control, and gives it back when closed.
-    dialogs.whileBoxOpen = [&](const store::test::ScriptedDialogs::Box&) {
+    dialogs.whileBoxOpen = [&](const testing_support::ScriptedDialogs::Box&) {
         if (dialogs.boxes.size() > 3) return;  // a test that fails still ends
         elsewhere->setFocus(Qt::OtherFocusReason);
         grid->setFocus(Qt::ActiveWindowFocusReason);

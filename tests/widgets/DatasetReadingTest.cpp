@@ -4,7 +4,7 @@
 
 #include "engine/Dataset.h"
 #include "engine/DbfTable.h"
-#include "engine/EngineError.h"
+#include "EngineError.h"
 
 // What the data-aware controls need of a view besides its cursor: reading any visible record
 // without moving, knowing when what was read is stale, and a word before a record is posted
@@ -51,8 +51,8 @@ TEST_F(DatasetReadingTest, RecordAtReadsVisibleRecordsWithoutMovingOrNotifying) 
     EXPECT_DOUBLE_EQ(third[1].toDouble(), 3.0);
     EXPECT_EQ(a.recNo(), 1);
     EXPECT_EQ(events, 0);
-    EXPECT_THROW(a.recordAt(3), engine::EngineError);
-    EXPECT_THROW(a.recordAt(0), engine::EngineError);
+    EXPECT_THROW(a.recordAt(3), base::EngineError);
+    EXPECT_THROW(a.recordAt(0), base::EngineError);
     // Bookmarks of records not current, good for going there later.
     const Dataset::Bookmark mark = a.bookmarkAt(2);
     EXPECT_TRUE(a.bookmarkValid(mark));
@@ -103,9 +103,9 @@ TEST_F(DatasetReadingTest, UpdateRecordComesBeforeEveryPostAndLeaveOfAnEditedRec
     EXPECT_EQ(order.front(), QStringLiteral("update"));
     EXPECT_EQ(a.recordCount(), 3);
     // A handler may stop the post: the record stays as it is.
-    hooks += a.onUpdateRecord.add([](Dataset&) { throw engine::SilentAbort(); });
+    hooks += a.onUpdateRecord.add([](Dataset&) { throw base::SilentAbort(); });
     a.edit();
-    EXPECT_THROW(a.post(), engine::SilentAbort);
+    EXPECT_THROW(a.post(), base::SilentAbort);
     EXPECT_EQ(a.state(), Dataset::State::Edit);
 }
 

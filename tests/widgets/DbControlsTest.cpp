@@ -5,7 +5,7 @@
 #include "DisplayText.h"
 #include "GridTestSupport.h"
 #include "Money.h"
-#include "engine/EngineError.h"
+#include "EngineError.h"
 
 using namespace gridtest;
 using namespace testing_support;
@@ -19,7 +19,7 @@ namespace {
 class DbEditTest : public ::testing::Test {
 protected:
     QTemporaryDir dir;
-    store::test::ScriptedDialogs dialogs;
+    testing_support::ScriptedDialogs dialogs;
     std::unique_ptr<Dataset> view;
     std::unique_ptr<QWidget> window;
     DbEdit* edit = nullptr;
@@ -94,7 +94,7 @@ TEST_F(DbEditTest, LeavingPostsWhatWasTypedAndARefusalKeepsTextAndFocusTillEsc) 
     EXPECT_EQ(view->state(), Dataset::State::Browse);
     EXPECT_DOUBLE_EQ(stored(), 1500.0);
 
-    const auto refusal = view->beforePost.add([](Dataset&) { throw engine::SilentAbort(); });
+    const auto refusal = view->beforePost.add([](Dataset&) { throw base::SilentAbort(); });
     focusEdit();
     typeText(QStringLiteral("99"));
     leaveEdit();
@@ -218,7 +218,7 @@ TEST_F(DbNavigatorTest, DeleteRemovesTheCurrentRecordWithoutAsking) {
     EXPECT_EQ(grid->footerText(SUM), gridmodel::formatWithPattern(400.0, kMoney, QLatin1Char('.')));
     // Asked to confirm, No keeps the record.
     navigator->setConfirmDelete(true);
-    dialogs.answers.push_back(store::IDNO);
+    dialogs.answers.push_back(base::IDNO);
     click(DbNavigator::nbDelete);
     EXPECT_EQ(dialogs.boxes.size(), 1u);
     EXPECT_EQ(stored("KOMU").size(), 2);

@@ -5,7 +5,7 @@
 #include "FieldValidators.h"
 #include "GridTestSupport.h"
 #include "InputHint.h"
-#include "engine/Codec.h"
+#include "Codec.h"
 
 using namespace gridtest;
 using namespace testing_support;
@@ -14,7 +14,7 @@ using widgets::InputHint;
 namespace {
 
 TEST(FieldInput, WhatAFieldRefusesAndHowItSaysWhy) {
-    const widgets::FieldInputLimits text{FieldKind::Text, 30, -1, -1, &engine::Codec::cp1251()};
+    const widgets::FieldInputLimits text{FieldKind::Text, 30, -1, -1, &base::Codec::cp1251()};
     const widgets::FieldInputLimits sum{FieldKind::Float, 0, 2, 12, nullptr};  // N(15,2)
     // limits, input, a part of the refusal (none: accepted)
     const std::vector<std::tuple<const widgets::FieldInputLimits&, QString, QString>> cases = {

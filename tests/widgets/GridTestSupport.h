@@ -17,7 +17,7 @@
 #include "ModelChecker.h"
 #include "ScriptedDialogs.h"
 #include "engine/DbfTable.h"
-#include "engine/EngineError.h"
+#include "EngineError.h"
 
 namespace gridtest {
 
@@ -33,7 +33,7 @@ inline const QString kCodeMask = QStringLiteral("!999/999/999/999/999 ;1;_");
 class GridFixture : public ::testing::Test {
 protected:
     QTemporaryDir dir;
-    store::test::ScriptedDialogs dialogs;
+    testing_support::ScriptedDialogs dialogs;
     std::unique_ptr<Dataset> view;
     engine::Connections hooks;  // the tests' handlers on the view
     QStringList codes{QStringLiteral("001.001.000.000.000  Выручка"),
@@ -78,8 +78,8 @@ protected:
         hooks += view->beforePost.add([this](Dataset& v) {
             if (v.fieldByName(QStringLiteral("KOMU")).asString().isEmpty()) {
                 dialogs.messageBox(QStringLiteral("Поле \"Поставщики\" не заполнено"),
-                                   QStringLiteral("Ошибка"), store::MB_OK | store::MB_ICONHAND);
-                throw engine::SilentAbort();
+                                   QStringLiteral("Ошибка"), base::MB_OK | base::MB_ICONHAND);
+                throw base::SilentAbort();
             }
             if (v.fieldByName(QStringLiteral("NPP")).isNull())
                 v.fieldByName(QStringLiteral("NPP")).setAsInteger(v.recordCount() + 1);

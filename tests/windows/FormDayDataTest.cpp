@@ -19,7 +19,7 @@
 #include "PickListEdit.h"
 #include "PrinterPreview.h"
 #include "RegisterFixture.h"
-#include "engine/EngineError.h"
+#include "EngineError.h"
 
 using namespace registertest;
 using namespace testing_support;
@@ -503,7 +503,7 @@ TEST_F(PrintDayRegisterTest, EveryLayoutPrintsTheNumbersAndTheScreenIsLeftAlone)
     form->PrintDayRegister();
     EXPECT_TRUE(numbered());
     // "Ок" in the print setup, nothing changed: the pages laid out again keep the numbers.
-    dialogs.printSetupAnswer = [](store::PrintSetupRequest&) { return true; };
+    dialogs.printSetupAnswer = [](base::PrintSetupRequest&) { return true; };
     form->PrintDataGrid1->PrinterSetupDialogPreview();
     EXPECT_TRUE(numbered());
 
@@ -512,7 +512,7 @@ TEST_F(PrintDayRegisterTest, EveryLayoutPrintsTheNumbersAndTheScreenIsLeftAlone)
         whileLaidOut.push_back(screenAsItWas());
         preview.Abort();
     };
-    EXPECT_THROW(form->PrintDayRegister(), engine::SilentAbort);
+    EXPECT_THROW(form->PrintDayRegister(), base::SilentAbort);
     EXPECT_FALSE(preview.Printing());
     EXPECT_EQ(whileLaidOut, (std::vector<bool>{true, true, true}));
     EXPECT_TRUE(screenAsItWas());

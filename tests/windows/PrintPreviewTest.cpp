@@ -22,7 +22,7 @@
 #include "ProgramPrinter.h"
 #include "QtDialogs.h"
 #include "RegisterFixture.h"
-#include "engine/EngineError.h"
+#include "EngineError.h"
 #include "engine/TableRegistry.h"
 
 using registertest::RegisterFixture;
@@ -114,7 +114,7 @@ TEST_F(PrintPreviewTest, EscStopsALayoutAndClosingDuringOneClosesWhenItEnds) {
         QTest::keyClick(window, Qt::Key_Escape);
     });
     watch.start(0);
-    EXPECT_THROW(printer.Preview(), engine::SilentAbort);
+    EXPECT_THROW(printer.Preview(), base::SilentAbort);
     EXPECT_TRUE(window->isVisible());  // stopped, not closed
     const int recorded = preview.pageCount();
     EXPECT_GE(recorded, 1);
@@ -125,7 +125,7 @@ TEST_F(PrintPreviewTest, EscStopsALayoutAndClosingDuringOneClosesWhenItEnds) {
         window->close();
     });
     watch.start(0);
-    EXPECT_THROW(printer.Preview(), engine::SilentAbort);
+    EXPECT_THROW(printer.Preview(), base::SilentAbort);
     EXPECT_FALSE(window->isVisible());
     EXPECT_GE(preview.pageCount(), 1);  // what was recorded stays for a next showing
 }
@@ -150,7 +150,7 @@ TEST_F(PrintPreviewTest, PrintingAPageRangeSendsExactlyThosePages) {
 
 TEST_F(PrintPreviewTest, TheSetupDialogStoresItsChoiceAndLaysThePagesOutAgain) {
     printer.Preview();
-    dialogs.printSetupAnswer = [](store::PrintSetupRequest& r) {
+    dialogs.printSetupAnswer = [](base::PrintSetupRequest& r) {
         EXPECT_EQ(r.left, QStringLiteral("1"));
         EXPECT_TRUE(r.fitToPageWidth);
         r.left = QStringLiteral("2,5");
@@ -162,7 +162,7 @@ TEST_F(PrintPreviewTest, TheSetupDialogStoresItsChoiceAndLaysThePagesOutAgain) {
     EXPECT_EQ(printer.settings.Options, print::pghFitGridToPageWidth | print::pghFitingByColWidths);
     EXPECT_EQ(dialogs.printSetupRequests.size(), 1u);
     // Cancel keeps everything.
-    dialogs.printSetupAnswer = [](store::PrintSetupRequest& r) {
+    dialogs.printSetupAnswer = [](base::PrintSetupRequest& r) {
         r.left = QStringLiteral("9");
         return false;
     };
@@ -170,7 +170,7 @@ TEST_F(PrintPreviewTest, TheSetupDialogStoresItsChoiceAndLaysThePagesOutAgain) {
     EXPECT_EQ(printer.settings.Page.LeftMargin.count(), 25000);
 
     // The real dialog lets no margin through that is not a number.
-    store::PrintSetupRequest request;
+    base::PrintSetupRequest request;
     request.top = request.bottom = request.left = request.right = QStringLiteral("1");
     windows::PrintSetupDialog setup(request);
     setup.EditTop->setText(QStringLiteral("1,5"));
@@ -238,7 +238,7 @@ namespace {
 
 TEST(CatalogueTextPrint, WithoutAPrinterTheUserIsToldAndNothingBreaks) {
     if (!QPrinterInfo::availablePrinterNames().isEmpty()) GTEST_SKIP() << "a printer is installed here";
-    store::test::ScriptedDialogs dialogs;
+    testing_support::ScriptedDialogs dialogs;
     QTextEdit listing(QStringLiteral("\t001.000.000.000.000\tДоходы"));
     windows::printCatalogueText(listing, dialogs);
     ASSERT_EQ(dialogs.boxes.size(), 1u);

@@ -15,12 +15,12 @@
 #include <string>
 #include <system_error>
 
-#include "engine/EngineError.h"
-#include "engine/FileIo.h"
+#include "EngineError.h"
+#include "FileIo.h"
 
 namespace launcher {
 
-namespace fileio = engine::fileio;
+namespace fileio = base::fileio;
 
 namespace {
 
@@ -38,7 +38,7 @@ QString reason(int error) {
 }
 
 [[noreturn]] void fail(const QString& what, const QString& path, int error) {
-    throw engine::EngineError(what.arg(QDir::toNativeSeparators(path), reason(error)));
+    throw base::EngineError(what.arg(QDir::toNativeSeparators(path), reason(error)));
 }
 
 std::filesystem::path fsPath(const QString& path) {
@@ -94,7 +94,7 @@ void removeTree(const QString& path) {
 void renameEntry(const QString& from, const QString& to) {
     if (::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0) {
         const int error = errno;
-        throw engine::EngineError(
+        throw base::EngineError(
             QStringLiteral("Не удалось переименовать %1 в %2: %3")
                 .arg(QDir::toNativeSeparators(from), QDir::toNativeSeparators(to), reason(error)));
     }
@@ -247,7 +247,7 @@ void updateProgramFolder(const QString& source, const QString& target, const QSt
     const QString stamp = versionStamp(source);
     const QStringList entries = programEntries(source, leaveOut);
     if (stamp.isEmpty() || !entries.contains(kProgramName))
-        throw engine::EngineError(QStringLiteral("В папке %1 нет установленной программы.")
+        throw base::EngineError(QStringLiteral("В папке %1 нет установленной программы.")
                                       .arg(QDir::toNativeSeparators(source)));
 
     makePath(target);
@@ -260,7 +260,7 @@ void updateProgramFolder(const QString& source, const QString& target, const QSt
         for (const QString& name : entries)
             copyTree(QDir(source).filePath(name), QDir(staging).filePath(name));
         syncFolder(staging);
-    } catch (const engine::EngineError&) {
+    } catch (const base::EngineError&) {
         // Nothing is in place yet: give back the room a full disk needs.
         std::error_code ignored;
         std::filesystem::remove_all(fsPath(staging), ignored);

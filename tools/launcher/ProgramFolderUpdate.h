@@ -34,7 +34,7 @@ enum class WhenCurrent { CopyAgain, Keep };
 // Copies the installed program of source into target (created when missing): everything in
 // source but Data, Sprav and the names in leaveOut. The new files are first written in full
 // into a staging folder inside target, then renamed into place, and the stamp comes last.
-// One update at a time works on a folder. Throws engine::EngineError with the text for the
+// One update at a time works on a folder. Throws base::EngineError with the text for the
 // user when a step fails.
 void updateProgramFolder(const QString& source, const QString& target,
                          const QStringList& leaveOut = {},

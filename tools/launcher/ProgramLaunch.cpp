@@ -4,7 +4,7 @@
 #include <QFileInfo>
 
 #include "ProgramFolderUpdate.h"
-#include "engine/EngineError.h"
+#include "EngineError.h"
 
 namespace launcher {
 
@@ -19,7 +19,7 @@ LaunchPlan planLaunch(const QString& source, const QString& target, const QStrin
     try {
         updateProgramFolder(source, target, leaveOut, WhenCurrent::Keep);
         return {program, {}, false};
-    } catch (const engine::EngineError& error) {
+    } catch (const base::EngineError& error) {
         // Only the last sync failed: the copy is whole all the same.
         if (isCurrentCopy(source, target)) return {program, {}, false};
         const QString folder = QDir::toNativeSeparators(target);

@@ -26,7 +26,7 @@
 
 #include "ProgramFolderUpdate.h"
 #include "ProgramLaunch.h"
-#include "engine/EngineError.h"
+#include "EngineError.h"
 
 namespace {
 
@@ -66,7 +66,7 @@ int updateOnly(const QString& from, const QString& into, const QString& self) {
     }
     try {
         launcher::updateProgramFolder(from, into, {self});
-    } catch (const engine::EngineError& error) {
+    } catch (const base::EngineError& error) {
         printError(error.message());
         return 1;
     }

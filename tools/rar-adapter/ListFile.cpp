@@ -5,7 +5,7 @@
 #include <QFileInfo>
 
 #include "FileUtils.h"
-#include "engine/Codec.h"
+#include "Codec.h"
 
 namespace rar_adapter {
 
@@ -25,7 +25,7 @@ std::optional<QStringList> readListFile(const QString& path) {
     QStringList lines;
     for (QByteArray line : bytes.split('\n')) {
         if (line.endsWith('\r')) line.chop(1);
-        const QString text = engine::Codec::cp866().decode(line.toStdString());
+        const QString text = base::Codec::cp866().decode(line.toStdString());
         if (!text.trimmed().isEmpty()) lines << text;
     }
     return lines;
@@ -43,7 +43,7 @@ std::vector<FileToAdd> filesOfListLines(const QStringList& lines, QStringList& u
         const QFileInfoList entries = QDir(folder).entryInfoList(
             QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
         for (const QFileInfo& entry : entries) {
-            if (!entry.isFile() || !store::matchesFileMask(entry.fileName(), mask)) continue;
+            if (!entry.isFile() || !base::matchesFileMask(entry.fileName(), mask)) continue;
             matched = true;
             std::erase_if(files, [&](const FileToAdd& f) {
                 return f.name.compare(entry.fileName(), Qt::CaseInsensitive) == 0;

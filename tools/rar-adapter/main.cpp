@@ -15,7 +15,7 @@
 #include "EncryptedZip.h"
 #include "ListFile.h"
 #include "RealRar.h"
-#include "engine/FileIo.h"
+#include "FileIo.h"
 
 namespace {
 
@@ -74,8 +74,8 @@ int main(int argc, char** argv) {
         say(command->archive + QStringLiteral(" left as it was"));
         // The line dispatch shows the user after its own message.
         if (reason != 0)
-            say(QString::fromUtf8(engine::fileio::kReasonLabel) +
-                engine::fileio::reasonText(reason));
+            say(QString::fromUtf8(base::fileio::kReasonLabel) +
+                base::fileio::reasonText(reason));
         return kFatal;
     }
     for (const rar_adapter::FileToAdd& f : files)

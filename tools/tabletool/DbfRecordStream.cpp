@@ -10,11 +10,11 @@
 #include <cstring>
 #include <string>
 
-#include "engine/FileLock.h"
+#include "FileLock.h"
 
 using engine::DbfLayout;
-using engine::EngineError;
-using engine::ErrorKind;
+using base::EngineError;
+using base::ErrorKind;
 
 namespace tabletool {
 
@@ -54,13 +54,13 @@ DbfRecordStream::DbfRecordStream(const QString& path) : path_(path) {
                           QStringLiteral("Не могу открыть файл %1: %2")
                               .arg(path, QString::fromLocal8Bit(std::strerror(errno))));
     try {
-        if (!engine::tryLockFile(fd_, false))
+        if (!base::tryLockFile(fd_, false))
             throw EngineError(ErrorKind::Busy,
                               QStringLiteral("Таблица занята другой программой: %1").arg(path));
         // The header and the size it is checked against are read under the change lock, so
         // that they belong together; records up to that count are never rewritten by an
         // append, which the change lock would otherwise have to hold off for the whole read.
-        engine::ChangeLock reading(fd_, false, path);
+        base::ChangeLock reading(fd_, false, path);
         struct stat st {};
         if (::fstat(fd_, &st) != 0) throw unreadable(path);
         std::string header(kMaxHeader, '\0');

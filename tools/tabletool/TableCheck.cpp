@@ -5,12 +5,12 @@
 #include <vector>
 
 #include "DbfRecordStream.h"
-#include "engine/EngineError.h"
+#include "EngineError.h"
 #include "engine/MdxIndex.h"
 #include "engine/ParadoxTable.h"
-#include "engine/PathCase.h"
+#include "PathCase.h"
 
-using engine::EngineError;
+using base::EngineError;
 using engine::FieldKind;
 using engine::MdxIndex;
 
@@ -20,7 +20,7 @@ namespace {
 
 EngineError indexDamage(const QString& mdx, const QString& tag, const QString& why) {
     return EngineError(
-        engine::ErrorKind::Damaged,
+        base::ErrorKind::Damaged,
         QStringLiteral("Повреждён индексный файл: %1 (тег %2: %3)").arg(mdx, tag, why));
 }
 
@@ -95,14 +95,14 @@ QString checkDbf(const QString& path) {
 
     // The tags to check and their fields, known before the records are read, so that only
     // the fields of the tags are kept.
-    const QString mdx = engine::resolveIgnoringCase(
+    const QString mdx = base::resolveIgnoringCase(
         QFileInfo(path).path(), QFileInfo(path).completeBaseName() + QStringLiteral(".MDX"));
     std::vector<MdxIndex::TagInfo> tags;
     std::vector<int> tagFields;
     if (layout.productionIndex) {
         if (!QFileInfo(mdx).isFile())
             throw EngineError(
-                engine::ErrorKind::MissingCompanion,
+                base::ErrorKind::MissingCompanion,
                 QStringLiteral("Отсутствует индексный файл таблицы %1: %2").arg(path, mdx));
         tags = MdxIndex::readTags(mdx);
         for (const MdxIndex::TagInfo& tag : tags) {
@@ -161,9 +161,9 @@ QString checkParadox(const QString& path) {
 }  // namespace
 
 QString checkTable(const QString& file) {
-    const QString path = engine::resolveIgnoringCase(file);
+    const QString path = base::resolveIgnoringCase(file);
     if (!QFileInfo(path).isFile())
-        throw EngineError(engine::ErrorKind::NotFound,
+        throw EngineError(base::ErrorKind::NotFound,
                           QStringLiteral("файл не найден: %1").arg(file));
     if (QFileInfo(path).suffix().compare(QLatin1String("db"), Qt::CaseInsensitive) == 0)
         return checkParadox(path);

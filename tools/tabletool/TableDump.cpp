@@ -10,12 +10,12 @@
 #include <vector>
 
 #include "DbfRecordStream.h"
-#include "engine/Codec.h"
-#include "engine/EngineError.h"
+#include "Codec.h"
+#include "EngineError.h"
 #include "engine/ParadoxTable.h"
-#include "engine/PathCase.h"
+#include "PathCase.h"
 
-using engine::EngineError;
+using base::EngineError;
 using engine::FieldDef;
 using engine::FieldKind;
 
@@ -95,7 +95,7 @@ struct Utf8Char {
     char bytes[4] = {};
     unsigned char length = 0;
 };
-std::array<Utf8Char, 256> utf8Table(const engine::Codec& codec) {
+std::array<Utf8Char, 256> utf8Table(const base::Codec& codec) {
     std::array<Utf8Char, 256> table;
     for (int b = 0; b < 256; ++b) {
         const char byte = static_cast<char>(b);
@@ -222,7 +222,7 @@ void recordRow(CsvWriter& out, const char* rec, const std::vector<Column>& colum
 void dumpDbf(const QString& path, const TextSink& sink) {
     DbfRecordStream stream(path);
     const engine::DbfLayout& layout = stream.layout();
-    const Utf8Table utf8 = utf8Table(engine::Codec::forLanguageDriver(layout.languageDriver));
+    const Utf8Table utf8 = utf8Table(base::Codec::forLanguageDriver(layout.languageDriver));
     std::vector<Column> columns;
     size_t longestRow = 16;
     for (size_t i = 0; i < layout.fields.size(); ++i) {
@@ -291,7 +291,7 @@ void dumpParadox(const QString& path, const TextSink& sink) {
 }  // namespace
 
 void dumpTable(const QString& file, const TextSink& sink) {
-    const QString path = engine::resolveIgnoringCase(file);
+    const QString path = base::resolveIgnoringCase(file);
     if (!QFileInfo(path).isFile())
         throw EngineError(QStringLiteral("файл не найден: %1").arg(file));
     if (QFileInfo(path).suffix().compare(QLatin1String("db"), Qt::CaseInsensitive) == 0)

@@ -7,14 +7,14 @@
 #include <cstdio>
 
 #include "engine/DbfTable.h"
-#include "engine/EngineError.h"
+#include "EngineError.h"
 #include "engine/Field.h"
-#include "engine/FileIo.h"
+#include "FileIo.h"
 #include "engine/ParadoxTable.h"
-#include "engine/PathCase.h"
+#include "PathCase.h"
 #include "engine/SyncScope.h"
 
-using engine::EngineError;
+using base::EngineError;
 using engine::FieldDef;
 using engine::FieldKind;
 
@@ -244,14 +244,14 @@ void createTable(const QString& file, const QString& schemaFile, const QString& 
     } else {
         // All rows in one write of the whole file, synced once, and its index once. The empty
         // table made first is only a step: the table with its rows replaces it whole.
-        engine::fileio::setSyncing(false);
+        base::fileio::setSyncing(false);
         try {
             engine::DbfTable::create(built, schema.fields, schema.tags);
         } catch (...) {
-            engine::fileio::setSyncing(true);
+            base::fileio::setSyncing(true);
             throw;
         }
-        engine::fileio::setSyncing(true);
+        base::fileio::setSyncing(true);
         const auto table = engine::DbfTable::open(built, true);
         const std::vector<engine::Record> records =
             recordsOf(rows, columnField, table->fields(), true);
@@ -270,13 +270,13 @@ void createTable(const QString& file, const QString& schemaFile, const QString& 
             QFile::remove(target.absoluteDir().filePath(old));
     }
     for (const QString& m : made) {
-        const QString existing = engine::resolveIgnoringCase(target.absolutePath(), m);
+        const QString existing = base::resolveIgnoringCase(target.absolutePath(), m);
         if (QFileInfo::exists(existing) && QFileInfo(existing).fileName() != m) QFile::remove(existing);
         const QString to = target.absoluteDir().filePath(m);
         if (::rename(QFile::encodeName(scratch.filePath(m)).constData(), QFile::encodeName(to).constData()) != 0)
             throw EngineError(QStringLiteral("не могу записать %1").arg(to));
     }
-    engine::fileio::syncFolderOf(target.absoluteFilePath());
+    base::fileio::syncFolderOf(target.absoluteFilePath());
 }
 
 }  // namespace tabletool

@@ -31,7 +31,7 @@
 #include "TableCheck.h"
 #include "TableDump.h"
 #include "TableIo.h"
-#include "engine/EngineError.h"
+#include "EngineError.h"
 
 namespace {
 
@@ -42,7 +42,7 @@ void writeOut(std::string_view text) {
         const ssize_t n = ::write(STDOUT_FILENO, text.data(), text.size());
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0)
-            throw engine::EngineError(
+            throw base::EngineError(
                 QStringLiteral("не могу записать вывод: %1")
                     .arg(QString::fromLocal8Bit(std::strerror(n < 0 ? errno : ENOSPC))));
         text.remove_prefix(static_cast<size_t>(n));
@@ -73,7 +73,7 @@ int main(int argc, char** argv) {
                 "usage: tabletool create FILE SCHEMA CSV | tabletool dump FILE | tabletool check "
                 "FILE\n");
         return 2;
-    } catch (const engine::EngineError& e) {
+    } catch (const base::EngineError& e) {
         fprintf(stderr, "tabletool: %s\n", e.message().toUtf8().constData());
     } catch (const std::exception& e) {
         fprintf(stderr, "tabletool: %s\n", e.what());
