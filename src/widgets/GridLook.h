@@ -8,6 +8,9 @@
 
 namespace widgets {
 
+// The room between a grid cell's edge and its text: in the titles, the footers and the sums.
+inline constexpr int kTextMargin = 3;
+
 // The screen form of a grid's plain look data. The Windows faces map to the program's
 // stand-ins (WindowLook.h); a negative height is the character height in pixels.
 QFont toQFont(const gridmodel::FontSpec& font);
