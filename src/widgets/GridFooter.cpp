@@ -26,7 +26,8 @@ QSize GridFooter::sizeHint() const {
 void GridFooter::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     const gridmodel::GridModel& g = grid_->gridModel();
-    painter.fillRect(rect(), palette().button());
+    // The button face, as the look library resolves it for the screen.
+    painter.fillRect(rect(), look::systemColor(look::kButtonFace, palette()));
     QTableView* table = grid_->table();
     QHeaderView* header = table->horizontalHeader();
     const int left = table->viewport()->mapTo(grid_, QPoint(0, 0)).x() - x();

@@ -140,8 +140,9 @@ void GridTitles::paintSection(QPainter* painter, const QRect& rect, int logicalI
         const int left = sectionViewportPosition(first);
         const int right = sectionViewportPosition(last) + sectionSize(last);
         const QRect upper(left, rect.top(), right - left, band);
+        // The button face, as the look library resolves it for the screen.
         painter->fillRect(QRect(rect.left(), rect.top(), rect.width(), band - 1),
-                          palette().button());
+                          look::systemColor(look::kButtonFace, palette()));
         painter->drawText(upper.adjusted(kTextMargin, 1, -kTextMargin, -1),
                           int(Qt::AlignHCenter) | wrapping, levels[0]);
         painter->setPen(palette().color(QPalette::Mid));
