@@ -15,10 +15,11 @@ struct Rgb {
 // The RGB values of the platform's system colours, indexed as the grids number them (5 the
 // window background clWindow, 15 the button face clBtnFace, ...).
 //
-// standard() is a fixed table with the values of the usual desktop scheme: window background
-// FFFFFF, button face F0F0F0. current() reads the application's palette when a GUI
-// application exists (window background = QPalette::Base, button face = QPalette::Button, and
-// the other indexes from their nearest roles), else gives standard(). With Qt's own style on
+// Both come from the look library, which resolves the grids' colours for the screen, export
+// and print alike. standard() is the usual desktop scheme: window background FFFFFF, button
+// face F0F0F0. current() reads the application's palette when a GUI application exists
+// (window background = QPalette::Base, button face = QPalette::Button, and the other indexes
+// from their nearest roles), else gives standard(). With Qt's own style on
 // this platform (Fusion, also under the offscreen platform of the tests) that palette gives
 // FFFFFF and EFEFEF. Exports take current() once when they start, so a file follows the
 // colours the grid shows on screen.

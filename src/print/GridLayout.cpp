@@ -1,19 +1,21 @@
 #include "GridLayout.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QCoreApplication>
 #include <QFontMetrics>
 #include <QPainter>
-#include <QAbstractTextDocumentLayout>
 #include <QTextDocument>
 #include <algorithm>
 #include <cmath>
 #include <functional>
 
+#include "EngineError.h"
+#include "LookColors.h"
+#include "LookFonts.h"
 #include "RichTextPages.h"
 #include "TitleTree.h"
 #include "VirtualPrinter.h"
 #include "engine/Dataset.h"
-#include "EngineError.h"
 
 using gridmodel::Align;
 using gridmodel::GridColumn;
@@ -34,14 +36,11 @@ int mulDiv(long long a, long long b, long long c) {
     return c == 0 ? 0 : static_cast<int>((a * b + (a * b >= 0 ? c / 2 : -c / 2)) / c);
 }
 
+// A grid colour on paper: a system colour (the button face of the titles and footers, say) is
+// the one the look library resolves for the screen and export too.
 QColor colorOf(const gridmodel::Color& c, const QColor& fallback) {
-    switch (c.kind) {
-        case gridmodel::Color::Kind::Explicit: return QColor(c.red, c.green, c.blue);
-        case gridmodel::Color::Kind::System:
-            return c.systemIndex == 15 ? QColor(212, 208, 200) : QColor(Qt::white);
-        case gridmodel::Color::Kind::None: break;
-    }
-    return fallback;
+    const QColor color = look::toQColor(c);
+    return color.isValid() ? color : fallback;
 }
 
 Qt::Alignment alignmentOf(Align a) {
@@ -77,13 +76,7 @@ GridLayout::GridLayout(const GridModel& grid, const GridPrintSettings& settings,
 }
 
 QFont GridLayout::fontOf(const gridmodel::FontSpec& spec) const {
-    QFont f(settings_.PrintFontName.isEmpty() ? spec.name : settings_.PrintFontName);
-    f.setPointSize(std::max(1, spec.pointSize(kScreenDpi)));
-    f.setBold(spec.bold);
-    f.setItalic(spec.italic);
-    f.setUnderline(spec.underline);
-    f.setStrikeOut(spec.strikeOut);
-    return f;
+    return look::printedFont(spec, settings_.PrintFontName);
 }
 
 int GridLayout::textHeight(const QFont& font, const QString& text, int width, bool wrap) const {

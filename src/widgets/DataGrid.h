@@ -7,6 +7,7 @@
 #include "GridModel.h"
 #include "PickListEdit.h"
 #include "RunningSumList.h"
+#include "StoreInProgress.h"
 
 class QScrollBar;
 class QTableView;
@@ -30,20 +31,6 @@ struct GridOptions {
                             // the grid shows the new row there
     bool deleting = true;   // Ctrl+Delete deletes the current record
     bool confirmDelete = true;  // ... after asking (Ctrl+Delete only)
-};
-
-// Marks that a record is being stored on the user's behalf (a row or a grid left, Enter past the
-// last cell). The store's checks may have a message box up; the focus changes and keys that reach
-// the grids meanwhile come from that box (or from a program driving the screen), not from the
-// user, so no grid takes them for leaving it or stores a record again: one user action shows at
-// most one box.
-class StoreInProgress {
-public:
-    StoreInProgress();
-    ~StoreInProgress();
-    StoreInProgress(const StoreInProgress&) = delete;
-    StoreInProgress& operator=(const StoreInProgress&) = delete;
-    static bool active();
 };
 
 // A table of the records of one engine view, in the manner of a data-aware grid of a desktop
@@ -189,10 +176,10 @@ private:
     QScrollBar* hbar_ = nullptr;
     engine::Connection updateHook_;  // on the view's record updates
     engine::Connection sumsHook_;    // on the sum list's changes
-    bool moving_ = false;   // the grid itself is moving the view's cursor
-    bool syncing_ = false;  // the grid puts its current cell on the view's record
-    bool refused_ = false;  // the last move was refused by the view
-    bool lentToMenu_ = false;  // the focus went to a menu, which gives it back when it closes
+    bool moving_ = false;            // the grid itself is moving the view's cursor
+    bool syncing_ = false;           // the grid puts its current cell on the view's record
+    bool refused_ = false;           // the last move was refused by the view
+    bool lentToMenu_ = false;        // the focus went to a menu, which gives it back when it closes
     int scrolledColumns_ = 0;
     std::map<int, int> pendingWidths_;  // columns to widen once painting is over
 };

@@ -7,35 +7,6 @@
 
 namespace widgets {
 
-namespace {
-QFont fontOf(const QStringList& families, QFont::StyleHint hint, int pixelSize, bool bold) {
-    QFont font;
-    font.setFamilies(families);
-    font.setStyleHint(hint);
-    font.setPixelSize(pixelSize);
-    font.setBold(bold);
-    return font;
-}
-}  // namespace
-
-QFont sansSerifFont(int pixelSize, bool bold) {
-    return fontOf({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
-                   QStringLiteral("DejaVu Sans")},
-                  QFont::SansSerif, pixelSize, bold);
-}
-
-QFont monospaceFont(int pixelSize, bool bold) {
-    return fontOf({QStringLiteral("Courier New"), QStringLiteral("Liberation Mono"),
-                   QStringLiteral("DejaVu Sans Mono")},
-                  QFont::TypeWriter, pixelSize, bold);
-}
-
-QFont serifFont(int pixelSize, bool bold) {
-    return fontOf({QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif"),
-                   QStringLiteral("DejaVu Serif")},
-                  QFont::Serif, pixelSize, bold);
-}
-
 void setWindowLook(QWidget* window, const QFont& font) {
     window->setFont(font);
     QPalette palette = window->palette();

@@ -4,6 +4,8 @@
 #include <QFont>
 #include <QStringList>
 
+#include "LookFonts.h"
+
 class QWidget;
 
 namespace widgets {
@@ -11,11 +13,10 @@ namespace widgets {
 // The text colour of the program's windows.
 inline const QColor kNavy(0x00, 0x00, 0x80);
 
-// Fonts by the names the program's windows are drawn with, falling back to metric-compatible
-// or look-alike families where those are not installed.
-QFont sansSerifFont(int pixelSize, bool bold);  // MS Sans Serif
-QFont monospaceFont(int pixelSize, bool bold);  // Courier New
-QFont serifFont(int pixelSize, bool bold);      // Times New Roman
+// Fonts by the names the program's windows are drawn with (the look library resolves them).
+using look::monospaceFont;  // Courier New
+using look::sansSerifFont;  // MS Sans Serif
+using look::serifFont;      // Times New Roman
 
 // Gives a window its font and navy text.
 void setWindowLook(QWidget* window, const QFont& font);

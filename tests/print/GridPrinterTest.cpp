@@ -1,17 +1,20 @@
 #include <gtest/gtest.h>
 
 #include <QFontMetricsF>
+#include <QGuiApplication>
+#include <QPalette>
 #include <QRegularExpression>
 #include <QTextDocument>
 #include <QTimer>
 #include <algorithm>
 
+#include "Colors.h"
 #include "DayRegisterPrintout.h"
+#include "EngineError.h"
 #include "GridPrinter.h"
 #include "OutputFixture.h"
 #include "PageCapture.h"
 #include "PrinterPreview.h"
-#include "EngineError.h"
 #include "engine/TableRegistry.h"
 
 using printtest::PageContent;
@@ -266,6 +269,34 @@ TEST_F(GridPrinterTest, ALineAfterTheGridThatDoesNotFitStartsTheNextPage) {
         EXPECT_EQ(printed, lines) << records << " records";
         addExpenses(1);
     }
+}
+
+TEST_F(GridPrinterTest, ColouredTitlesHaveTheButtonFaceTheScreenAndTheExportShow) {
+    // The running program's palette gives the button face to the screen, the export and the
+    // printout alike; printing in colour paints the titles with it and the rows white.
+    const QPalette saved = QGuiApplication::palette();
+    QPalette palette = saved;
+    palette.setColor(QPalette::Active, QPalette::Button, QColor(0xC0, 0xC1, 0xC2));
+    QGuiApplication::setPalette(palette);
+    printer.settings.Options |= print::pghColored;
+    addExpenses(2);
+    const std::vector<PageContent> pages = layOut();
+    const output::Rgb exported = output::SystemColors::current().btnFace();
+    printer.settings.Options &= ~print::pghColored;
+    const std::vector<PageContent> plain = layOut();
+    QGuiApplication::setPalette(saved);
+
+    EXPECT_EQ(exported, (output::Rgb{0xC0, 0xC1, 0xC2}));
+    ASSERT_FALSE(pages.empty());
+    auto filled = [](const PageContent& page, const QColor& color) {
+        return std::count_if(page.fills.begin(), page.fills.end(),
+                             [&](const PageContent::Fill& f) { return f.color == color; });
+    };
+    EXPECT_GE(filled(pages[0], QColor(0xC0, 0xC1, 0xC2)), 6);  // a title over each column
+    EXPECT_GE(filled(pages[0], QColor(Qt::white)), 2 * 6);     // the two rows
+    EXPECT_EQ(filled(pages[0], QColor(212, 208, 200)), 0);
+    ASSERT_FALSE(plain.empty());
+    EXPECT_EQ(filled(plain[0], QColor(0xC0, 0xC1, 0xC2)), 0);  // without colour all is on white
 }
 
 }  // namespace

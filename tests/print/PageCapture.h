@@ -1,10 +1,12 @@
 #pragma once
 
+#include <QBrush>
 #include <QColor>
 #include <QFont>
 #include <QPaintDevice>
 #include <QPaintEngine>
 #include <QPainter>
+#include <QPainterPath>
 #include <QRectF>
 #include <QString>
 #include <QTextItem>
@@ -14,7 +16,8 @@
 
 namespace printtest {
 
-// What a recorded page draws: its texts with where they stand, and its lines, in page pixels.
+// What a recorded page draws: its texts with where they stand, its lines and its filled
+// rectangles with their colours, in page pixels.
 struct PageContent {
     struct Text {
         QString text;
@@ -24,6 +27,11 @@ struct PageContent {
     };
     std::vector<Text> texts;
     std::vector<QLineF> lines;
+    struct Fill {
+        QRectF rect;
+        QColor color;
+    };
+    std::vector<Fill> fills;
 
     // Whether the text stands on the page; a text may come in several pieces (a wrapped title,
     // a run of other characters), so the pieces are searched as one.
@@ -54,6 +62,7 @@ public:
     void updateState(const QPaintEngineState& state) override {
         if (state.state() & DirtyTransform) transform_ = state.transform();
         if (state.state() & DirtyPen) color_ = state.pen().color();
+        if (state.state() & DirtyBrush) brush_ = state.brush();
     }
     void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
     void drawTextItem(const QPointF& p, const QTextItem& item) override {
@@ -70,12 +79,28 @@ public:
         if (mode != PolylineMode) return;
         for (int i = 0; i + 1 < count; ++i) content_.lines.push_back(transform_.map(QLineF(points[i], points[i + 1])));
     }
+    void drawRects(const QRectF* rects, int count) override {
+        if (brush_.style() == Qt::NoBrush) return;
+        for (int i = 0; i < count; ++i)
+            content_.fills.push_back({transform_.mapRect(rects[i]), brush_.color()});
+    }
+    void drawPath(const QPainterPath& path) override {
+        const QRectF rect = path.boundingRect();
+        drawRects(&rect, 1);
+    }
+    void drawRects(const QRect* rects, int count) override {
+        for (int i = 0; i < count; ++i) {
+            const QRectF rect(rects[i]);
+            drawRects(&rect, 1);
+        }
+    }
     Type type() const override { return User; }
 
 private:
     PageContent& content_;
     QTransform transform_;
     QColor color_;
+    QBrush brush_;
 };
 
 // A device of a page's size and resolution that captures what is played on it.
