@@ -27,6 +27,7 @@ using base::ChangeLock;
 using base::Codec;
 using base::EngineError;
 using base::ErrorKind;
+using base::FileStamp;
 using base::missingCharactersMessage;
 using base::resolveIgnoringCase;
 using base::tryLockFile;
@@ -292,20 +293,15 @@ void DbfTable::parse(ByteBuffer bytes) {
 }
 
 void DbfTable::rememberFileState() {
-    struct stat st;
-    if (fstat(fd_, &st) != 0) return;
-    state_.size = st.st_size;
-    state_.mtimeNs = static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
-    state_.ctimeNs = static_cast<long long>(st.st_ctim.tv_sec) * 1000000000LL + st.st_ctim.tv_nsec;
-    state_.inode = static_cast<long long>(st.st_ino);
+    const FileStamp now = FileStamp::ofFd(fd_);
+    if (now.exists) stamp_ = now;
 }
 
 bool DbfTable::followReplacedFile() {
-    struct stat byPath;
-    const QByteArray name = path_.toLocal8Bit();
-    if (::stat(name.constData(), &byPath) != 0 || static_cast<long long>(byPath.st_ino) == state_.inode)
-        return false;
+    const FileStamp byPath = FileStamp::ofPath(path_);
+    if (!byPath.exists || byPath.sameFile(stamp_)) return false;
     // Another program replaced the file (a pack writes a new file): follow the name.
+    const QByteArray name = path_.toLocal8Bit();
     int fd = ::open(name.constData(), readOnly_ ? O_RDONLY | O_CLOEXEC : O_RDWR | O_CLOEXEC);
     if (fd < 0) return false;
     if (!tryLockFile(fd, exclusive_)) {
@@ -318,11 +314,9 @@ bool DbfTable::followReplacedFile() {
 }
 
 bool DbfTable::changedOnDisk() const {
-    struct stat st;
-    if (fstat(fd_, &st) != 0) return false;
-    const long long mtime = static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
-    const long long ctime = static_cast<long long>(st.st_ctim.tv_sec) * 1000000000LL + st.st_ctim.tv_nsec;
-    if (st.st_size != state_.size || mtime != state_.mtimeNs || ctime != state_.ctimeNs) return true;
+    const FileStamp now = FileStamp::ofFd(fd_);
+    if (!now.exists) return false;
+    if (now != stamp_) return true;
     // The time stamps may not move for a change made within their resolution: the header's
     // count tells of an append all the same.
     unsigned char head[8];

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "ByteBuffer.h"
+#include "FileStamp.h"
 #include "TableFile.h"
 
 namespace base {
@@ -87,15 +88,13 @@ private:
     const base::Codec* codec_ = nullptr;
     int headerLength_ = 0;
     int recordLength_ = 0;
-    int count_ = 0;              // records there are
-    long long diskCount_ = 0;    // the header's count as last read or written
+    int count_ = 0;            // records there are
+    long long diskCount_ = 0;  // the header's count as last read or written
     bool indexDirty_ = false;
     bool rebuildIndex_ = false;  // the index file is missing or damaged and can be rebuilt
     bool mdxMissing_ = false;
     QString mdxPath_;
-    struct FileState {
-        long long size = -1, mtimeNs = -1, ctimeNs = -1, inode = -1;
-    } state_;
+    base::FileStamp stamp_;  // the file as last read or written
 };
 
 // Formats a number for a dBase N/F field of the given width and decimals: right-aligned,

@@ -23,6 +23,7 @@
 #include "EngineError.h"
 #include "FileIo.h"
 #include "FileLock.h"
+#include "FileStamp.h"
 #include "ParadoxHeader.h"
 
 // pxlib's header has no C++ guard of its own.
@@ -51,6 +52,7 @@ using base::ChangeLock;
 using base::Codec;
 using base::EngineError;
 using base::ErrorKind;
+using base::FileStamp;
 using base::missingCharactersMessage;
 using base::tryLockFile;
 namespace fileio = base::fileio;
@@ -149,19 +151,13 @@ struct TableState {
     int live = 0;
 };
 
+// The file as last read or written: its stamp, and the fixed part of its header, which tells
+// of a change that left the stamp as it was.
 struct DiskState {
-    dev_t dev = 0;
-    ino_t ino = 0;
-    off_t size = -1;
-    timespec mtime{};
-    timespec ctime{};
+    FileStamp stamp;
     std::string head;
 
-    bool operator==(const DiskState& o) const {
-        return dev == o.dev && ino == o.ino && size == o.size && mtime.tv_sec == o.mtime.tv_sec &&
-               mtime.tv_nsec == o.mtime.tv_nsec && ctime.tv_sec == o.ctime.tv_sec &&
-               ctime.tv_nsec == o.ctime.tv_nsec && head == o.head;
-    }
+    bool operator==(const DiskState& o) const { return stamp == o.stamp && head == o.head; }
 };
 
 QString errnoText(int e) {
@@ -284,11 +280,8 @@ struct ParadoxTable::Impl {
 
     // True when another process has put a new file in the table's place (a rewrite).
     bool replacedOnDisk() const {
-        struct stat byPath {
-        }, open{};
-        if (::stat(QFile::encodeName(path()).constData(), &byPath) != 0 || ::fstat(fd, &open) != 0)
-            return false;
-        return byPath.st_ino != open.st_ino || byPath.st_dev != open.st_dev;
+        const FileStamp byPath = FileStamp::ofPath(path()), open = FileStamp::ofFd(fd);
+        return byPath.exists && open.exists && !byPath.sameFile(open);
     }
 
     // Takes the change lock on the file that bears the table's name, following the name to a
@@ -323,16 +316,11 @@ struct ParadoxTable::Impl {
     }
 
     DiskState currentDiskState() const {
-        struct stat st {};
-        if (::fstat(fd, &st) != 0)
+        DiskState s;
+        s.stamp = FileStamp::ofFd(fd);
+        if (!s.stamp.exists)
             throw EngineError(QStringLiteral("Ошибка чтения файла таблицы: %1 (%2)")
                                   .arg(path(), errnoText(errno)));
-        DiskState s;
-        s.dev = st.st_dev;
-        s.ino = st.st_ino;
-        s.size = st.st_size;
-        s.mtime = st.st_mtim;
-        s.ctime = st.st_ctim;
         s.head.resize(t.head.size());
         s.head.resize(readAt(fd, s.head.data(), s.head.size(), 0, path()));
         return s;
