@@ -332,10 +332,6 @@ bool DbfTable::reloadIfChangedOnDisk() {
     return true;
 }
 
-void DbfTable::catchUpWithDisk() {
-    if (followReplacedFile() || changedOnDisk()) load();
-}
-
 const char* DbfTable::recordPtr(int slot) const {
     if (slot < 0 || slot >= count_)
         throw EngineError(QStringLiteral("Нет записи %1 в таблице %2").arg(slot + 1).arg(path_));
@@ -466,23 +462,23 @@ std::string DbfTable::headerCountBytes(long long count) const {
     return head;
 }
 
-template <typename Change>
-void DbfTable::change(Change&& apply) {
+void DbfTable::requireWritable() const {
     if (readOnly_) throw EngineError(QStringLiteral("Файл %1 доступен только для чтения").arg(path_));
-    ChangeLock lock(fd_, true, path_);
-    catchUpWithDisk();
-    try {
-        apply();
-    } catch (...) {
-        // Memory must say what the file says: read it again after a failed write.
-        try {
-            load();
-        } catch (...) {
-        }
-        throw;
-    }
-    rememberFileState();
-    changed();
+}
+
+bool DbfTable::lockAndCatchUp() {
+    changeLock_ = std::make_unique<ChangeLock>(fd_, true, path_);
+    if (!followReplacedFile() && !changedOnDisk()) return false;
+    load();
+    return true;
+}
+
+void DbfTable::releaseChangeLock() {
+    changeLock_.reset();
+}
+
+void DbfTable::reloadAfterFailedWrite() {
+    load();
 }
 
 void DbfTable::stampDate() {
@@ -493,7 +489,7 @@ void DbfTable::stampDate() {
 void DbfTable::writeRecord(int slot, const Record& values) {
     const char flag = *recordPtr(slot);
     const std::string rec = encodeRecord(values, flag);
-    change([&] {
+    writeUnderLock([&] {
         // A record posted as it is (a re-post of an untouched record) leaves the file alone:
         // nothing to write, nothing to sync.
         if (std::string_view(recordPtr(slot), static_cast<size_t>(recordLength_)) == rec) return;
@@ -506,7 +502,7 @@ void DbfTable::writeRecord(int slot, const Record& values) {
 
 int DbfTable::appendRecord(const Record& values) {
     std::string rec = encodeRecord(values, ' ');
-    change([&] {
+    writeUnderLock([&] {
         // After the last record that is really in the file (another process may have
         // appended since this one read it). The record goes in still marked as the end of
         // the file, so that a reader that stops at the end mark and one that trusts the
@@ -545,7 +541,7 @@ int DbfTable::appendRecord(const Record& values) {
 }
 
 void DbfTable::deleteRecord(int slot) {
-    change([&] {
+    writeUnderLock([&] {
         recordPtr(slot);
         writeAt(headerLength_ + static_cast<long long>(slot) * recordLength_, std::string_view("*", 1));
         stampDate();

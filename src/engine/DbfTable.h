@@ -10,8 +10,9 @@
 #include "TableFile.h"
 
 namespace base {
+class ChangeLock;
 class Codec;
-}
+}  // namespace base
 
 namespace engine {
 
@@ -63,11 +64,10 @@ private:
     void tidyUp();
     bool followReplacedFile();
     bool changedOnDisk() const;
-    void catchUpWithDisk();
-    // Runs one change of the file under the change lock, after catching up with changes of
-    // other processes; after a failed write memory is read again from the file.
-    template <typename Change>
-    void change(Change&& apply);
+    void requireWritable() const override;
+    bool lockAndCatchUp() override;
+    void releaseChangeLock() override;
+    void reloadAfterFailedWrite() override;
     std::string encodeRecord(const Record& values, char flag) const;
     void writeAt(long long offset, std::string_view bytes);
     std::string headerCountBytes(long long count) const;
@@ -75,12 +75,13 @@ private:
     void requireExclusiveWrite() const;
     // Puts a new image of the file (header and records, count records) in the table's place.
     void replaceWith(std::string image, int count);
-    void rememberFileState();
+    void rememberFileState() override;
     void writeIndex();
     void syncData() override;
     const char* recordPtr(int slot) const;
 
     int fd_ = -1;
+    std::unique_ptr<base::ChangeLock> changeLock_;  // held while a change is written
     base::ByteBuffer data_;  // the whole file as read, kept in step with every write
     std::vector<FieldDef> fields_;
     std::vector<int> offsets_;  // field offsets inside a record

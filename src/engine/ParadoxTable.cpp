@@ -625,42 +625,6 @@ struct ParadoxTable::Impl {
         return slot;
     }
 
-    // Runs one change under the change lock. When another process changed the file since it
-    // was read, the rows are read again first; a change that names a slot is then refused,
-    // since the slot may now hold another row. Values are checked before this is called: an
-    // error inside means a failed write, after which the rows are read again from the file.
-    template <typename Change>
-    void change(bool needsSameSlots, Change&& apply) {
-        requireWritable();
-        LockScope scope{*this};
-        if (lockAndCatchUp(true)) {
-            if (needsSameSlots)
-                throw EngineError(
-                    QStringLiteral("Таблица изменена другой программой, данные перечитаны: %1")
-                        .arg(path()));
-            requireWritable();
-        }
-        writeThenResync(apply);
-    }
-
-    // Runs a write to the file. When it fails, the rows are read again so that memory matches
-    // what reached the file; either way views learn that the table changed.
-    template <typename Work>
-    void writeThenResync(Work&& work) {
-        try {
-            work();
-        } catch (...) {
-            try {
-                readAll();
-            } catch (...) {
-            }
-            q->changed();
-            throw;
-        }
-        disk = currentDiskState();
-        q->changed();
-    }
-
     int positionInBlock(int slot) const {
         const auto& rows =
             t.blocks[static_cast<size_t>(t.rows[static_cast<size_t>(slot)].block)].members;
@@ -671,14 +635,16 @@ struct ParadoxTable::Impl {
         if (t.rows[static_cast<size_t>(checkedSlot(slot))].deleted)
             throw EngineError(QStringLiteral("Запись %1 таблицы %2 удалена").arg(slot).arg(path()));
         const std::string raw = encode(values);
-        change(true, [&] {
-            SlotData& s = t.rows[static_cast<size_t>(slot)];
-            writeAt(raw.data(), raw.size(), recordOffset(s.block, positionInBlock(slot)));
-            writeHeader();
-            q->written();
-            s.raw = raw;
-            s.values = decode(t, raw);
-        });
+        q->writeUnderLock(
+            [&] {
+                SlotData& s = t.rows[static_cast<size_t>(slot)];
+                writeAt(raw.data(), raw.size(), recordOffset(s.block, positionInBlock(slot)));
+                writeHeader();
+                q->written();
+                s.raw = raw;
+                s.values = decode(t, raw);
+            },
+            /*needsSameSlots=*/true);
     }
 
     // The rows are written where no reader looks yet (after the last row of the last block, or
@@ -689,7 +655,7 @@ struct ParadoxTable::Impl {
         raws.reserve(records.size());
         for (const Record& values : records) raws.push_back(encode(values));
         int first = -1;
-        change(false, [&] {
+        q->writeUnderLock([&] {
             first = static_cast<int>(t.rows.size());
             for (const std::string& raw : raws) placeNewRow(raw);
             q->orderWrites();  // the rows are on disk before the count names them
@@ -746,17 +712,19 @@ struct ParadoxTable::Impl {
     void remove(int slot) {
         checkedSlot(slot);
         if (t.rows[static_cast<size_t>(slot)].deleted) return;
-        change(true, [&] {
-            std::vector<int> keep;
-            for (int b = t.firstBlock; b != 0; b = t.blocks[static_cast<size_t>(b)].next)
-                for (int s : t.blocks[static_cast<size_t>(b)].members)
-                    if (s != slot) keep.push_back(s);
-            rewrite(keep);
-            SlotData& s = t.rows[static_cast<size_t>(slot)];
-            s.deleted = true;
-            s.block = 0;
-            s.raw.clear();
-        });
+        q->writeUnderLock(
+            [&] {
+                std::vector<int> keep;
+                for (int b = t.firstBlock; b != 0; b = t.blocks[static_cast<size_t>(b)].next)
+                    for (int s : t.blocks[static_cast<size_t>(b)].members)
+                        if (s != slot) keep.push_back(s);
+                rewrite(keep);
+                SlotData& s = t.rows[static_cast<size_t>(slot)];
+                s.deleted = true;
+                s.block = 0;
+                s.raw.clear();
+            },
+            /*needsSameSlots=*/true);
     }
 
     // Writes a new file holding the given rows in that order, packed into full blocks from the
@@ -814,9 +782,7 @@ struct ParadoxTable::Impl {
         if (!q->exclusive_)
             throw EngineError(
                 QStringLiteral("Сжатие таблицы требует монопольного доступа: %1").arg(path()));
-        LockScope scope{*this};
-        lockAndCatchUp(true);
-        writeThenResync([&] {
+        q->writeUnderLock([&] {
             // The live rows in table order get the slots 0, 1, ... of the packed table.
             std::vector<SlotData> rows;
             for (int b = t.firstBlock; b != 0; b = t.blocks[static_cast<size_t>(b)].next)
@@ -1015,6 +981,26 @@ void ParadoxTable::flush() {
 
 void ParadoxTable::syncData() {
     if (!readOnly_) fileio::syncData(d->fd, path_);
+}
+
+void ParadoxTable::requireWritable() const {
+    d->requireWritable();
+}
+
+bool ParadoxTable::lockAndCatchUp() {
+    return d->lockAndCatchUp(true);
+}
+
+void ParadoxTable::releaseChangeLock() {
+    d->lock_.reset();
+}
+
+void ParadoxTable::reloadAfterFailedWrite() {
+    d->readAll();
+}
+
+void ParadoxTable::rememberFileState() {
+    d->disk = d->currentDiskState();
 }
 
 bool ParadoxTable::reloadIfChangedOnDisk() {

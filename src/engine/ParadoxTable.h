@@ -39,6 +39,11 @@ public:
 private:
     ParadoxTable(QString path, bool exclusive);
     void syncData() override;
+    void requireWritable() const override;
+    bool lockAndCatchUp() override;
+    void releaseChangeLock() override;
+    void reloadAfterFailedWrite() override;
+    void rememberFileState() override;
     struct Impl;
     std::unique_ptr<Impl> d;
 };
