@@ -8,20 +8,34 @@
 
 namespace base {
 
-Codec::Codec(const char* iconvName) : name_(iconvName) {
-    iconv_t cd = iconv_open("UTF-16LE", iconvName);
-    if (cd == reinterpret_cast<iconv_t>(-1))
-        throw std::runtime_error(std::string("iconv cannot convert from ") + iconvName);
+std::optional<std::array<std::string, 256>> convertEachByte(const char* toCode,
+                                                            const char* fromCode) {
+    iconv_t cd = iconv_open(toCode, fromCode);
+    if (cd == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
+    std::array<std::string, 256> result;
     for (int b = 0; b < 256; ++b) {
         char in = static_cast<char>(b);
-        char out[4] = {};
+        char out[8] = {};
         char* inp = &in;
         char* outp = out;
         size_t inLeft = 1;
         size_t outLeft = sizeof out;
         iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        if (iconv(cd, &inp, &inLeft, &outp, &outLeft) == static_cast<size_t>(-1)) continue;
+        if (iconv(cd, nullptr, nullptr, &outp, &outLeft) == static_cast<size_t>(-1)) continue;
+        result[static_cast<size_t>(b)].assign(out, sizeof out - outLeft);
+    }
+    iconv_close(cd);
+    return result;
+}
+
+Codec::Codec(const char* iconvName) : name_(iconvName) {
+    const auto utf16 = convertEachByte("UTF-16LE", iconvName);
+    if (!utf16) throw std::runtime_error(std::string("iconv cannot convert from ") + iconvName);
+    for (int b = 0; b < 256; ++b) {
+        const std::string& out = (*utf16)[static_cast<size_t>(b)];
         char16_t u = u'\uFFFD';
-        if (iconv(cd, &inp, &inLeft, &outp, &outLeft) != static_cast<size_t>(-1) && outLeft == 2)
+        if (out.size() == 2)
             u = static_cast<char16_t>(static_cast<unsigned char>(out[0]) |
                                       (static_cast<unsigned char>(out[1]) << 8));
         toUnicode_[b] = u;
@@ -30,7 +44,6 @@ Codec::Codec(const char* iconvName) : name_(iconvName) {
         if (fromUnicode_[u] == 0 || b < fromUnicode_[u])
             fromUnicode_[u] = static_cast<unsigned char>(b);
     }
-    iconv_close(cd);
 }
 
 const Codec& Codec::cp1251() {

@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <QStringView>
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -42,6 +43,12 @@ private:
     std::array<char16_t, 256> toUnicode_{};
     std::array<unsigned char, 65536> fromUnicode_{};  // 0 = not in the page (except U+0000)
 };
+
+// What iconv makes of each of the 256 bytes alone, converted from one code page to another: the
+// bytes it gives, empty where it gives none (a byte the page leaves unassigned, a character the
+// other page lacks). Nothing when iconv does not know the pair.
+std::optional<std::array<std::string, 256>> convertEachByte(const char* toCode,
+                                                            const char* fromCode);
 
 // Characters named for the user: «ә» (U+04D9), «😀» (U+1F600), separated by commas.
 QString describeCharacters(const QStringList& characters);

@@ -1,7 +1,5 @@
 #include "TextUtils.h"
 
-#include <iconv.h>
-
 #include <array>
 
 #include "Codec.h"
@@ -10,25 +8,11 @@ namespace base {
 
 namespace {
 
-// The one character iconv turns `byte` into through `cd`, or 0 when it gives none or more.
-unsigned char convertSingle(iconv_t cd, unsigned char byte) {
-    char in = static_cast<char>(byte);
-    char out[8] = {};
-    char* inp = &in;
-    char* outp = out;
-    size_t inLeft = 1;
-    size_t outLeft = sizeof out;
-    iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    if (iconv(cd, &inp, &inLeft, &outp, &outLeft) == static_cast<size_t>(-1)) return 0;
-    if (iconv(cd, nullptr, nullptr, &outp, &outLeft) == static_cast<size_t>(-1)) return 0;
-    return sizeof out - outLeft == 1 ? static_cast<unsigned char>(out[0]) : 0;
-}
-
 std::array<unsigned char, 256> buildTable() {
     std::array<unsigned char, 256> table{};
     const base::Codec& ansi = base::Codec::cp1251();
     const base::Codec& oem = base::Codec::cp866();
-    iconv_t translit = iconv_open("CP866//TRANSLIT", "CP1251");
+    const auto translit = base::convertEachByte("CP866//TRANSLIT", "CP1251");
 
     for (int b = 0; b < 256; ++b) {
         const char byte = static_cast<char>(b);
@@ -37,9 +21,9 @@ std::array<unsigned char, 256> buildTable() {
             table[b] = static_cast<unsigned char>(oem.encode(ch)[0]);
             continue;
         }
-        unsigned char t = translit != reinterpret_cast<iconv_t>(-1)
-                              ? convertSingle(translit, static_cast<unsigned char>(b))
-                              : 0;
+        // The one character the transliteration gives, if it gives exactly one.
+        const std::string one = translit ? (*translit)[static_cast<size_t>(b)] : std::string();
+        unsigned char t = one.size() == 1 ? static_cast<unsigned char>(one[0]) : 0;
         if (t == 0 || t == '?') {
             switch (ch[0].unicode()) {
                 case u'і':
@@ -64,7 +48,6 @@ std::array<unsigned char, 256> buildTable() {
         }
         table[b] = t;
     }
-    if (translit != reinterpret_cast<iconv_t>(-1)) iconv_close(translit);
 
     // The Ukrainian letters the OEM list file must carry as these bytes.
     table[0xAA] = 0xF2;  // Є

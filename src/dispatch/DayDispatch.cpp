@@ -1,6 +1,5 @@
 #include "DayDispatch.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QFile>
@@ -9,38 +8,17 @@
 
 #include "ArchiveCommand.h"
 #include "ArchiveListFile.h"
-#include "ProcessUtils.h"
-#include "RegisterCore.h"
 #include "Codec.h"
 #include "FileIo.h"
+#include "FileStamp.h"
+#include "ProcessUtils.h"
+#include "RegisterCore.h"
 
 namespace dispatch {
 
 namespace {
 
 constexpr int MB_DEFBUTTON2 = 0x100;  // the second button (No) is the default
-
-// What identifies one state of a file: a file rewritten in place or replaced by another one
-// differs in its change time, modification time, size or inode.
-struct FileStamp {
-    bool exists = false;
-    struct stat st {};
-
-    static FileStamp of(const QString& path) {
-        FileStamp s;
-        s.exists = ::stat(QFile::encodeName(path).constData(), &s.st) == 0;
-        return s;
-    }
-    bool sameAs(const FileStamp& o) const {
-        if (exists != o.exists) return false;
-        if (!exists) return true;
-        return st.st_dev == o.st.st_dev && st.st_ino == o.st.st_ino && st.st_size == o.st.st_size &&
-               st.st_mtim.tv_sec == o.st.st_mtim.tv_sec &&
-               st.st_mtim.tv_nsec == o.st.st_mtim.tv_nsec &&
-               st.st_ctim.tv_sec == o.st.st_ctim.tv_sec &&
-               st.st_ctim.tv_nsec == o.st.st_ctim.tv_nsec;
-    }
-};
 
 // Why the archiver failed, as it wrote it into the command log ("Причина: нет места на диске"),
 // or, when it did not say, what the send folder itself tells; empty when nothing is known.
@@ -124,13 +102,13 @@ void DayDispatch::ActionSendExecute() {
 DayDispatch::Outcome DayDispatch::runArchiver(const QString& archivePath) {
     // An archive of the same name may still lie in the send folder from an earlier dispatch:
     // only an archive that this run made or rewrote counts as made.
-    const FileStamp before = FileStamp::of(archivePath);
+    const base::FileStamp before = base::FileStamp::ofPath(archivePath);
     if (!base::runCommandWithin(core_.dialogs(), core_.ProgDir, archiverCommandLine(archivePath),
-                                 true, true, archiverWaitLimit))
+                                true, true, archiverWaitLimit))
         return {QStringLiteral("Не удалось выполнить команду упаковки."), base::MB_ICONHAND};
     std::this_thread::sleep_for(archivePause);
-    const FileStamp after = FileStamp::of(archivePath);
-    if (after.exists && !after.sameAs(before))
+    const base::FileStamp after = base::FileStamp::ofPath(archivePath);
+    if (after.exists && after != before)
         return {QStringLiteral("Файл поставлен в очередь на отправку."), base::MB_ICONINFORMATION};
     return {base::fileio::withReason(
                 QStringLiteral("Не удалось создать архив."),

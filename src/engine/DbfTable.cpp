@@ -27,6 +27,7 @@ using base::ChangeLock;
 using base::Codec;
 using base::EngineError;
 using base::ErrorKind;
+using base::FileStamp;
 using base::missingCharactersMessage;
 using base::resolveIgnoringCase;
 using base::tryLockFile;
@@ -292,20 +293,15 @@ void DbfTable::parse(ByteBuffer bytes) {
 }
 
 void DbfTable::rememberFileState() {
-    struct stat st;
-    if (fstat(fd_, &st) != 0) return;
-    state_.size = st.st_size;
-    state_.mtimeNs = static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
-    state_.ctimeNs = static_cast<long long>(st.st_ctim.tv_sec) * 1000000000LL + st.st_ctim.tv_nsec;
-    state_.inode = static_cast<long long>(st.st_ino);
+    const FileStamp now = FileStamp::ofFd(fd_);
+    if (now.exists) stamp_ = now;
 }
 
 bool DbfTable::followReplacedFile() {
-    struct stat byPath;
-    const QByteArray name = path_.toLocal8Bit();
-    if (::stat(name.constData(), &byPath) != 0 || static_cast<long long>(byPath.st_ino) == state_.inode)
-        return false;
+    const FileStamp byPath = FileStamp::ofPath(path_);
+    if (!byPath.exists || byPath.sameFile(stamp_)) return false;
     // Another program replaced the file (a pack writes a new file): follow the name.
+    const QByteArray name = path_.toLocal8Bit();
     int fd = ::open(name.constData(), readOnly_ ? O_RDONLY | O_CLOEXEC : O_RDWR | O_CLOEXEC);
     if (fd < 0) return false;
     if (!tryLockFile(fd, exclusive_)) {
@@ -318,11 +314,9 @@ bool DbfTable::followReplacedFile() {
 }
 
 bool DbfTable::changedOnDisk() const {
-    struct stat st;
-    if (fstat(fd_, &st) != 0) return false;
-    const long long mtime = static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
-    const long long ctime = static_cast<long long>(st.st_ctim.tv_sec) * 1000000000LL + st.st_ctim.tv_nsec;
-    if (st.st_size != state_.size || mtime != state_.mtimeNs || ctime != state_.ctimeNs) return true;
+    const FileStamp now = FileStamp::ofFd(fd_);
+    if (!now.exists) return false;
+    if (now != stamp_) return true;
     // The time stamps may not move for a change made within their resolution: the header's
     // count tells of an append all the same.
     unsigned char head[8];
@@ -336,10 +330,6 @@ bool DbfTable::reloadIfChangedOnDisk() {
     ChangeLock reading(fd_, false, path_);
     load();
     return true;
-}
-
-void DbfTable::catchUpWithDisk() {
-    if (followReplacedFile() || changedOnDisk()) load();
 }
 
 const char* DbfTable::recordPtr(int slot) const {
@@ -472,23 +462,23 @@ std::string DbfTable::headerCountBytes(long long count) const {
     return head;
 }
 
-template <typename Change>
-void DbfTable::change(Change&& apply) {
+void DbfTable::requireWritable() const {
     if (readOnly_) throw EngineError(QStringLiteral("Файл %1 доступен только для чтения").arg(path_));
-    ChangeLock lock(fd_, true, path_);
-    catchUpWithDisk();
-    try {
-        apply();
-    } catch (...) {
-        // Memory must say what the file says: read it again after a failed write.
-        try {
-            load();
-        } catch (...) {
-        }
-        throw;
-    }
-    rememberFileState();
-    changed();
+}
+
+bool DbfTable::lockAndCatchUp() {
+    changeLock_ = std::make_unique<ChangeLock>(fd_, true, path_);
+    if (!followReplacedFile() && !changedOnDisk()) return false;
+    load();
+    return true;
+}
+
+void DbfTable::releaseChangeLock() {
+    changeLock_.reset();
+}
+
+void DbfTable::reloadAfterFailedWrite() {
+    load();
 }
 
 void DbfTable::stampDate() {
@@ -499,7 +489,7 @@ void DbfTable::stampDate() {
 void DbfTable::writeRecord(int slot, const Record& values) {
     const char flag = *recordPtr(slot);
     const std::string rec = encodeRecord(values, flag);
-    change([&] {
+    writeUnderLock([&] {
         // A record posted as it is (a re-post of an untouched record) leaves the file alone:
         // nothing to write, nothing to sync.
         if (std::string_view(recordPtr(slot), static_cast<size_t>(recordLength_)) == rec) return;
@@ -512,7 +502,7 @@ void DbfTable::writeRecord(int slot, const Record& values) {
 
 int DbfTable::appendRecord(const Record& values) {
     std::string rec = encodeRecord(values, ' ');
-    change([&] {
+    writeUnderLock([&] {
         // After the last record that is really in the file (another process may have
         // appended since this one read it). The record goes in still marked as the end of
         // the file, so that a reader that stops at the end mark and one that trusts the
@@ -551,7 +541,7 @@ int DbfTable::appendRecord(const Record& values) {
 }
 
 void DbfTable::deleteRecord(int slot) {
-    change([&] {
+    writeUnderLock([&] {
         recordPtr(slot);
         writeAt(headerLength_ + static_cast<long long>(slot) * recordLength_, std::string_view("*", 1));
         stampDate();

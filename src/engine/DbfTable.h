@@ -6,11 +6,13 @@
 #include <vector>
 
 #include "ByteBuffer.h"
+#include "FileStamp.h"
 #include "TableFile.h"
 
 namespace base {
+class ChangeLock;
 class Codec;
-}
+}  // namespace base
 
 namespace engine {
 
@@ -62,11 +64,10 @@ private:
     void tidyUp();
     bool followReplacedFile();
     bool changedOnDisk() const;
-    void catchUpWithDisk();
-    // Runs one change of the file under the change lock, after catching up with changes of
-    // other processes; after a failed write memory is read again from the file.
-    template <typename Change>
-    void change(Change&& apply);
+    void requireWritable() const override;
+    bool lockAndCatchUp() override;
+    void releaseChangeLock() override;
+    void reloadAfterFailedWrite() override;
     std::string encodeRecord(const Record& values, char flag) const;
     void writeAt(long long offset, std::string_view bytes);
     std::string headerCountBytes(long long count) const;
@@ -74,12 +75,13 @@ private:
     void requireExclusiveWrite() const;
     // Puts a new image of the file (header and records, count records) in the table's place.
     void replaceWith(std::string image, int count);
-    void rememberFileState();
+    void rememberFileState() override;
     void writeIndex();
     void syncData() override;
     const char* recordPtr(int slot) const;
 
     int fd_ = -1;
+    std::unique_ptr<base::ChangeLock> changeLock_;  // held while a change is written
     base::ByteBuffer data_;  // the whole file as read, kept in step with every write
     std::vector<FieldDef> fields_;
     std::vector<int> offsets_;  // field offsets inside a record
@@ -87,15 +89,13 @@ private:
     const base::Codec* codec_ = nullptr;
     int headerLength_ = 0;
     int recordLength_ = 0;
-    int count_ = 0;              // records there are
-    long long diskCount_ = 0;    // the header's count as last read or written
+    int count_ = 0;            // records there are
+    long long diskCount_ = 0;  // the header's count as last read or written
     bool indexDirty_ = false;
     bool rebuildIndex_ = false;  // the index file is missing or damaged and can be rebuilt
     bool mdxMissing_ = false;
     QString mdxPath_;
-    struct FileState {
-        long long size = -1, mtimeNs = -1, ctimeNs = -1, inode = -1;
-    } state_;
+    base::FileStamp stamp_;  // the file as last read or written
 };
 
 // Formats a number for a dBase N/F field of the given width and decimals: right-aligned,

@@ -23,6 +23,8 @@
 #include "EngineError.h"
 #include "FileIo.h"
 #include "FileLock.h"
+#include "FileStamp.h"
+#include "ParadoxHeader.h"
 
 // pxlib's header has no C++ guard of its own.
 extern "C" {
@@ -50,52 +52,19 @@ using base::ChangeLock;
 using base::Codec;
 using base::EngineError;
 using base::ErrorKind;
+using base::FileStamp;
 using base::missingCharactersMessage;
 using base::tryLockFile;
 namespace fileio = base::fileio;
+using namespace paradox;
 namespace {
 
-// The fixed part of the header (little-endian).
-constexpr size_t kOffRecordSize = 0x00;
-constexpr size_t kOffHeaderSize = 0x02;
-constexpr size_t kOffFileType = 0x04;
-constexpr size_t kOffBlockKb = 0x05;
-constexpr size_t kOffNumRecords = 0x06;
-constexpr size_t kOffNextBlock = 0x0A;
-constexpr size_t kOffFileBlocks = 0x0C;
-constexpr size_t kOffFirstBlock = 0x0E;
-constexpr size_t kOffLastBlock = 0x10;
-constexpr size_t kOffNumFields = 0x21;
-constexpr size_t kOffEncryption1 = 0x25;
-constexpr size_t kOffVersion = 0x39;
-constexpr size_t kOffMaxBlocks = 0x3A;
-constexpr size_t kBaseHeaderSize = 0x58;
-// The data header that tables of format 4.0 and later carry after the fixed part.
-constexpr size_t kOffEncryption2 = 0x5C;
-constexpr size_t kOffUpdateTime = 0x60;
-constexpr size_t kOffCodePage = 0x6A;
-constexpr size_t kDataHeaderEnd = 0x78;
-
-constexpr uint32_t kEncryptionInDataHeader = 0xFF00FF00u;
-constexpr int kBlockHeaderSize = 6;  // next block, previous block, offset of the last record
 constexpr int kMaxBlocks = 65535;
 constexpr int kMaxFieldNameBytes = 25;
 constexpr int kNewTableBlockKb = 4;
 // Paradox counts days from 1 January of year 1 (day 1); that day is Julian day 1721426.
 constexpr qint64 kJulianDayOffset = 1721425;
 
-unsigned rd8(const std::string& b, size_t off) {
-    return static_cast<unsigned char>(b[off]);
-}
-unsigned rd16(const std::string& b, size_t off) {
-    return rd8(b, off) | (rd8(b, off + 1) << 8);
-}
-int rd16s(const std::string& b, size_t off) {
-    return static_cast<int16_t>(rd16(b, off));
-}
-uint32_t rd32(const std::string& b, size_t off) {
-    return static_cast<uint32_t>(rd16(b, off)) | (static_cast<uint32_t>(rd16(b, off + 2)) << 16);
-}
 void wr16(char* p, unsigned v) {
     p[0] = static_cast<char>(v & 0xFF);
     p[1] = static_cast<char>((v >> 8) & 0xFF);
@@ -103,62 +72,6 @@ void wr16(char* p, unsigned v) {
 void wr32(char* p, uint32_t v) {
     wr16(p, v & 0xFFFF);
     wr16(p + 2, v >> 16);
-}
-
-struct RawField {
-    int type = 0;
-    int length = 0;  // bytes in the record
-    std::string name;
-};
-
-struct HeaderInfo {
-    int recordSize = 0;
-    int headerSize = 0;
-    int fileType = 0;
-    int blockSize = 0;
-    int recordsPerBlock = 0;
-    int numRecords = 0;
-    int fileBlocks = 0;
-    int firstBlock = 0;
-    int lastBlock = 0;
-    int version = 0;
-    bool dataHeader = false;
-    size_t fixedSize = 0;  // fixed part plus data header: the bytes rewritten on every change
-    int codePage = 0;
-    std::vector<RawField> fields;
-};
-
-// Bytes a field of the type occupies given the size byte of its descriptor, or -1 when the
-// type is unknown or the size impossible for it.
-int fieldLength(int type, int size) {
-    switch (type) {
-        case pxfAlpha:
-        case pxfBytes:
-            return size >= 1 ? size : -1;
-        case pxfDate:
-        case pxfLong:
-        case pxfTime:
-        case pxfAutoInc:
-            return size == 4 ? 4 : -1;
-        case pxfShort:
-            return size == 2 ? 2 : -1;
-        case pxfCurrency:
-        case pxfNumber:
-        case pxfTimestamp:
-            return size == 8 ? 8 : -1;
-        case pxfLogical:
-            return size == 1 ? 1 : -1;
-        case pxfMemoBLOb:
-        case pxfBLOb:
-        case pxfFmtMemoBLOb:
-        case pxfOLE:
-        case pxfGraphic:
-            return size >= 10 ? size : -1;
-        case pxfBCD:
-            return size <= 32 ? 17 : -1;  // the size byte holds the decimals
-        default:
-            return -1;
-    }
 }
 
 QString typeName(int type) {
@@ -201,99 +114,6 @@ QString typeName(int type) {
     return QStringLiteral("0x%1").arg(type, 2, 16, QLatin1Char('0'));
 }
 
-// Parses and checks a header. Every offset is checked against the bytes given and the file
-// size before it is used; returns the reason when the header is not sound.
-QString parseHeader(const std::string& bytes, long long fileSize, HeaderInfo& h) {
-    if (fileSize < static_cast<long long>(kBaseHeaderSize) || bytes.size() < kBaseHeaderSize)
-        return QStringLiteral("файл короче заголовка");
-    h.fileType = static_cast<int>(rd8(bytes, kOffFileType));
-    if (h.fileType != pxfFileTypIndexDB && h.fileType != pxfFileTypNonIndexDB)
-        return QStringLiteral("не таблица Paradox, тип файла %1").arg(h.fileType);
-    const int blockKb = static_cast<int>(rd8(bytes, kOffBlockKb));
-    if (blockKb < 1 || blockKb > 32) return QStringLiteral("размер блока %1 КБ").arg(blockKb);
-    h.blockSize = blockKb * 1024;
-    h.version = static_cast<int>(rd8(bytes, kOffVersion));
-    if (h.version < 3 || h.version > 12)
-        return QStringLiteral("неизвестная версия формата %1").arg(h.version);
-    h.dataHeader = h.version >= 5;
-    h.fixedSize = h.dataHeader ? kDataHeaderEnd : kBaseHeaderSize;
-
-    h.recordSize = static_cast<int>(rd16(bytes, kOffRecordSize));
-    if (h.recordSize < 1 || h.recordSize > h.blockSize - kBlockHeaderSize)
-        return QStringLiteral("размер записи %1").arg(h.recordSize);
-    h.recordsPerBlock = (h.blockSize - kBlockHeaderSize) / h.recordSize;
-    h.headerSize = static_cast<int>(rd16(bytes, kOffHeaderSize));
-    if (h.headerSize < static_cast<int>(h.fixedSize))
-        return QStringLiteral("размер заголовка %1").arg(h.headerSize);
-    if (h.headerSize > fileSize) return QStringLiteral("файл короче заголовка");
-    if (bytes.size() < static_cast<size_t>(h.headerSize))
-        return QStringLiteral("заголовок прочитан не полностью");
-
-    const uint32_t encryption1 = rd32(bytes, kOffEncryption1);
-    if (encryption1 == kEncryptionInDataHeader) {
-        if (!h.dataHeader) return QStringLiteral("неизвестная защита таблицы");
-    } else if (encryption1 != 0) {
-        return QStringLiteral("таблица защищена паролем");
-    }
-    if (h.dataHeader && rd32(bytes, kOffEncryption2) != 0)
-        return QStringLiteral("таблица защищена паролем");
-    h.codePage = h.dataHeader ? static_cast<int>(rd16(bytes, kOffCodePage)) : 0;
-
-    const int numFields = rd16s(bytes, kOffNumFields);
-    if (numFields < 1 || numFields > 255) return QStringLiteral("число полей %1").arg(numFields);
-    const size_t headerEnd = static_cast<size_t>(h.headerSize);
-    size_t pos = h.fixedSize;
-    if (pos + static_cast<size_t>(numFields) * 2 > headerEnd)
-        return QStringLiteral("описания полей за пределами заголовка");
-    long long recordBytes = 0;
-    h.fields.resize(static_cast<size_t>(numFields));
-    for (RawField& f : h.fields) {
-        f.type = static_cast<int>(rd8(bytes, pos));
-        const int size = static_cast<int>(rd8(bytes, pos + 1));
-        pos += 2;
-        f.length = fieldLength(f.type, size);
-        if (f.length < 0)
-            return QStringLiteral("поле %1: тип 0x%2, размер %3")
-                .arg(&f - h.fields.data() + 1)
-                .arg(f.type, 2, 16, QLatin1Char('0'))
-                .arg(size);
-        recordBytes += f.length;
-    }
-    if (recordBytes != h.recordSize)
-        return QStringLiteral("поля занимают %1 байт, запись %2")
-            .arg(recordBytes)
-            .arg(h.recordSize);
-
-    // Then: the table name pointer, one pointer per field name, the table name, the names.
-    const size_t tableNameLength = h.version >= 12 ? 261 : 79;
-    pos += 4 + static_cast<size_t>(numFields) * 4 + tableNameLength;
-    for (RawField& f : h.fields) {
-        if (pos >= headerEnd) return QStringLiteral("имена полей за пределами заголовка");
-        const size_t end = bytes.find('\0', pos);
-        if (end == std::string::npos || end >= headerEnd)
-            return QStringLiteral("имена полей за пределами заголовка");
-        if (end == pos) return QStringLiteral("пустое имя поля");
-        f.name = bytes.substr(pos, end - pos);
-        pos = end + 1;
-    }
-
-    h.numRecords = static_cast<int32_t>(rd32(bytes, kOffNumRecords));
-    h.fileBlocks = static_cast<int>(rd16(bytes, kOffFileBlocks));
-    h.firstBlock = static_cast<int>(rd16(bytes, kOffFirstBlock));
-    h.lastBlock = static_cast<int>(rd16(bytes, kOffLastBlock));
-    if (h.headerSize + static_cast<long long>(h.fileBlocks) * h.blockSize > fileSize)
-        return QStringLiteral("файл короче %1 блоков данных").arg(h.fileBlocks);
-    if (h.numRecords < 0 || static_cast<long long>(h.numRecords) >
-                                static_cast<long long>(h.fileBlocks) * h.recordsPerBlock)
-        return QStringLiteral("число записей %1 не помещается в %2 блоков")
-            .arg(h.numRecords)
-            .arg(h.fileBlocks);
-    if (h.firstBlock > h.fileBlocks || h.lastBlock > h.fileBlocks)
-        return QStringLiteral("номер блока за пределами файла");
-    if (h.numRecords > 0 && h.firstBlock == 0) return QStringLiteral("нет первого блока данных");
-    return {};
-}
-
 struct FieldLayout {
     int offset = 0;
     int length = 0;
@@ -331,19 +151,13 @@ struct TableState {
     int live = 0;
 };
 
+// The file as last read or written: its stamp, and the fixed part of its header, which tells
+// of a change that left the stamp as it was.
 struct DiskState {
-    dev_t dev = 0;
-    ino_t ino = 0;
-    off_t size = -1;
-    timespec mtime{};
-    timespec ctime{};
+    FileStamp stamp;
     std::string head;
 
-    bool operator==(const DiskState& o) const {
-        return dev == o.dev && ino == o.ino && size == o.size && mtime.tv_sec == o.mtime.tv_sec &&
-               mtime.tv_nsec == o.mtime.tv_nsec && ctime.tv_sec == o.ctime.tv_sec &&
-               ctime.tv_nsec == o.ctime.tv_nsec && head == o.head;
-    }
+    bool operator==(const DiskState& o) const { return stamp == o.stamp && head == o.head; }
 };
 
 QString errnoText(int e) {
@@ -351,11 +165,13 @@ QString errnoText(int e) {
 }
 
 EngineError busyError(const QString& path) {
-    return EngineError(ErrorKind::Busy, QStringLiteral("Таблица занята другой программой: %1").arg(path));
+    return EngineError(ErrorKind::Busy,
+                       QStringLiteral("Таблица занята другой программой: %1").arg(path));
 }
 
 EngineError damagedError(const QString& path, const QString& reason) {
-    return EngineError(ErrorKind::Damaged, QStringLiteral("Повреждён файл таблицы: %1 (%2)").arg(path, reason));
+    return EngineError(ErrorKind::Damaged,
+                       QStringLiteral("Повреждён файл таблицы: %1 (%2)").arg(path, reason));
 }
 
 // Reads up to len bytes at off; returns the count read (short only at the end of the file).
@@ -421,14 +237,17 @@ struct ParadoxTable::Impl {
         }
         if (f < 0) {
             if (errno == ENOENT)
-                throw EngineError(ErrorKind::NotFound, QStringLiteral("Файл таблицы не найден: %1").arg(path()));
-            throw EngineError(ErrorKind::Unreadable, QStringLiteral("Не удалось открыть таблицу: %1 (%2)")
+                throw EngineError(ErrorKind::NotFound,
+                                  QStringLiteral("Файл таблицы не найден: %1").arg(path()));
+            throw EngineError(ErrorKind::Unreadable,
+                              QStringLiteral("Не удалось открыть таблицу: %1 (%2)")
                                   .arg(path(), errnoText(errno)));
         }
         struct stat st {};
         if (::fstat(f, &st) != 0 || !S_ISREG(st.st_mode)) {
             ::close(f);
-            throw EngineError(ErrorKind::Unreadable, QStringLiteral("Не файл таблицы: %1").arg(path()));
+            throw EngineError(ErrorKind::Unreadable,
+                              QStringLiteral("Не файл таблицы: %1").arg(path()));
         }
         ::fcntl(f, F_SETFL, ::fcntl(f, F_GETFL) & ~O_NONBLOCK);
         if (q->exclusive_ && q->readOnly_) {
@@ -461,10 +280,8 @@ struct ParadoxTable::Impl {
 
     // True when another process has put a new file in the table's place (a rewrite).
     bool replacedOnDisk() const {
-        struct stat byPath {}, open {};
-        if (::stat(QFile::encodeName(path()).constData(), &byPath) != 0 || ::fstat(fd, &open) != 0)
-            return false;
-        return byPath.st_ino != open.st_ino || byPath.st_dev != open.st_dev;
+        const FileStamp byPath = FileStamp::ofPath(path()), open = FileStamp::ofFd(fd);
+        return byPath.exists && open.exists && !byPath.sameFile(open);
     }
 
     // Takes the change lock on the file that bears the table's name, following the name to a
@@ -499,16 +316,11 @@ struct ParadoxTable::Impl {
     }
 
     DiskState currentDiskState() const {
-        struct stat st {};
-        if (::fstat(fd, &st) != 0)
+        DiskState s;
+        s.stamp = FileStamp::ofFd(fd);
+        if (!s.stamp.exists)
             throw EngineError(QStringLiteral("Ошибка чтения файла таблицы: %1 (%2)")
                                   .arg(path(), errnoText(errno)));
-        DiskState s;
-        s.dev = st.st_dev;
-        s.ino = st.st_ino;
-        s.size = st.st_size;
-        s.mtime = st.st_mtim;
-        s.ctime = st.st_ctim;
         s.head.resize(t.head.size());
         s.head.resize(readAt(fd, s.head.data(), s.head.size(), 0, path()));
         return s;
@@ -813,42 +625,6 @@ struct ParadoxTable::Impl {
         return slot;
     }
 
-    // Runs one change under the change lock. When another process changed the file since it
-    // was read, the rows are read again first; a change that names a slot is then refused,
-    // since the slot may now hold another row. Values are checked before this is called: an
-    // error inside means a failed write, after which the rows are read again from the file.
-    template <typename Change>
-    void change(bool needsSameSlots, Change&& apply) {
-        requireWritable();
-        LockScope scope{*this};
-        if (lockAndCatchUp(true)) {
-            if (needsSameSlots)
-                throw EngineError(
-                    QStringLiteral("Таблица изменена другой программой, данные перечитаны: %1")
-                        .arg(path()));
-            requireWritable();
-        }
-        writeThenResync(apply);
-    }
-
-    // Runs a write to the file. When it fails, the rows are read again so that memory matches
-    // what reached the file; either way views learn that the table changed.
-    template <typename Work>
-    void writeThenResync(Work&& work) {
-        try {
-            work();
-        } catch (...) {
-            try {
-                readAll();
-            } catch (...) {
-            }
-            q->changed();
-            throw;
-        }
-        disk = currentDiskState();
-        q->changed();
-    }
-
     int positionInBlock(int slot) const {
         const auto& rows =
             t.blocks[static_cast<size_t>(t.rows[static_cast<size_t>(slot)].block)].members;
@@ -859,14 +635,16 @@ struct ParadoxTable::Impl {
         if (t.rows[static_cast<size_t>(checkedSlot(slot))].deleted)
             throw EngineError(QStringLiteral("Запись %1 таблицы %2 удалена").arg(slot).arg(path()));
         const std::string raw = encode(values);
-        change(true, [&] {
-            SlotData& s = t.rows[static_cast<size_t>(slot)];
-            writeAt(raw.data(), raw.size(), recordOffset(s.block, positionInBlock(slot)));
-            writeHeader();
-            q->written();
-            s.raw = raw;
-            s.values = decode(t, raw);
-        });
+        q->writeUnderLock(
+            [&] {
+                SlotData& s = t.rows[static_cast<size_t>(slot)];
+                writeAt(raw.data(), raw.size(), recordOffset(s.block, positionInBlock(slot)));
+                writeHeader();
+                q->written();
+                s.raw = raw;
+                s.values = decode(t, raw);
+            },
+            /*needsSameSlots=*/true);
     }
 
     // The rows are written where no reader looks yet (after the last row of the last block, or
@@ -877,7 +655,7 @@ struct ParadoxTable::Impl {
         raws.reserve(records.size());
         for (const Record& values : records) raws.push_back(encode(values));
         int first = -1;
-        change(false, [&] {
+        q->writeUnderLock([&] {
             first = static_cast<int>(t.rows.size());
             for (const std::string& raw : raws) placeNewRow(raw);
             q->orderWrites();  // the rows are on disk before the count names them
@@ -934,17 +712,19 @@ struct ParadoxTable::Impl {
     void remove(int slot) {
         checkedSlot(slot);
         if (t.rows[static_cast<size_t>(slot)].deleted) return;
-        change(true, [&] {
-            std::vector<int> keep;
-            for (int b = t.firstBlock; b != 0; b = t.blocks[static_cast<size_t>(b)].next)
-                for (int s : t.blocks[static_cast<size_t>(b)].members)
-                    if (s != slot) keep.push_back(s);
-            rewrite(keep);
-            SlotData& s = t.rows[static_cast<size_t>(slot)];
-            s.deleted = true;
-            s.block = 0;
-            s.raw.clear();
-        });
+        q->writeUnderLock(
+            [&] {
+                std::vector<int> keep;
+                for (int b = t.firstBlock; b != 0; b = t.blocks[static_cast<size_t>(b)].next)
+                    for (int s : t.blocks[static_cast<size_t>(b)].members)
+                        if (s != slot) keep.push_back(s);
+                rewrite(keep);
+                SlotData& s = t.rows[static_cast<size_t>(slot)];
+                s.deleted = true;
+                s.block = 0;
+                s.raw.clear();
+            },
+            /*needsSameSlots=*/true);
     }
 
     // Writes a new file holding the given rows in that order, packed into full blocks from the
@@ -1002,9 +782,7 @@ struct ParadoxTable::Impl {
         if (!q->exclusive_)
             throw EngineError(
                 QStringLiteral("Сжатие таблицы требует монопольного доступа: %1").arg(path()));
-        LockScope scope{*this};
-        lockAndCatchUp(true);
-        writeThenResync([&] {
+        q->writeUnderLock([&] {
             // The live rows in table order get the slots 0, 1, ... of the packed table.
             std::vector<SlotData> rows;
             for (int b = t.firstBlock; b != 0; b = t.blocks[static_cast<size_t>(b)].next)
@@ -1035,11 +813,6 @@ std::shared_ptr<ParadoxTable> ParadoxTable::open(const QString& path, bool exclu
     std::shared_ptr<ParadoxTable> table(new ParadoxTable(path, exclusive));
     table->d->openFile();
     return table;
-}
-
-QString ParadoxTable::checkHeader(const std::string& headerBytes, long long fileSize) {
-    HeaderInfo h;
-    return parseHeader(headerBytes, fileSize, h);
 }
 
 void ParadoxTable::create(const QString& path, const std::vector<FieldDef>& fields) {
@@ -1208,6 +981,26 @@ void ParadoxTable::flush() {
 
 void ParadoxTable::syncData() {
     if (!readOnly_) fileio::syncData(d->fd, path_);
+}
+
+void ParadoxTable::requireWritable() const {
+    d->requireWritable();
+}
+
+bool ParadoxTable::lockAndCatchUp() {
+    return d->lockAndCatchUp(true);
+}
+
+void ParadoxTable::releaseChangeLock() {
+    d->lock_.reset();
+}
+
+void ParadoxTable::reloadAfterFailedWrite() {
+    d->readAll();
+}
+
+void ParadoxTable::rememberFileState() {
+    d->disk = d->currentDiskState();
 }
 
 bool ParadoxTable::reloadIfChangedOnDisk() {

@@ -22,10 +22,6 @@ public:
     // Short, Number, Date and Logical; a text field's width is its Alpha length.
     static void create(const QString& path, const std::vector<FieldDef>& fields);
 
-    // Checks a Paradox header against the file size; returns an empty string when sound,
-    // else the reason. Used before any pxlib call.
-    static QString checkHeader(const std::string& headerBytes, long long fileSize);
-
     Format format() const override { return Format::Paradox; }
     const std::vector<FieldDef>& fields() const override;
     const base::Codec& textCodec() const override;
@@ -43,6 +39,11 @@ public:
 private:
     ParadoxTable(QString path, bool exclusive);
     void syncData() override;
+    void requireWritable() const override;
+    bool lockAndCatchUp() override;
+    void releaseChangeLock() override;
+    void reloadAfterFailedWrite() override;
+    void rememberFileState() override;
     struct Impl;
     std::unique_ptr<Impl> d;
 };

@@ -24,11 +24,16 @@ int TableFile::appendRecords(const std::vector<Record>& records) {
 
 QString fieldKindName(FieldKind kind) {
     switch (kind) {
-        case FieldKind::Text: return QStringLiteral("text");
-        case FieldKind::SmallInt: return QStringLiteral("small integer");
-        case FieldKind::Float: return QStringLiteral("float");
-        case FieldKind::Date: return QStringLiteral("date");
-        case FieldKind::Boolean: return QStringLiteral("boolean");
+        case FieldKind::Text:
+            return QStringLiteral("text");
+        case FieldKind::SmallInt:
+            return QStringLiteral("small integer");
+        case FieldKind::Float:
+            return QStringLiteral("float");
+        case FieldKind::Date:
+            return QStringLiteral("date");
+        case FieldKind::Boolean:
+            return QStringLiteral("boolean");
     }
     return {};
 }
@@ -60,6 +65,33 @@ void TableFile::orderWrites() {
     syncNowOrLater(SyncScope::deferringOrderingSyncs());
 }
 
+void TableFile::writeUnderLock(const std::function<void()>& apply, bool needsSameSlots) {
+    requireWritable();
+    struct Release {
+        TableFile& table;
+        ~Release() { table.releaseChangeLock(); }
+    } release{*this};
+    if (lockAndCatchUp()) {
+        if (needsSameSlots)
+            throw EngineError(
+                QStringLiteral("Таблица изменена другой программой, данные перечитаны: %1")
+                    .arg(path_));
+        requireWritable();
+    }
+    try {
+        apply();
+    } catch (...) {
+        try {
+            reloadAfterFailedWrite();
+        } catch (...) {
+        }
+        changed();
+        throw;
+    }
+    rememberFileState();
+    changed();
+}
+
 int TableFile::fieldIndex(const QString& name) const {
     const auto& fs = fields();
     for (size_t i = 0; i < fs.size(); ++i)
@@ -78,14 +110,16 @@ int TableFile::tagField(const QString& tagName) const {
         if (t.name.compare(tagName, Qt::CaseInsensitive) != 0) continue;
         const int field = fieldIndex(t.expression);
         if (field < 0)
-            throw EngineError(ErrorKind::StructureMismatch, QStringLiteral("Индекс \"%1\": поле \"%2\" не найдено в таблице %3")
+            throw EngineError(ErrorKind::StructureMismatch,
+                              QStringLiteral("Индекс \"%1\": поле \"%2\" не найдено в таблице %3")
                                   .arg(tagName, t.expression, path_));
         return field;
     }
     if (indexFileMissing())
         throw EngineError(ErrorKind::MissingCompanion,
                           QStringLiteral("Отсутствует индексный файл таблицы %1").arg(path_));
-    throw EngineError(ErrorKind::StructureMismatch, QStringLiteral("Индекс \"%1\" не найден в таблице %2").arg(tagName, path_));
+    throw EngineError(ErrorKind::StructureMismatch,
+                      QStringLiteral("Индекс \"%1\" не найден в таблице %2").arg(tagName, path_));
 }
 
 TableFile::TagKey TableFile::keyOf(int field, int slot) const {

@@ -2,9 +2,10 @@
 
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <map>
-#include <string>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "FieldDef.h"
@@ -67,9 +68,11 @@ public:
 
     // The key of a slot under a tag, comparable with other keys of the same tag.
     struct TagKey {
-        std::string text;  // character keys: the bytes in the table's code page
-        double number = 0; // numeric keys (a blank is 0) and dates (a blank sorts last)
-        bool operator<(const TagKey& o) const { return text != o.text ? text < o.text : number < o.number; }
+        std::string text;   // character keys: the bytes in the table's code page
+        double number = 0;  // numeric keys (a blank is 0) and dates (a blank sorts last)
+        bool operator<(const TagKey& o) const {
+            return text != o.text ? text < o.text : number < o.number;
+        }
     };
     TagKey tagKey(const QString& tagName, int slot) const;
 
@@ -88,6 +91,25 @@ protected:
     // leaves it to its end).
     void orderWrites();
     virtual void syncData() = 0;
+
+    // Runs one change of the file: takes the change lock, reads the file again when another
+    // process changed it since it was read, applies the change and notes the file's state
+    // after it. A change that names slots (needsSameSlots) is refused once the file was read
+    // again, since a slot may now hold another row. Values are checked before this is called:
+    // a failure inside is a failed write, after which the file is read again, so that memory
+    // says what the file says. Either way views learn that the table changed.
+    void writeUnderLock(const std::function<void()>& apply, bool needsSameSlots = false);
+    // The steps of that sequence each format takes in its own way.
+    // Throws when the table cannot be changed.
+    virtual void requireWritable() const = 0;
+    // Takes the change lock, held until releaseChangeLock(), and reads the file again when
+    // another process changed it; true when it was read again.
+    virtual bool lockAndCatchUp() = 0;
+    virtual void releaseChangeLock() = 0;
+    // Reads the file again after a failed write.
+    virtual void reloadAfterFailedWrite() = 0;
+    // Notes the state of the file after a write, so that only other processes' changes count.
+    virtual void rememberFileState() = 0;
 
     QString path_;
     bool exclusive_ = false;

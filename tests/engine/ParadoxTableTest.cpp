@@ -18,8 +18,9 @@
 
 #include "Codec.h"
 #include "EngineError.h"
-#include "FileLock.h"
 #include "FileIo.h"
+#include "FileLock.h"
+#include "engine/ParadoxHeader.h"
 #include "engine/ParadoxTable.h"
 #include "engine/SyncScope.h"
 
@@ -886,14 +887,29 @@ TEST_F(ParadoxTableTest, DamagedHeadersAndBlockChainsAreReported) {
     EXPECT_THROW(ParadoxTable::open(p, false), EngineError);
 }
 
-TEST_F(ParadoxTableTest, CheckHeaderTakesAnyBytes) {
+TEST_F(ParadoxTableTest, HeaderParserReadsASoundHeaderAndTakesAnyBytes) {
+    using engine::paradox::HeaderInfo;
+    using engine::paradox::parseHeader;
     const QByteArray good = smallTable(path());
     const std::string header(good.constData(), kHeaderSize);
-    EXPECT_EQ(ParadoxTable::checkHeader(header, good.size()), QString());
-    EXPECT_FALSE(ParadoxTable::checkHeader(header, kHeaderSize + 100).isEmpty());
-    EXPECT_FALSE(ParadoxTable::checkHeader(header.substr(0, 0x100), good.size()).isEmpty());
-    EXPECT_FALSE(ParadoxTable::checkHeader(std::string(), 0).isEmpty());
-    EXPECT_FALSE(ParadoxTable::checkHeader(header, -1).isEmpty());
+    HeaderInfo h;
+    ASSERT_EQ(parseHeader(header, good.size(), h), QString());
+    EXPECT_EQ(h.numRecords, 5);
+    EXPECT_EQ(h.recordSize, 12 + 2 + 4);
+    EXPECT_EQ(h.headerSize, kHeaderSize);
+    ASSERT_EQ(h.fields.size(), 3u);
+    EXPECT_EQ(h.fields[0].name, "Name");
+    EXPECT_EQ(h.fields[2].name, "D");
+    EXPECT_EQ(h.fields[1].length, 2);
+    // Short of the blocks, cut inside the field names, empty, or of no size at all.
+    for (const auto& [bytes, size] :
+         std::vector<std::pair<std::string, long long>>{{header, kHeaderSize + 100},
+                                                        {header.substr(0, 0x100), good.size()},
+                                                        {std::string(), 0},
+                                                        {header, -1}}) {
+        HeaderInfo damaged;
+        EXPECT_FALSE(parseHeader(bytes, size, damaged).isEmpty()) << bytes.size() << " " << size;
+    }
 
     std::mt19937 random(1251);
     for (int round = 0; round < 20000; ++round) {
@@ -907,7 +923,8 @@ TEST_F(ParadoxTableTest, CheckHeaderTakesAnyBytes) {
                 if (!bytes.empty()) bytes[random() % bytes.size()] = static_cast<char>(random());
         }
         const long long size = static_cast<long long>(random() % 20000) - 100;
-        ParadoxTable::checkHeader(bytes, size);  // must return, whatever it says
+        HeaderInfo any;
+        parseHeader(bytes, size, any);  // must return, whatever it says
     }
 }
 
