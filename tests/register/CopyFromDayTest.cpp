@@ -6,9 +6,10 @@
 
 #include "ChildProcess.h"
 #include "CopyFromDay.h"
+#include "FileIo.h"
+#include "KillAtWrite.h"
 #include "RegisterFixture.h"
 #include "engine/DbfTable.h"
-#include "FileIo.h"
 
 using namespace registertest;
 
@@ -174,11 +175,6 @@ TEST_F(CopyFromDayTest, AFailedCopyLeavesTheDayAsItWas) {
     EXPECT_EQ(core.views.TableDataSourceDayData.recordCount(), 1);
 }
 
-int writesLeft = 0;
-void dieAtWrite() {
-    if (--writesLeft == 0) ::_exit(137);
-}
-
 TEST_F(CopyFromDayTest, AKillAtAnyWriteLeavesTheOldDayOrTheWholeCopyAfterTheNextOpening) {
     prepareDays();
     const QStringList expectedNew = redated(dayFiles(source), day);
@@ -199,8 +195,7 @@ TEST_F(CopyFromDayTest, AKillAtAnyWriteLeavesTheOldDayOrTheWholeCopyAfterTheNext
         }
         openDay();
         const int rc = withFileSizeLimit(0, [&] {
-            writesLeft = kill;
-            base::fileio::setWriteHook(&dieAtWrite);
+            testing_support::killAtWrite(kill);
             copyFrom(source);
             return 0;
         });

@@ -1,12 +1,12 @@
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QFile>
 #include <QFileInfo>
 
+#include "ChildProcess.h"
+#include "EngineError.h"
 #include "RegisterFixture.h"
 #include "engine/DbfTable.h"
-#include "EngineError.h"
 #include "engine/MdxIndex.h"
 
 using namespace registertest;
@@ -135,23 +135,13 @@ TEST_F(DayOpeningTest, AnotherProgramHoldingTheDayTableOnlyStopsTheReindex) {
     openDay();
     addPayment(core.views.TableDataSourceDayData, "Первый", 10, expenseCode());
     openDay(QDate(2008, 10, 14));
-    int ready[2];
-    ASSERT_EQ(pipe(ready), 0);
-    const pid_t child = fork();
-    if (child == 0) {
-        try {
-            auto shared = engine::DbfTable::open(folder.filePath("Data/2008/10/13/DayData.DBF"), false);
-            (void)!write(ready[1], "x", 1);
-            pause();
-        } catch (...) {
-        }
-        _exit(0);
-    }
-    char c;
-    ASSERT_EQ(read(ready[0], &c, 1), 1);
+    testing_support::HoldingChild holder([&] {
+        return std::shared_ptr<void>(
+            engine::DbfTable::open(folder.filePath("Data/2008/10/13/DayData.DBF"), false));
+    });
+    ASSERT_TRUE(holder.held());
     openDay();
-    kill(child, SIGKILL);
-    waitpid(child, nullptr, 0);
+    holder.release();
     ASSERT_EQ(dialogs.boxes.size(), 1u);
     EXPECT_EQ(dialogs.boxes[0].text,
               QStringLiteral("Не могу произвести переиндексацию.\n\rФайл DayData.DBF открыт другой программой."));

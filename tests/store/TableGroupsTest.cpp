@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QDate>
@@ -8,22 +7,18 @@
 
 #include "ChildProcess.h"
 #include "DataViews.h"
+#include "EngineError.h"
+#include "FileIo.h"
+#include "KillAtWrite.h"
 #include "ProgramFolder.h"
 #include "ScriptedDialogs.h"
 #include "TableGroups.h"
 #include "engine/DbfTable.h"
-#include "EngineError.h"
-#include "FileIo.h"
 
 using namespace store;
 using namespace base;
 
 namespace {
-
-long writesLeft = 0;
-void killAtCountedWrite() {
-    if (--writesLeft == 0) ::kill(::getpid(), SIGKILL);
-}
 
 using engine::FieldKind;
 
@@ -220,12 +215,11 @@ TEST_F(TableGroupsTest, AKillAtAnyWriteOfTheUpdateLosesNoRecord) {
         for (const QString& name : {QStringLiteral("DayData.DBF"), QStringLiteral("DayData.MDX")})
             ASSERT_TRUE(QFile::copy(stash + "/" + name, day + "/" + name));
         const int rc = testing_support::withFileSizeLimit(0, [&] {
-            writesLeft = killAt;
-            base::fileio::setWriteHook(killAtCountedWrite);
+            testing_support::killAtWrite(killAt);
             return openDay() ? 0 : 1;
         });
         if (rc == 0) break;
-        ASSERT_EQ(rc, -1) << "killAt " << killAt;
+        ASSERT_EQ(rc, 128 + SIGKILL) << "killAt " << killAt;
 
         dialogs.boxes.clear();
         groups.recoverInterruptedUpdate(day);
@@ -279,23 +273,11 @@ TEST_F(TableGroupsTest, ATableHeldByAnotherProgramIsReportedAndLeftAlone) {
     ASSERT_TRUE(openDay());
     ASSERT_TRUE(groups.SwitchTableGroup(kDayGroupTag, day, false, false, QString()));
     const QByteArray before = bytesOf(day + "/DayData.DBF");
-    int ready[2];
-    ASSERT_EQ(pipe(ready), 0);
-    const pid_t child = fork();
-    if (child == 0) {
-        try {
-            auto held = engine::DbfTable::open(day + "/DayData.DBF", true);
-            (void)!write(ready[1], "x", 1);
-            pause();
-        } catch (...) {
-        }
-        _exit(0);
-    }
-    char c;
-    ASSERT_EQ(read(ready[0], &c, 1), 1);
+    testing_support::HoldingChild holder(
+        [&] { return std::shared_ptr<void>(engine::DbfTable::open(day + "/DayData.DBF", true)); });
+    ASSERT_TRUE(holder.held());
     EXPECT_FALSE(openDay());
-    kill(child, SIGKILL);
-    waitpid(child, nullptr, 0);
+    holder.release();
     ASSERT_EQ(dialogs.boxes.size(), 1u);
     EXPECT_TRUE(dialogs.boxes[0].text.contains(QStringLiteral("DayData.DBF"))) << dialogs.boxes[0].text.toStdString();
     EXPECT_EQ(dialogs.boxes[0].caption, QStringLiteral("Ошибка"));
