@@ -47,31 +47,26 @@ void BM_RunQuickCommand(benchmark::State& state) {
 }
 BENCHMARK(BM_RunQuickCommand)->Unit(benchmark::kMillisecond)->Iterations(20);
 
-void BM_RunCommandPastA300msWaitLimit(benchmark::State& state) {
+// A command that runs on (it sleeps half a minute), waited for at most waitLimit or not at all.
+void BM_RunSlowCommand(benchmark::State& state, bool waitAndLog,
+                       std::chrono::milliseconds waitLimit) {
     CommandFolder folder;
     for (auto _ : state) {
         if (!base::runCommandWithin(folder.dialogs, folder.dir.path(),
-                                    "slow " + folder.dir.filePath("slow.pid"), true, true, 300ms))
+                                    "slow " + folder.dir.filePath("slow.pid"), true, waitAndLog,
+                                    waitLimit))
             std::abort();
         state.PauseTiming();
         folder.endSlow();
         state.ResumeTiming();
     }
 }
-BENCHMARK(BM_RunCommandPastA300msWaitLimit)->Unit(benchmark::kMillisecond)->Iterations(5);
-
-void BM_RunCommandNotWaitedFor(benchmark::State& state) {
-    CommandFolder folder;
-    for (auto _ : state) {
-        if (!base::runCommandWithin(folder.dialogs, folder.dir.path(),
-                                    "slow " + folder.dir.filePath("slow.pid"), true, false, 1h))
-            std::abort();
-        state.PauseTiming();
-        folder.endSlow();
-        state.ResumeTiming();
-    }
-}
-BENCHMARK(BM_RunCommandNotWaitedFor)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK_CAPTURE(BM_RunSlowCommand, PastA300msWaitLimit, true, 300ms)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5);
+BENCHMARK_CAPTURE(BM_RunSlowCommand, NotWaitedFor, false, 1h)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5);
 
 }  // namespace
 
