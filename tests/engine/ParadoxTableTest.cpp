@@ -15,6 +15,7 @@
 #include "ChildProcess.h"
 #include "Codec.h"
 #include "EngineError.h"
+#include "EngineTestUtil.h"
 #include "FileIo.h"
 #include "FileLock.h"
 #include "engine/ParadoxTable.h"
@@ -30,6 +31,7 @@ using engine::FieldDef;
 using engine::FieldKind;
 using engine::ParadoxTable;
 using engine::Record;
+using enginetest::readFile;
 using testing_support::runInChild;
 
 namespace {
@@ -51,12 +53,6 @@ std::vector<FieldDef> wideFields() {
             {QStringLiteral("Num"), FieldKind::SmallInt, 0, 0}};
 }
 constexpr int kWideRowsPerBlock = (kBlockSize - 6) / 202;  // 20
-
-QByteArray readFile(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return {};
-    return f.readAll();
-}
 
 // Replaces a file's content in place. Not truncating to zero first keeps ext4 from flushing
 // the file to disk on every close, which makes the mutation loops below slow on a busy machine.

@@ -82,7 +82,7 @@ protected:
     }
     // One error box whose text begins with `text` (a reason may follow).
     void expectOneErrorBox(const QString& text) {
-        ASSERT_EQ(dialogs.boxes.size(), 1u) << boxTexts().join("|").toStdString();
+        ASSERT_EQ(dialogs.boxes.size(), 1u) << dialogs.boxTexts().join("|").toStdString();
         EXPECT_TRUE(dialogs.boxes[0].text.startsWith(text)) << dialogs.boxes[0].text.toStdString();
         EXPECT_EQ(dialogs.boxes[0].caption, "Ошибка");
         EXPECT_EQ(dialogs.boxes[0].style, 16);
@@ -123,7 +123,7 @@ TEST_F(CopyFromDayTest, ACopyReplacesTheDayWithTheSourceRedated) {
     const QStringList sourceFiles = dayFiles(source);
     const QStringList ownFiles = dayFiles(day);
     copyFrom(source);
-    ASSERT_EQ(dialogs.boxes.size(), 1u) << boxTexts().join("|").toStdString();
+    ASSERT_EQ(dialogs.boxes.size(), 1u) << dialogs.boxTexts().join("|").toStdString();
     EXPECT_EQ(dialogs.boxes[0].text, "Копирование завершено успешно.\n\r");
     EXPECT_EQ(dialogs.boxes[0].caption, "Копирование");
     EXPECT_EQ(dialogs.boxes[0].style, 64);

@@ -66,11 +66,6 @@ protected:
             if (v->tag() == kDayGroupTag && v->isOpen()) names << v->name();
         return names;
     }
-    QStringList boxTexts() const {
-        QStringList texts;
-        for (const auto& box : dialogs.boxes) texts << box.text;
-        return texts;
-    }
 };
 
 TEST_F(TableGroupsTest, MissingTablesAreRestoredFromTheTemplateSilently) {
@@ -81,8 +76,9 @@ TEST_F(TableGroupsTest, MissingTablesAreRestoredFromTheTemplateSilently) {
     EXPECT_TRUE(QFile::exists(day + "/DayData.MDX"));
     EXPECT_TRUE(QFile::exists(day + "/StartMoney.dbf"));
     EXPECT_EQ(views.TableDataSourceDayData.folder(), day);
-    ASSERT_TRUE(groups.SwitchTableGroup(kReferenceGroupTag, folder.sprav(), true, true, folder.templateSprav()))
-        << boxTexts().join(QStringLiteral(" | ")).toStdString();
+    ASSERT_TRUE(groups.SwitchTableGroup(kReferenceGroupTag, folder.sprav(), true, true,
+                                        folder.templateSprav()))
+        << dialogs.boxTexts().join(QStringLiteral(" | ")).toStdString();
     EXPECT_TRUE(views.TablePlantNames.isOpen());
     EXPECT_FALSE(views.TableKindList.isOpen());  // the query is never part of a group
 
@@ -94,7 +90,8 @@ TEST_F(TableGroupsTest, MissingTablesAreRestoredFromTheTemplateSilently) {
 
 TEST_F(TableGroupsTest, AMissingTableWithoutRestoreOrTemplateStopsTheGroup) {
     EXPECT_FALSE(openDay(false));
-    EXPECT_EQ(boxTexts(), QStringList{QStringLiteral("Отсутствует файл: ") + day + "/DayData.DBF"});
+    EXPECT_EQ(dialogs.boxTexts(),
+              QStringList{QStringLiteral("Отсутствует файл: ") + day + "/DayData.DBF"});
     EXPECT_EQ(dialogs.boxes[0].caption, QStringLiteral("Ошибка"));
     EXPECT_EQ(dialogs.boxes[0].style, 16);
     EXPECT_TRUE(openDayViews().isEmpty());
@@ -102,7 +99,7 @@ TEST_F(TableGroupsTest, AMissingTableWithoutRestoreOrTemplateStopsTheGroup) {
     dialogs.boxes.clear();
     QFile::remove(folder.templateData() + "/StartMoney.dbf");
     EXPECT_FALSE(openDay());
-    EXPECT_EQ(boxTexts(), QStringList{QStringLiteral("Шаблон испорчен.")});
+    EXPECT_EQ(dialogs.boxTexts(), QStringList{QStringLiteral("Шаблон испорчен.")});
     EXPECT_EQ(openDayViews(), QStringList{QStringLiteral("TableDataSourceDayData")});
 }
 
@@ -137,7 +134,7 @@ TEST_F(TableGroupsTest, AnOlderStructureIsRebuiltWithEveryOldRecordKept) {
         });
 
     ASSERT_TRUE(openDay());
-    EXPECT_TRUE(dialogs.boxes.empty()) << boxTexts().join("|").toStdString();
+    EXPECT_TRUE(dialogs.boxes.empty()) << dialogs.boxTexts().join("|").toStdString();
     EXPECT_EQ(checked, 0);
     EXPECT_EQ(bytesOf(day + "/Update/DayData.DBF"), oldBytes);
     EXPECT_TRUE(QFile::exists(day + "/Update/DayData.MDX"));
@@ -168,7 +165,7 @@ TEST_F(TableGroupsTest, NarrowerFieldsThanTheTemplateAreAnOlderStructure) {
                               {"START_SUM", FieldKind::Float, 12, 0},
                               {"PAY_DATA", FieldKind::Date, 8, 0}},
                              {});
-    ASSERT_TRUE(openDay()) << boxTexts().join("|").toStdString();
+    ASSERT_TRUE(openDay()) << dialogs.boxTexts().join("|").toStdString();
     EXPECT_TRUE(dialogs.boxes.empty());
     EXPECT_TRUE(QFile::exists(day + "/Update/DayData.DBF"));
     EXPECT_TRUE(QFile::exists(day + "/Update/StartMoney.dbf"));
@@ -232,7 +229,8 @@ TEST_F(TableGroupsTest, AKillAtAnyWriteOfTheUpdateLosesNoRecord) {
             EXPECT_EQ(left.recordCount(), rows) << "killAt " << killAt;
         }
         dialogs.boxes.clear();
-        ASSERT_TRUE(openDay()) << "killAt " << killAt << ": " << boxTexts().join("|").toStdString();
+        ASSERT_TRUE(openDay()) << "killAt " << killAt << ": "
+                               << dialogs.boxTexts().join("|").toStdString();
         EXPECT_TRUE(dialogs.boxes.empty());
         ASSERT_EQ(views.TableDayData.recordCount() + views.TableDayIncome.recordCount(), rows);
         EXPECT_TRUE(views.TableDayData.hasField("PAY_KIND_S"));
@@ -264,7 +262,8 @@ TEST_F(TableGroupsTest, ADamagedTableGoesThroughTheUpdateKeepingItsOldCopy) {
     f.write("\x03 this is not a table");
     f.close();
     EXPECT_FALSE(openDay());
-    EXPECT_EQ(boxTexts(), QStringList{QStringLiteral("Испорчен файл \"") + day + "/StartMoney.dbf\""});
+    EXPECT_EQ(dialogs.boxTexts(),
+              QStringList{QStringLiteral("Испорчен файл \"") + day + "/StartMoney.dbf\""});
     EXPECT_EQ(bytesOf(day + "/Update/StartMoney.dbf"), QByteArray("\x03 this is not a table"));
     EXPECT_TRUE(views.TableStartMoney.isOpen());  // on the fresh template copy
 }
