@@ -6,9 +6,12 @@
 #include <QDate>
 #include <QDir>
 #include <QFile>
+#include <cstdio>
+#include <random>
 
 #include "engine/Dataset.h"
 #include "engine/DbfTable.h"
+#include "engine/MdxIndex.h"
 #include "engine/ParadoxTable.h"
 
 using namespace engine;
@@ -208,6 +211,22 @@ void BM_ScanParadox10k(benchmark::State& state) {
     benchmark::DoNotOptimize(found);
 }
 BENCHMARK(BM_ScanParadox10k)->Unit(benchmark::kMillisecond);
+
+// The index of a day of 100,000 payments built in memory (target: under 100 ms).
+void BM_MdxBuild100kNumericKeys(benchmark::State& state) {
+    std::mt19937 rng(5);
+    std::uniform_int_distribution<long long> cents(-100'000'000, 100'000'000);
+    MdxIndex::TagData tag;
+    tag.info = {QStringLiteral("PAY_SUM"), QStringLiteral("PAY_SUM"), 'N', 12};
+    for (int i = 0; i < kRecords; ++i) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%15.2f", static_cast<double>(cents(rng)) / 100);
+        tag.fieldTexts.emplace_back(text);
+    }
+    for (auto _ : state)
+        benchmark::DoNotOptimize(MdxIndex::build(QStringLiteral("T"), {tag}, QDate(2008, 10, 13)));
+}
+BENCHMARK(BM_MdxBuild100kNumericKeys)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
@@ -11,6 +10,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QSignalSpy>
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -24,10 +24,12 @@
 #include <stdexcept>
 
 #include "AppTestSupport.h"
+#include "Codec.h"
 #include "DataGrid.h"
 #include "DatasetModel.h"
 #include "DbEdit.h"
 #include "DbNavigator.h"
+#include "EngineError.h"
 #include "ExportFolder.h"
 #include "FormAbout.h"
 #include "FormDayData.h"
@@ -38,10 +40,8 @@
 #include "MessageLoop.h"
 #include "ProgramFolder.h"
 #include "RegisterCore.h"
-#include "Startup.h"
-#include "Codec.h"
-#include "EngineError.h"
 #include "ScriptedDialogs.h"
+#include "Startup.h"
 #include "TestFiles.h"
 
 namespace {
@@ -363,18 +363,20 @@ TEST_F(MainWindowTest, TheFirstTickInTheLoopOpensTheChosenDayAndLaterTicksDoNoth
     EXPECT_EQ(core().CurrentDate, day);
 }
 
-TEST_F(MainWindowTest, TheDateDialogOpensByItselfOnceAboutASecondAfterTheLoopStarts) {
+// The timer ticks every second; how soon the dialog comes is a figure of bench/windows_bench.
+TEST_F(MainWindowTest, TheDateDialogOpensByItselfOnceAtTheFirstTickAfterTheLoopStarts) {
+    QSignalSpy ticks(main->Timer1, &QTimer::timeout);
     // Ticks before the loop runs do nothing.
-    QTest::qWait(1100);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ticks.count() >= 1; }, 10000));
     EXPECT_TRUE(dialogs.dateCaptions.empty());
 
     app::setMessageLoopRunning(true);
-    QElapsedTimer waited;
-    waited.start();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !dialogs.dateCaptions.empty(); }, 3000));
-    EXPECT_LE(waited.elapsed(), 2000);
+    ticks.clear();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !dialogs.dateCaptions.empty(); }, 10000));
+    EXPECT_EQ(ticks.count(), 1);
+    EXPECT_LE(main->Timer1->interval(), 1000);
     // Cancelled (nothing queued): the timer runs on but never asks again.
-    QTest::qWait(2100);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ticks.count() >= 3; }, 10000));
     EXPECT_EQ(dialogs.dateCaptions.size(), 1u);
     EXPECT_TRUE(main->Timer1->isActive());
     for (QAction* a : dayCommands()) EXPECT_FALSE(a->isEnabled());
@@ -443,7 +445,8 @@ TEST_F(MainWindowTest, ShowingThePaymentsReadsThePlantNameAgain) {
 TEST_F(MainWindowTest, SaveReopensTheOpenDaysViews) {
     chooseDay(day);
     int reopened = 0;
-    const auto counting = core().views.TableDataSourceDayData.afterOpen.add([&](engine::Dataset&) { ++reopened; });
+    const auto counting =
+        core().views.TableDataSourceDayData.afterOpen.add([&](engine::Dataset&) { ++reopened; });
     main->ActionSave->trigger();
     EXPECT_EQ(reopened, 1);
     EXPECT_TRUE(dayOpen());

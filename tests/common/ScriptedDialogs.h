@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDate>
+#include <QStringList>
 #include <deque>
 #include <functional>
 #include <optional>
@@ -53,6 +54,13 @@ public:
         const QString answer = next(folders, QString());
         if (answer.isNull()) return std::nullopt;
         return answer;
+    }
+
+    // The texts of the boxes shown so far, in order.
+    QStringList boxTexts() const {
+        QStringList texts;
+        for (const Box& b : boxes) texts << b.text;
+        return texts;
     }
 
     std::vector<Box> boxes;

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -14,11 +13,13 @@
 #include <string>
 #include <vector>
 
-#include "EngineTestUtil.h"
+#include "ChildProcess.h"
 #include "Codec.h"
-#include "engine/DbfTable.h"
 #include "EngineError.h"
+#include "EngineTestUtil.h"
 #include "FileIo.h"
+#include "KillAtWrite.h"
+#include "engine/DbfTable.h"
 #include "engine/MdxIndex.h"
 #include "engine/ParadoxTable.h"
 
@@ -104,11 +105,6 @@ std::vector<Op> concat(std::initializer_list<std::vector<Op>> parts) {
 
 // ---- the killed writer -----------------------------------------------------------------------
 
-long writesLeft = 0;
-void countWrite() {
-    if (--writesLeft == 0) ::kill(::getpid(), SIGKILL);
-}
-
 struct WriterRun {
     bool killed = false;
     int completed = 0;  // operations that returned before the kill
@@ -119,24 +115,16 @@ WriterRun runKilledAt(long killAt, const std::function<std::shared_ptr<TableFile
                 const std::vector<Op>& ops) {
     int pipeFds[2];
     if (::pipe(pipeFds) != 0) return {};
-    std::fflush(nullptr);
-    const pid_t pid = ::fork();
-    if (pid == 0) {
+    testing_support::ChildProcess writer([&] {
         ::close(pipeFds[0]);
-        writesLeft = killAt;
-        fileio::setWriteHook(countWrite);
-        int rc = 0;
-        try {
-            auto table = open();
-            for (const Op& op : ops) {
-                apply(*table, op);
-                [[maybe_unused]] ssize_t n = ::write(pipeFds[1], "+", 1);
-            }
-        } catch (...) {
-            rc = 3;
+        testing_support::killAtWrite(killAt);
+        auto table = open();
+        for (const Op& op : ops) {
+            apply(*table, op);
+            [[maybe_unused]] ssize_t n = ::write(pipeFds[1], "+", 1);
         }
-        ::_exit(rc);  // the table's own closing (its index) is a write point too
-    }
+        return 0;  // the table's own closing (its index) is a write point too
+    });
     ::close(pipeFds[1]);
     WriterRun run;
     char buf[64];
@@ -144,11 +132,9 @@ WriterRun runKilledAt(long killAt, const std::function<std::shared_ptr<TableFile
     while ((n = ::read(pipeFds[0], buf, sizeof buf)) > 0 || (n < 0 && errno == EINTR))
         if (n > 0) run.completed += static_cast<int>(n);
     ::close(pipeFds[0]);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    run.killed = WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
-    EXPECT_TRUE(run.killed || (WIFEXITED(status) && WEXITSTATUS(status) == 0))
-        << "the writer failed at kill point " << killAt;
+    const int rc = writer.wait();
+    run.killed = rc == 128 + SIGKILL;
+    EXPECT_TRUE(run.killed || rc == 0) << "the writer failed at kill point " << killAt;
     return run;
 }
 

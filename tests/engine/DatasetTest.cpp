@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QDate>
 
+#include "ChildProcess.h"
+#include "EngineError.h"
 #include "EngineTestUtil.h"
 #include "engine/Dataset.h"
-#include "EngineError.h"
 
 using namespace engine;
 using namespace base;
@@ -322,10 +322,8 @@ TEST_F(DatasetTest, ClosedViewsAndExclusiveUse) {
 TEST_F(DatasetTest, AChangeByAnotherProcessShowsAtFirst) {
     auto d = view();
     d->open();
-    const pid_t child = fork();
-    if (child == 0) {
-        int rc = 0;
-        try {
+    ASSERT_EQ(
+        testing_support::runInChild([&] {
             auto other = view();
             other->open();
             other->append();
@@ -333,14 +331,9 @@ TEST_F(DatasetTest, AChangeByAnotherProcessShowsAtFirst) {
             other->fieldByName("PAY_KIND_N").setAsString(QStringLiteral("215.001.000.000.000"));
             other->post();
             other->close();
-        } catch (...) {
-            rc = 1;
-        }
-        _exit(rc);
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    ASSERT_EQ(WEXITSTATUS(status), 0);
+            return 0;
+        }),
+        0);
     EXPECT_EQ(d->recordCount(), 4);
     d->first();
     EXPECT_EQ(d->recordCount(), 5);

@@ -1,19 +1,20 @@
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QDate>
 #include <QFileInfo>
 
-#include "EngineTestUtil.h"
+#include "ChildProcess.h"
 #include "Codec.h"
-#include "engine/DbfTable.h"
 #include "EngineError.h"
+#include "EngineTestUtil.h"
+#include "engine/DbfTable.h"
 #include "engine/MdxIndex.h"
 
 using namespace engine;
 using namespace base;
 using namespace enginetest;
+using testing_support::runInChild;
 
 namespace {
 
@@ -339,56 +340,38 @@ TEST_F(DbfTableTest, ChangesOfAnotherProcessShowAfterReload) {
     auto t = makeDayData();
     t->appendRecord(payment(1, QStringLiteral("А"), 1, QStringLiteral("1")));
     EXPECT_FALSE(t->reloadIfChangedOnDisk());
-    const pid_t child = fork();
-    if (child == 0) {
-        int rc = 0;
-        try {
-            auto other = DbfTable::open(path(), false);
-            other->writeRecord(0, payment(1, QStringLiteral("Изменено"), 1, QStringLiteral("1")));
-            other->appendRecord(payment(2, QStringLiteral("Новая"), 2, QStringLiteral("1")));
-        } catch (...) {
-            rc = 1;
-        }
-        _exit(rc);
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    ASSERT_EQ(WEXITSTATUS(status), 0);
+    ASSERT_EQ(runInChild([&] {
+                  auto other = DbfTable::open(path(), false);
+                  other->writeRecord(
+                      0, payment(1, QStringLiteral("Изменено"), 1, QStringLiteral("1")));
+                  other->appendRecord(payment(2, QStringLiteral("Новая"), 2, QStringLiteral("1")));
+                  return 0;
+              }),
+              0);
     EXPECT_TRUE(t->reloadIfChangedOnDisk());
     ASSERT_EQ(t->slotCount(), 2);
     EXPECT_EQ(t->value(0, 1).toString(), QStringLiteral("Изменено"));
     EXPECT_EQ(t->value(1, 1).toString(), QStringLiteral("Новая"));
 }
 
-// Opens the table in a child process and reports whether that worked.
-int openInChild(const QString& path, bool exclusive) {
-    const pid_t child = fork();
-    if (child == 0) {
-        try {
-            DbfTable::open(path, exclusive);
-            _exit(0);
-        } catch (...) {
-            _exit(1);
-        }
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    return WEXITSTATUS(status);
+// Opens the table in a child process: whether that worked.
+bool opensInChild(const QString& path, bool exclusive) {
+    return runInChild([&] { return DbfTable::open(path, exclusive) ? 0 : 1; }) == 0;
 }
 
 TEST_F(DbfTableTest, ExclusiveUseIsRefusedWhileAnotherProcessHasTheFile) {
     DbfTable::create(path(), dayDataFields(), {{"NPP", "NPP"}});
     {
         auto shared = DbfTable::open(path(), false);
-        EXPECT_EQ(openInChild(path(), true), 1);
-        EXPECT_EQ(openInChild(path(), false), 0);
+        EXPECT_FALSE(opensInChild(path(), true));
+        EXPECT_TRUE(opensInChild(path(), false));
     }
     {
         auto exclusive = DbfTable::open(path(), true);
-        EXPECT_EQ(openInChild(path(), false), 1);
-        EXPECT_EQ(openInChild(path(), true), 1);
+        EXPECT_FALSE(opensInChild(path(), false));
+        EXPECT_FALSE(opensInChild(path(), true));
     }
-    EXPECT_EQ(openInChild(path(), true), 0);
+    EXPECT_TRUE(opensInChild(path(), true));
 }
 
 TEST_F(DbfTableTest, CreateRefusesBadDefinitions) {

@@ -2,9 +2,6 @@
 // writes leave beside a table.
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -13,9 +10,9 @@
 #include <functional>
 
 #include "ChildProcess.h"
+#include "EngineError.h"
 #include "EngineTestUtil.h"
 #include "engine/DbfTable.h"
-#include "EngineError.h"
 #include "engine/MdxIndex.h"
 #include "engine/ParadoxTable.h"
 
@@ -25,6 +22,7 @@ using namespace enginetest;
 
 namespace {
 
+using testing_support::runInChild;
 using testing_support::withFileSizeLimit;
 
 std::vector<FieldDef> nameAndNumber() {
@@ -34,7 +32,9 @@ std::vector<FieldDef> nameAndNumber() {
 class DurabilityTest : public ::testing::Test {
 protected:
     QTemporaryDir dir;
-    QString path(const QString& name = QStringLiteral("DayData.DBF")) const { return dir.filePath(name); }
+    QString path(const QString& name = QStringLiteral("DayData.DBF")) const {
+        return dir.filePath(name);
+    }
 };
 
 TEST_F(DurabilityTest, AnIndexThatCannotBeWrittenLeavesTheOldOneWhole) {
@@ -91,20 +91,11 @@ TEST_F(DurabilityTest, AppendsOfTwoProcessesKeepBothRecords) {
     DbfTable::create(path(), nameAndNumber(), {{"NPP", "NPP"}});
     auto mine = DbfTable::open(path(), false);
     mine->appendRecord({QStringLiteral("Первая"), 1});
-    std::fflush(nullptr);
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        int rc = 0;
-        try {
-            DbfTable::open(path(), false)->appendRecord({QStringLiteral("Чужая"), 2});
-        } catch (...) {
-            rc = 1;
-        }
-        ::_exit(rc);
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    ASSERT_EQ(WEXITSTATUS(status), 0);
+    ASSERT_EQ(runInChild([&] {
+                  DbfTable::open(path(), false)->appendRecord({QStringLiteral("Чужая"), 2});
+                  return 0;
+              }),
+              0);
     // This process has not looked at the file since: its append still goes after the other's.
     mine->appendRecord({QStringLiteral("Третья"), 3});
     mine.reset();
@@ -116,8 +107,8 @@ TEST_F(DurabilityTest, AppendsOfTwoProcessesKeepBothRecords) {
 
 TEST_F(DurabilityTest, TemporariesOfInterruptedWritesAreClearedAndMatchNoMask) {
     DbfTable::create(path(), nameAndNumber(), {{"NPP", "NPP"}});
-    const QStringList stale = {".DayData.DBF.Ab12Cd.tmp~", ".DayData.MDX.xY34zW.tmp~", "DayData.MDX.q1W2e3",
-                               ".DayData.DBF.copy-Zz9Yy8"};
+    const QStringList stale = {".DayData.DBF.Ab12Cd.tmp~", ".DayData.MDX.xY34zW.tmp~",
+                               "DayData.MDX.q1W2e3", ".DayData.DBF.copy-Zz9Yy8"};
     for (const QString& name : stale) writeFile(path(name), "half");
     writeFile(path(QStringLiteral("DayData.TXT")), "a companion file of the user's");
     writeFile(path(QStringLiteral(".Other.DBF.Ab12Cd.tmp~")), "another table's, being written");
@@ -134,8 +125,9 @@ namespace {
 // Two processes append to a Paradox list while a third deletes its first rows again and again
 // (each delete writes the table anew and renames it into place): no appended row is lost.
 TEST(ConcurrentWriters, AppendsSurviveDeletesThatReplaceTheFile) {
-    QTemporaryDir dir(QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm/platoris-race-XXXXXX")
-                                                                 : QDir::tempPath() + QStringLiteral("/platoris-race-XXXXXX"));
+    QTemporaryDir dir(QDir(QStringLiteral("/dev/shm")).exists()
+                          ? QStringLiteral("/dev/shm/platoris-race-XXXXXX")
+                          : QDir::tempPath() + QStringLiteral("/platoris-race-XXXXXX"));
     const QString path = dir.filePath(QStringLiteral("List.db"));
     ParadoxTable::create(path, {{QStringLiteral("Name"), FieldKind::Text, 40, 0}});
     {
@@ -146,11 +138,8 @@ TEST(ConcurrentWriters, AppendsSurviveDeletesThatReplaceTheFile) {
     int start[2];
     ASSERT_EQ(::pipe(start), 0);
     auto child = [&](const std::function<void(TableFile&)>& work) {
-        std::fflush(nullptr);
-        const pid_t pid = ::fork();
-        if (pid == 0) {
+        return testing_support::ChildProcess([&] {
             ::close(start[1]);
-            int rc = 0;
             try {
                 auto t = ParadoxTable::open(path, false);
                 char go;
@@ -158,26 +147,26 @@ TEST(ConcurrentWriters, AppendsSurviveDeletesThatReplaceTheFile) {
                 work(*t);
             } catch (const std::exception& e) {
                 std::fprintf(stderr, "%s\n", e.what());
-                rc = 1;
+                return 1;
             }
-            ::_exit(rc);
-        }
-        return pid;
+            return 0;
+        });
     };
-    std::vector<pid_t> pids;
+    std::vector<testing_support::ChildProcess> children;
     for (const char* who : {"a", "b"})
-        pids.push_back(child([&](TableFile& t) {
+        children.push_back(child([&](TableFile& t) {
             for (int i = 0; i < kAppends; ++i) {
                 t.appendRecord({QStringLiteral("%1%2").arg(QLatin1String(who)).arg(i)});
                 ::usleep(200);
             }
         }));
-    pids.push_back(child([&](TableFile& t) {
+    children.push_back(child([&](TableFile& t) {
         for (int deleted = 0; deleted < 100;) {
             t.reloadIfChangedOnDisk();
             try {
                 for (int s = 0; s < t.slotCount(); ++s)
-                    if (!t.isDeleted(s) && t.value(s, 0).toString().startsWith(QLatin1String("seed"))) {
+                    if (!t.isDeleted(s) &&
+                        t.value(s, 0).toString().startsWith(QLatin1String("seed"))) {
                         t.deleteRecord(s);
                         ++deleted;
                         ::usleep(500);
@@ -190,11 +179,7 @@ TEST(ConcurrentWriters, AppendsSurviveDeletesThatReplaceTheFile) {
     }));
     ::close(start[0]);
     ::close(start[1]);  // the children's reads return: go
-    for (pid_t pid : pids) {
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    }
+    for (auto& c : children) EXPECT_EQ(c.wait(), 0);
     auto t = ParadoxTable::open(path, false);
     QStringList names;
     for (int s = 0; s < t->slotCount(); ++s) names << t->value(s, 0).toString();
@@ -204,7 +189,8 @@ TEST(ConcurrentWriters, AppendsSurviveDeletesThatReplaceTheFile) {
         for (const QString& n : names)
             if (n.startsWith(QLatin1String(who))) mine << n;
         QStringList expected;
-        for (int i = 0; i < kAppends; ++i) expected << QStringLiteral("%1%2").arg(QLatin1String(who)).arg(i);
+        for (int i = 0; i < kAppends; ++i)
+            expected << QStringLiteral("%1%2").arg(QLatin1String(who)).arg(i);
         EXPECT_EQ(mine, expected);  // all there, in the order they were added
     }
 }

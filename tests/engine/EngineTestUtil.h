@@ -8,24 +8,14 @@
 #include <string>
 #include <vector>
 
+#include "ShellCommand.h"
 #include "engine/DbfTable.h"
 #include "engine/FieldDef.h"
 
 namespace enginetest {
 
-// Runs a command through the shell and returns its standard output; *status gets the
-// exit status. Used only to call the independent checkers (Python, Perl).
-inline std::string runCapture(const std::string& command, int* status = nullptr) {
-    std::string out;
-    FILE* p = popen(command.c_str(), "r");
-    if (!p) return out;
-    char buf[4096];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-    int rc = pclose(p);
-    if (status) *status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
-    return out;
-}
+using testing_support::runCapture;
+using testing_support::shellQuote;
 
 inline bool haveDbfread() {
     int status = 1;
@@ -39,21 +29,14 @@ inline bool havePerlXBase() {
     return status == 0;
 }
 
-inline std::string shellQuote(const QString& s) {
-    std::string q = s.toStdString();
-    std::string out = "'";
-    for (char c : q) out += (c == '\'') ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
-}
-
 // The fields of a day table of payments, as the program's templates have them.
 inline std::vector<engine::FieldDef> dayDataFields() {
     using engine::FieldKind;
     return {
-        {"NPP", FieldKind::SmallInt, 4, 0},      {"KOMU", FieldKind::Text, 50, 0},
-        {"SUBJECT", FieldKind::Text, 160, 0},    {"PAY_SUM", FieldKind::Float, 15, 2},
-        {"BANK", FieldKind::Text, 50, 0},        {"PAY_DATA", FieldKind::Date, 8, 0},
-        {"PAY_KIND_N", FieldKind::Text, 20, 0},  {"PAY_KIND_S", FieldKind::Text, 254, 0},
+        {"NPP", FieldKind::SmallInt, 4, 0},     {"KOMU", FieldKind::Text, 50, 0},
+        {"SUBJECT", FieldKind::Text, 160, 0},   {"PAY_SUM", FieldKind::Float, 15, 2},
+        {"BANK", FieldKind::Text, 50, 0},       {"PAY_DATA", FieldKind::Date, 8, 0},
+        {"PAY_KIND_N", FieldKind::Text, 20, 0}, {"PAY_KIND_S", FieldKind::Text, 254, 0},
     };
 }
 

@@ -1,8 +1,6 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QDate>
@@ -10,14 +8,14 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <algorithm>
-#include <chrono>
 #include <cstring>
 #include <functional>
 #include <random>
-#include <thread>
 
+#include "ChildProcess.h"
 #include "Codec.h"
 #include "EngineError.h"
+#include "EngineTestUtil.h"
 #include "FileIo.h"
 #include "FileLock.h"
 #include "engine/ParadoxHeader.h"
@@ -34,6 +32,8 @@ using engine::FieldDef;
 using engine::FieldKind;
 using engine::ParadoxTable;
 using engine::Record;
+using enginetest::readFile;
+using testing_support::runInChild;
 
 namespace {
 
@@ -54,12 +54,6 @@ std::vector<FieldDef> wideFields() {
             {QStringLiteral("Num"), FieldKind::SmallInt, 0, 0}};
 }
 constexpr int kWideRowsPerBlock = (kBlockSize - 6) / 202;  // 20
-
-QByteArray readFile(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return {};
-    return f.readAll();
-}
 
 // Replaces a file's content in place. Not truncating to zero first keeps ext4 from flushing
 // the file to disk on every close, which makes the mutation loops below slow on a busy machine.
@@ -170,38 +164,6 @@ PxTable readWithPxlib(const QString& path) {
 QByteArray cp1251(const QString& s) {
     const std::string bytes = Codec::cp1251().encode(s);
     return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
-}
-
-// Runs fn in a child process and returns its exit code, 128 + signal when it was killed by a
-// signal, or -1 when it ran longer than the time allowed (it is then killed).
-int runInChild(const std::function<int()>& fn, int timeoutSeconds = 30) {
-    std::fflush(nullptr);
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        int rc = 0;
-        try {
-            rc = fn();
-        } catch (...) {
-            rc = 99;
-        }
-        ::_exit(rc);
-    }
-    if (pid < 0) return -2;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
-    int status = 0;
-    for (;;) {
-        const pid_t r = ::waitpid(pid, &status, WNOHANG);
-        if (r == pid) break;
-        if (std::chrono::steady_clock::now() > deadline) {
-            ::kill(pid, SIGKILL);
-            ::waitpid(pid, &status, 0);
-            return -1;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    if (WIFEXITED(status)) return WEXITSTATUS(status);
-    if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
-    return -3;
 }
 
 std::vector<QString> texts(const ParadoxTable& t, int field = 0) {
@@ -627,36 +589,12 @@ TEST_F(ParadoxTableTest, ExclusiveUseIsRefusedToOtherProcessesAndOpens) {
     }
 
     // While another process has it exclusively, it cannot be opened at all.
-    int ready[2];
-    int release[2];
-    ASSERT_EQ(::pipe(ready), 0);
-    ASSERT_EQ(::pipe(release), 0);
-    std::thread holder;
-    std::fflush(nullptr);
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        int rc = 0;
-        try {
-            auto t = ParadoxTable::open(p, true);
-            char c = 'r';
-            if (::write(ready[1], &c, 1) != 1) rc = 3;
-            if (::read(release[0], &c, 1) != 1) rc = 4;
-        } catch (...) {
-            rc = 5;
-        }
-        ::_exit(rc);
-    }
-    ASSERT_GT(pid, 0);
-    char c = 0;
-    ASSERT_EQ(::read(ready[0], &c, 1), 1);
+    testing_support::HoldingChild holder(
+        [&] { return std::shared_ptr<void>(ParadoxTable::open(p, true)); });
+    ASSERT_TRUE(holder.held());
     EXPECT_THROW(ParadoxTable::open(p, false), EngineError);
     EXPECT_THROW(ParadoxTable::open(p, true), EngineError);
-    c = 'x';
-    ASSERT_EQ(::write(release[1], &c, 1), 1);
-    int status = 0;
-    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    for (int fd : {ready[0], ready[1], release[0], release[1]}) ::close(fd);
+    EXPECT_EQ(holder.release(), 0);
     // Once it let go, the table opens again.
     EXPECT_NO_THROW(ParadoxTable::open(p, true));
 }
@@ -974,7 +912,7 @@ TEST_F(ParadoxTableTest, EveryMutationOfASmallTableOpensOrFailsCleanly) {
             }
             return 0;
         },
-        240);
+        0, 240);
     EXPECT_EQ(rc, 0) << "last mutation: " << readFile(progress).toStdString()
                      << (rc == -1    ? " (hang)"
                          : rc >= 128 ? " (crash)"

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -15,10 +14,12 @@
 #include <QTemporaryDir>
 #include <map>
 
-#include "ProgramFolderUpdate.h"
-#include "ProgramLaunch.h"
+#include "ChildProcess.h"
 #include "EngineError.h"
 #include "FileIo.h"
+#include "KillAtWrite.h"
+#include "ProgramFolderUpdate.h"
+#include "ProgramLaunch.h"
 
 using launcher::isCurrentCopy;
 using launcher::planLaunch;
@@ -152,10 +153,6 @@ TEST(ProgramFolderUpdate, AnUpgradeReplacesTheProgramAndKeepsTheUsersFilesByteFo
 
 long writesLeft = 0;
 
-void killAtTheChosenWrite() {
-    if (--writesLeft == 0) ::kill(::getpid(), SIGKILL);
-}
-
 void failAtTheChosenWrite() {
     if (--writesLeft == 0) throw base::EngineError(QStringLiteral("Нет места на диске"));
 }
@@ -202,22 +199,13 @@ TEST(ProgramFolderUpdate,
     for (long killAt = 1;; ++killAt) {
         SCOPED_TRACE("kill point " + std::to_string(killAt));
         Upgrade upgrade;
-        const pid_t pid = ::fork();
-        ASSERT_GE(pid, 0);
-        if (pid == 0) {
-            writesLeft = killAt;
-            base::fileio::setWriteHook(killAtTheChosenWrite);
-            try {
-                updateProgramFolder(upgrade.source.path(), upgrade.target);
-            } catch (...) {
-                ::_exit(1);
-            }
-            ::_exit(0);
-        }
-        int status = 0;
-        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-        if (!(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL)) {
-            ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        const int rc = testing_support::runInChild([&] {
+            testing_support::killAtWrite(killAt);
+            updateProgramFolder(upgrade.source.path(), upgrade.target);
+            return 0;
+        });
+        if (rc != 128 + SIGKILL) {
+            ASSERT_EQ(rc, 0);
             EXPECT_TRUE(sameFiles(filesBelow(upgrade.target), upgrade.after()));
             break;
         }

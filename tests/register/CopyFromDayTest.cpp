@@ -6,9 +6,10 @@
 
 #include "ChildProcess.h"
 #include "CopyFromDay.h"
+#include "FileIo.h"
+#include "KillAtWrite.h"
 #include "RegisterFixture.h"
 #include "engine/DbfTable.h"
-#include "FileIo.h"
 
 using namespace registertest;
 
@@ -81,7 +82,7 @@ protected:
     }
     // One error box whose text begins with `text` (a reason may follow).
     void expectOneErrorBox(const QString& text) {
-        ASSERT_EQ(dialogs.boxes.size(), 1u) << boxTexts().join("|").toStdString();
+        ASSERT_EQ(dialogs.boxes.size(), 1u) << dialogs.boxTexts().join("|").toStdString();
         EXPECT_TRUE(dialogs.boxes[0].text.startsWith(text)) << dialogs.boxes[0].text.toStdString();
         EXPECT_EQ(dialogs.boxes[0].caption, "Ошибка");
         EXPECT_EQ(dialogs.boxes[0].style, 16);
@@ -122,7 +123,7 @@ TEST_F(CopyFromDayTest, ACopyReplacesTheDayWithTheSourceRedated) {
     const QStringList sourceFiles = dayFiles(source);
     const QStringList ownFiles = dayFiles(day);
     copyFrom(source);
-    ASSERT_EQ(dialogs.boxes.size(), 1u) << boxTexts().join("|").toStdString();
+    ASSERT_EQ(dialogs.boxes.size(), 1u) << dialogs.boxTexts().join("|").toStdString();
     EXPECT_EQ(dialogs.boxes[0].text, "Копирование завершено успешно.\n\r");
     EXPECT_EQ(dialogs.boxes[0].caption, "Копирование");
     EXPECT_EQ(dialogs.boxes[0].style, 64);
@@ -174,11 +175,6 @@ TEST_F(CopyFromDayTest, AFailedCopyLeavesTheDayAsItWas) {
     EXPECT_EQ(core.views.TableDataSourceDayData.recordCount(), 1);
 }
 
-int writesLeft = 0;
-void dieAtWrite() {
-    if (--writesLeft == 0) ::_exit(137);
-}
-
 TEST_F(CopyFromDayTest, AKillAtAnyWriteLeavesTheOldDayOrTheWholeCopyAfterTheNextOpening) {
     prepareDays();
     const QStringList expectedNew = redated(dayFiles(source), day);
@@ -199,8 +195,7 @@ TEST_F(CopyFromDayTest, AKillAtAnyWriteLeavesTheOldDayOrTheWholeCopyAfterTheNext
         }
         openDay();
         const int rc = withFileSizeLimit(0, [&] {
-            writesLeft = kill;
-            base::fileio::setWriteHook(&dieAtWrite);
+            testing_support::killAtWrite(kill);
             copyFrom(source);
             return 0;
         });

@@ -1,12 +1,12 @@
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QFile>
 #include <QFileInfo>
 
+#include "ChildProcess.h"
+#include "EngineError.h"
 #include "RegisterFixture.h"
 #include "engine/DbfTable.h"
-#include "EngineError.h"
 #include "engine/MdxIndex.h"
 
 using namespace registertest;
@@ -36,7 +36,7 @@ TEST_F(DayOpeningTest, FirstOpeningOfANewDayPreparesEverything) {
     dropConstant(folder.sprav(), QStringLiteral("SendPrefix"));
 
     openDay();
-    EXPECT_TRUE(dialogs.boxes.empty()) << boxTexts().join("|").toStdString();
+    EXPECT_TRUE(dialogs.boxes.empty()) << dialogs.boxTexts().join("|").toStdString();
     EXPECT_EQ(core.DayDir, folder.filePath("Data/2008/10/13"));
     EXPECT_TRUE(QFile::exists(core.DayDir + "/DayData.DBF"));
     EXPECT_TRUE(QFile::exists(core.DayDir + "/DayData.MDX"));
@@ -106,7 +106,7 @@ TEST_F(DayOpeningTest, ReopeningADayPacksAwayDeletedRecords) {
 
     openDay(QDate(2008, 10, 14));
     openDay();
-    EXPECT_TRUE(dialogs.boxes.empty()) << boxTexts().join("|").toStdString();
+    EXPECT_TRUE(dialogs.boxes.empty()) << dialogs.boxTexts().join("|").toStdString();
     auto file = engine::DbfTable::open(core.DayDir + "/DayData.DBF", false);
     EXPECT_EQ(file->slotCount(), 2);
     const auto keys = engine::MdxIndex::walk(core.DayDir + "/DayData.MDX", "NPP");
@@ -125,7 +125,7 @@ TEST_F(DayOpeningTest, AMissingDayIndexIsRebuiltAndTheDayPackedWithoutAWord) {
     ASSERT_TRUE(QFile::remove(folder.filePath("Data/2008/10/13/DayData.MDX")));
 
     openDay();
-    EXPECT_TRUE(dialogs.boxes.empty()) << boxTexts().join("|").toStdString();
+    EXPECT_TRUE(dialogs.boxes.empty()) << dialogs.boxTexts().join("|").toStdString();
     EXPECT_EQ(engine::DbfTable::open(core.DayDir + "/DayData.DBF", false)->slotCount(), 1);
     EXPECT_EQ(engine::MdxIndex::walk(core.DayDir + "/DayData.MDX", "NPP").size(), 1u);
     EXPECT_EQ(stored("KOMU"), (QStringList{"Второй"}));
@@ -135,23 +135,13 @@ TEST_F(DayOpeningTest, AnotherProgramHoldingTheDayTableOnlyStopsTheReindex) {
     openDay();
     addPayment(core.views.TableDataSourceDayData, "Первый", 10, expenseCode());
     openDay(QDate(2008, 10, 14));
-    int ready[2];
-    ASSERT_EQ(pipe(ready), 0);
-    const pid_t child = fork();
-    if (child == 0) {
-        try {
-            auto shared = engine::DbfTable::open(folder.filePath("Data/2008/10/13/DayData.DBF"), false);
-            (void)!write(ready[1], "x", 1);
-            pause();
-        } catch (...) {
-        }
-        _exit(0);
-    }
-    char c;
-    ASSERT_EQ(read(ready[0], &c, 1), 1);
+    testing_support::HoldingChild holder([&] {
+        return std::shared_ptr<void>(
+            engine::DbfTable::open(folder.filePath("Data/2008/10/13/DayData.DBF"), false));
+    });
+    ASSERT_TRUE(holder.held());
     openDay();
-    kill(child, SIGKILL);
-    waitpid(child, nullptr, 0);
+    holder.release();
     ASSERT_EQ(dialogs.boxes.size(), 1u);
     EXPECT_EQ(dialogs.boxes[0].text,
               QStringLiteral("Не могу произвести переиндексацию.\n\rФайл DayData.DBF открыт другой программой."));
@@ -166,7 +156,8 @@ TEST_F(DayOpeningTest, AMissingTemplateTableIsReported) {
     // The opening goes on and ends at the first step that needs the closed table; the
     // program's error report shows that error.
     EXPECT_THROW(openDay(), base::EngineError);
-    EXPECT_TRUE(boxTexts().contains(QStringLiteral("Шаблон испорчен."))) << boxTexts().join("|").toStdString();
+    EXPECT_TRUE(dialogs.boxTexts().contains(QStringLiteral("Шаблон испорчен.")))
+        << dialogs.boxTexts().join("|").toStdString();
     EXPECT_FALSE(core.views.TableStartMoney.isOpen());
 }
 
@@ -187,7 +178,7 @@ TEST_F(DayOpeningTest, AStructureUpdateOnFirstOpeningKeepsEveryRecord) {
                                QStringLiteral("Сбербанк"), QDate(2008, 10, 13), QStringLiteral("002.001.001.001.001")});
     }
     openDay();
-    EXPECT_TRUE(dialogs.boxes.empty()) << boxTexts().join("|").toStdString();
+    EXPECT_TRUE(dialogs.boxes.empty()) << dialogs.boxTexts().join("|").toStdString();
     EXPECT_EQ(stored("KOMU").size(), 4);
     EXPECT_TRUE(QFile::exists(dir + "/Update/DayData.DBF"));
     EXPECT_TRUE(core.views.TableDataSourceDayData.hasField("PAY_KIND_S"));

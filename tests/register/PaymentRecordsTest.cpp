@@ -62,14 +62,15 @@ TEST_F(PaymentRecordsTest, EachIncompleteRecordIsRefusedWithOneBox) {
     expenses().append();
     expenses().fieldByName("KOMU").setAsString("Кто-то");
     EXPECT_THROW(expenses().post(), base::SilentAbort);
-    EXPECT_EQ(boxTexts(), QStringList{QStringLiteral("Поле \"Статья затрат\" не заполнено")});
+    EXPECT_EQ(dialogs.boxTexts(),
+              QStringList{QStringLiteral("Поле \"Статья затрат\" не заполнено")});
     expenses().cancel();
 }
 
 TEST_F(PaymentRecordsTest, ACompleteRecordIsNumberedDatedAndTeachesTheLists) {
     const int purposes = core.views.TablePayKind.recordCount();
     addPayment(expenses(), "новый поставщик", 0, expenseCode().toUpper(), "Новое назначение");
-    EXPECT_TRUE(dialogs.boxes.empty()) << boxTexts().join("|").toStdString();
+    EXPECT_TRUE(dialogs.boxes.empty()) << dialogs.boxTexts().join("|").toStdString();
     EXPECT_EQ(expenses().fieldByName("NPP").asInteger(), 1);
     EXPECT_EQ(expenses().fieldByName("PAY_DATA").asDate(), day);
     EXPECT_EQ(core.views.TablePayKind.recordCount(), purposes + 1);
@@ -175,13 +176,13 @@ TEST_F(PaymentRecordsTest, ADayHoldsAtMost9999NumberedRecords) {
     }
     dialogs.boxes.clear();
     openDay();
-    ASSERT_EQ(dialogs.boxes.size(), 1u) << boxTexts().join("|").toStdString();
+    ASSERT_EQ(dialogs.boxes.size(), 1u) << dialogs.boxTexts().join("|").toStdString();
     EXPECT_TRUE(dialogs.boxes[0].text.contains("10001")) << dialogs.boxes[0].text.toStdString();
     EXPECT_EQ(dialogs.boxes[0].caption, "Внимание");
 
     dialogs.boxes.clear();
     core.payments.ActionSaveExecute();
-    EXPECT_TRUE(dialogs.boxes.empty()) << boxTexts().join("|").toStdString();
+    EXPECT_TRUE(dialogs.boxes.empty()) << dialogs.boxTexts().join("|").toStdString();
     const QStringList numbers = stored("NPP");
     ASSERT_EQ(numbers.size(), 10001);
     EXPECT_EQ(numbers[9998], "9999");

@@ -71,7 +71,7 @@ TEST_F(ReferenceDirectoriesTest, APickedPlantStoresItsNameAndItsPrefixTogether) 
     pickPlant(plant);
     EXPECT_EQ(constant("PlantName"), plant);
     EXPECT_EQ(constant("SendPrefix"), QStringLiteral("SL"));
-    EXPECT_TRUE(dialogs.boxes.empty()) << boxTexts().join("|").toStdString();
+    EXPECT_TRUE(dialogs.boxes.empty()) << dialogs.boxTexts().join("|").toStdString();
 }
 
 TEST_F(ReferenceDirectoriesTest,

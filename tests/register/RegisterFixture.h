@@ -26,12 +26,6 @@ protected:
     }
     void openDay() { openDay(day); }
 
-    QStringList boxTexts() const {
-        QStringList texts;
-        for (const auto& b : dialogs.boxes) texts << b.text;
-        return texts;
-    }
-
     // A leaf code of the catalogue: an expense one or an income one.
     QString expenseCode() const {
         for (const QString& c : core.KindCodeList)

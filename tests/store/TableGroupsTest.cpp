@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QDate>
@@ -8,22 +7,18 @@
 
 #include "ChildProcess.h"
 #include "DataViews.h"
+#include "EngineError.h"
+#include "FileIo.h"
+#include "KillAtWrite.h"
 #include "ProgramFolder.h"
 #include "ScriptedDialogs.h"
 #include "TableGroups.h"
 #include "engine/DbfTable.h"
-#include "EngineError.h"
-#include "FileIo.h"
 
 using namespace store;
 using namespace base;
 
 namespace {
-
-long writesLeft = 0;
-void killAtCountedWrite() {
-    if (--writesLeft == 0) ::kill(::getpid(), SIGKILL);
-}
 
 using engine::FieldKind;
 
@@ -71,11 +66,6 @@ protected:
             if (v->tag() == kDayGroupTag && v->isOpen()) names << v->name();
         return names;
     }
-    QStringList boxTexts() const {
-        QStringList texts;
-        for (const auto& box : dialogs.boxes) texts << box.text;
-        return texts;
-    }
 };
 
 TEST_F(TableGroupsTest, MissingTablesAreRestoredFromTheTemplateSilently) {
@@ -86,8 +76,9 @@ TEST_F(TableGroupsTest, MissingTablesAreRestoredFromTheTemplateSilently) {
     EXPECT_TRUE(QFile::exists(day + "/DayData.MDX"));
     EXPECT_TRUE(QFile::exists(day + "/StartMoney.dbf"));
     EXPECT_EQ(views.TableDataSourceDayData.folder(), day);
-    ASSERT_TRUE(groups.SwitchTableGroup(kReferenceGroupTag, folder.sprav(), true, true, folder.templateSprav()))
-        << boxTexts().join(QStringLiteral(" | ")).toStdString();
+    ASSERT_TRUE(groups.SwitchTableGroup(kReferenceGroupTag, folder.sprav(), true, true,
+                                        folder.templateSprav()))
+        << dialogs.boxTexts().join(QStringLiteral(" | ")).toStdString();
     EXPECT_TRUE(views.TablePlantNames.isOpen());
     EXPECT_FALSE(views.TableKindList.isOpen());  // the query is never part of a group
 
@@ -99,7 +90,8 @@ TEST_F(TableGroupsTest, MissingTablesAreRestoredFromTheTemplateSilently) {
 
 TEST_F(TableGroupsTest, AMissingTableWithoutRestoreOrTemplateStopsTheGroup) {
     EXPECT_FALSE(openDay(false));
-    EXPECT_EQ(boxTexts(), QStringList{QStringLiteral("Отсутствует файл: ") + day + "/DayData.DBF"});
+    EXPECT_EQ(dialogs.boxTexts(),
+              QStringList{QStringLiteral("Отсутствует файл: ") + day + "/DayData.DBF"});
     EXPECT_EQ(dialogs.boxes[0].caption, QStringLiteral("Ошибка"));
     EXPECT_EQ(dialogs.boxes[0].style, 16);
     EXPECT_TRUE(openDayViews().isEmpty());
@@ -107,7 +99,7 @@ TEST_F(TableGroupsTest, AMissingTableWithoutRestoreOrTemplateStopsTheGroup) {
     dialogs.boxes.clear();
     QFile::remove(folder.templateData() + "/StartMoney.dbf");
     EXPECT_FALSE(openDay());
-    EXPECT_EQ(boxTexts(), QStringList{QStringLiteral("Шаблон испорчен.")});
+    EXPECT_EQ(dialogs.boxTexts(), QStringList{QStringLiteral("Шаблон испорчен.")});
     EXPECT_EQ(openDayViews(), QStringList{QStringLiteral("TableDataSourceDayData")});
 }
 
@@ -142,7 +134,7 @@ TEST_F(TableGroupsTest, AnOlderStructureIsRebuiltWithEveryOldRecordKept) {
         });
 
     ASSERT_TRUE(openDay());
-    EXPECT_TRUE(dialogs.boxes.empty()) << boxTexts().join("|").toStdString();
+    EXPECT_TRUE(dialogs.boxes.empty()) << dialogs.boxTexts().join("|").toStdString();
     EXPECT_EQ(checked, 0);
     EXPECT_EQ(bytesOf(day + "/Update/DayData.DBF"), oldBytes);
     EXPECT_TRUE(QFile::exists(day + "/Update/DayData.MDX"));
@@ -173,7 +165,7 @@ TEST_F(TableGroupsTest, NarrowerFieldsThanTheTemplateAreAnOlderStructure) {
                               {"START_SUM", FieldKind::Float, 12, 0},
                               {"PAY_DATA", FieldKind::Date, 8, 0}},
                              {});
-    ASSERT_TRUE(openDay()) << boxTexts().join("|").toStdString();
+    ASSERT_TRUE(openDay()) << dialogs.boxTexts().join("|").toStdString();
     EXPECT_TRUE(dialogs.boxes.empty());
     EXPECT_TRUE(QFile::exists(day + "/Update/DayData.DBF"));
     EXPECT_TRUE(QFile::exists(day + "/Update/StartMoney.dbf"));
@@ -220,12 +212,11 @@ TEST_F(TableGroupsTest, AKillAtAnyWriteOfTheUpdateLosesNoRecord) {
         for (const QString& name : {QStringLiteral("DayData.DBF"), QStringLiteral("DayData.MDX")})
             ASSERT_TRUE(QFile::copy(stash + "/" + name, day + "/" + name));
         const int rc = testing_support::withFileSizeLimit(0, [&] {
-            writesLeft = killAt;
-            base::fileio::setWriteHook(killAtCountedWrite);
+            testing_support::killAtWrite(killAt);
             return openDay() ? 0 : 1;
         });
         if (rc == 0) break;
-        ASSERT_EQ(rc, -1) << "killAt " << killAt;
+        ASSERT_EQ(rc, 128 + SIGKILL) << "killAt " << killAt;
 
         dialogs.boxes.clear();
         groups.recoverInterruptedUpdate(day);
@@ -238,7 +229,8 @@ TEST_F(TableGroupsTest, AKillAtAnyWriteOfTheUpdateLosesNoRecord) {
             EXPECT_EQ(left.recordCount(), rows) << "killAt " << killAt;
         }
         dialogs.boxes.clear();
-        ASSERT_TRUE(openDay()) << "killAt " << killAt << ": " << boxTexts().join("|").toStdString();
+        ASSERT_TRUE(openDay()) << "killAt " << killAt << ": "
+                               << dialogs.boxTexts().join("|").toStdString();
         EXPECT_TRUE(dialogs.boxes.empty());
         ASSERT_EQ(views.TableDayData.recordCount() + views.TableDayIncome.recordCount(), rows);
         EXPECT_TRUE(views.TableDayData.hasField("PAY_KIND_S"));
@@ -270,7 +262,8 @@ TEST_F(TableGroupsTest, ADamagedTableGoesThroughTheUpdateKeepingItsOldCopy) {
     f.write("\x03 this is not a table");
     f.close();
     EXPECT_FALSE(openDay());
-    EXPECT_EQ(boxTexts(), QStringList{QStringLiteral("Испорчен файл \"") + day + "/StartMoney.dbf\""});
+    EXPECT_EQ(dialogs.boxTexts(),
+              QStringList{QStringLiteral("Испорчен файл \"") + day + "/StartMoney.dbf\""});
     EXPECT_EQ(bytesOf(day + "/Update/StartMoney.dbf"), QByteArray("\x03 this is not a table"));
     EXPECT_TRUE(views.TableStartMoney.isOpen());  // on the fresh template copy
 }
@@ -279,23 +272,11 @@ TEST_F(TableGroupsTest, ATableHeldByAnotherProgramIsReportedAndLeftAlone) {
     ASSERT_TRUE(openDay());
     ASSERT_TRUE(groups.SwitchTableGroup(kDayGroupTag, day, false, false, QString()));
     const QByteArray before = bytesOf(day + "/DayData.DBF");
-    int ready[2];
-    ASSERT_EQ(pipe(ready), 0);
-    const pid_t child = fork();
-    if (child == 0) {
-        try {
-            auto held = engine::DbfTable::open(day + "/DayData.DBF", true);
-            (void)!write(ready[1], "x", 1);
-            pause();
-        } catch (...) {
-        }
-        _exit(0);
-    }
-    char c;
-    ASSERT_EQ(read(ready[0], &c, 1), 1);
+    testing_support::HoldingChild holder(
+        [&] { return std::shared_ptr<void>(engine::DbfTable::open(day + "/DayData.DBF", true)); });
+    ASSERT_TRUE(holder.held());
     EXPECT_FALSE(openDay());
-    kill(child, SIGKILL);
-    waitpid(child, nullptr, 0);
+    holder.release();
     ASSERT_EQ(dialogs.boxes.size(), 1u);
     EXPECT_TRUE(dialogs.boxes[0].text.contains(QStringLiteral("DayData.DBF"))) << dialogs.boxes[0].text.toStdString();
     EXPECT_EQ(dialogs.boxes[0].caption, QStringLiteral("Ошибка"));

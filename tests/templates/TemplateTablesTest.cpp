@@ -3,7 +3,6 @@
 // views of the main window opened over them, and the soundness of the sample reference
 // data that a new installation starts with.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <QDir>
 #include <QFile>
@@ -25,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "ShellCommand.h"
 #include "TableIo.h"
 #include "engine/Dataset.h"
 #include "engine/DbfTable.h"
@@ -33,6 +33,8 @@
 #include "engine/ParadoxTable.h"
 
 using engine::FieldKind;
+using testing_support::runCapture;
+using testing_support::shellQuote;
 
 // Readable failure messages for Qt strings.
 inline void PrintTo(const QString& s, std::ostream* os) {
@@ -141,24 +143,6 @@ QString sourcePath(const TemplateTable& t, const char* ext) {
 
 // ---------------------------------------------------------------------------------------
 // Helpers.
-
-std::string runCapture(const std::string& command, int* status) {
-    std::string out;
-    FILE* p = popen(command.c_str(), "r");
-    if (!p) return out;
-    char buf[4096];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-    const int rc = pclose(p);
-    *status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
-    return out;
-}
-
-std::string shellQuote(const QString& s) {
-    std::string out = "'";
-    for (char c : s.toStdString()) out += (c == '\'') ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
-}
 
 bool commandWorks(const char* command) {
     int status = 1;

@@ -78,7 +78,7 @@ TEST_F(FormSpravTest, TheRequisitesPageStoresThePlantAndTheTypedSendFolder) {
     typeText("b");
     form->PageControl1->setCurrentIndex(1);
     EXPECT_EQ(constant("RodazPath"), "/srv/ab");
-    EXPECT_TRUE(dialogs.boxes.empty()) << boxTexts().join("|").toStdString();
+    EXPECT_TRUE(dialogs.boxes.empty()) << dialogs.boxTexts().join("|").toStdString();
 }
 
 TEST_F(FormSpravTest, TheCatalogueTextIsRebuiltAtEveryDayOpeningAndNeverStored) {
