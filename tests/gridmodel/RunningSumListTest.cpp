@@ -60,6 +60,13 @@ protected:
         return list.SumCollection().front()->SumValue().count();
     }
     static void setSum(Dataset& v, QVariant value) { v.fieldByName("PAY_SUM").setValue(value); }
+    // Appends and posts a record of the given sum and payment kind.
+    static void appendPosted(Dataset& v, double sum, const QString& kind) {
+        v.append();
+        setSum(v, sum);
+        v.fieldByName("PAY_KIND_N").setAsString(kind);
+        v.post();
+    }
     static bool seek(Dataset& v, int npp) { return v.locate("NPP", QString::number(npp)); }
 };
 
@@ -181,10 +188,7 @@ TEST_F(RunningSumListTest, PostsAndDeletesUpdateTheTotalWithoutAScan) {
     EXPECT_EQ(scrolls, 0);
     EXPECT_EQ(l.changed, 1);
 
-    v->append();
-    setSum(*v, 25.5);
-    v->fieldByName("PAY_KIND_N").setAsString(kExpenseCode);
-    v->post();
+    appendPosted(*v, 25.5, kExpenseCode);
     EXPECT_EQ(total(list), 2200000 + 255000);
 
     v->append();  // no sum: counts as 0
@@ -266,10 +270,7 @@ TEST_F(RunningSumListTest, RecordsLeavingOrMissingTheViewAreNotCounted) {
     EXPECT_EQ(total(list), 700000);
 
     // An income inserted through the expense view is stored but not shown.
-    v->append();
-    setSum(*v, 40.0);
-    v->fieldByName("PAY_KIND_N").setAsString(kIncomeCode);
-    v->post();
+    appendPosted(*v, 40.0, kIncomeCode);
     EXPECT_EQ(total(list), 700000);
 
     // Posts through another view of the table are not seen, even when this view's next post
@@ -278,23 +279,14 @@ TEST_F(RunningSumListTest, RecordsLeavingOrMissingTheViewAreNotCounted) {
     other->edit();
     setSum(*other, 1.0);
     other->post();
-    other->append();
-    setSum(*other, 9.0);
-    other->fieldByName("PAY_KIND_N").setAsString(kExpenseCode);
-    other->post();
-    v->append();
-    setSum(*v, 40.0);
-    v->fieldByName("PAY_KIND_N").setAsString(kIncomeCode);
-    v->post();
+    appendPosted(*other, 9.0, kExpenseCode);
+    appendPosted(*v, 40.0, kIncomeCode);
     EXPECT_EQ(total(list), 700000);
     ASSERT_TRUE(seek(*other, 4));
     other->edit();
     setSum(*other, 2.0);
     other->post();
-    v->append();
-    setSum(*v, 3.0);
-    v->fieldByName("PAY_KIND_N").setAsString(kExpenseCode);
-    v->post();
+    appendPosted(*v, 3.0, kExpenseCode);
     EXPECT_EQ(total(list), 730000);
 
     list.RecalcAll();
@@ -613,10 +605,7 @@ TEST_F(RunningSumListTest, AveragesAndCountsFollowTheRecords) {
     EXPECT_EQ(valued.SumValue().count(), 20000);
     EXPECT_EQ(records.SumValue().count(), 30000);
 
-    v->append();
-    setSum(*v, 30.0);
-    v->fieldByName("PAY_KIND_N").setAsString(kExpenseCode);
-    v->post();
+    appendPosted(*v, 30.0, kExpenseCode);
     EXPECT_EQ(avg.SumValue().count(), 666667);  // 200 / 3 rounded to four decimals
     EXPECT_EQ(records.SumValue().count(), 40000);
 
