@@ -467,10 +467,28 @@ void DbfTable::requireWritable() const {
 }
 
 bool DbfTable::lockAndCatchUp() {
-    changeLock_ = std::make_unique<ChangeLock>(fd_, true, path_);
-    if (!followReplacedFile() && !changedOnDisk()) return false;
+    // The lock goes on the file that has the table's name: a file another program put in its
+    // place is followed first and locked in its turn, so the change is written under the lock
+    // of the file it goes to (and no lock is left on a descriptor that was closed).
+    bool followed = false;
+    for (;;) {
+        changeLock_ = std::make_unique<ChangeLock>(fd_, true, path_);
+        if (!replacedOnDisk()) break;
+        changeLock_.reset();
+        if (!followReplacedFile()) {  // the new file cannot be opened: keep ours
+            changeLock_ = std::make_unique<ChangeLock>(fd_, true, path_);
+            break;
+        }
+        followed = true;
+    }
+    if (!followed && !changedOnDisk()) return false;
     load();
     return true;
+}
+
+bool DbfTable::replacedOnDisk() const {
+    const FileStamp byPath = FileStamp::ofPath(path_);
+    return byPath.exists && !byPath.sameFile(FileStamp::ofFd(fd_));
 }
 
 void DbfTable::releaseChangeLock() {

@@ -63,6 +63,8 @@ private:
     // process is changing the table.
     void tidyUp();
     bool followReplacedFile();
+    // True when the table's name now leads to another file than the one held open.
+    bool replacedOnDisk() const;
     bool changedOnDisk() const;
     void requireWritable() const override;
     bool lockAndCatchUp() override;

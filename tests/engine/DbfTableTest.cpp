@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <QDate>
@@ -8,6 +10,7 @@
 #include "Codec.h"
 #include "EngineError.h"
 #include "EngineTestUtil.h"
+#include "FileIo.h"
 #include "engine/DbfTable.h"
 #include "engine/MdxIndex.h"
 
@@ -352,6 +355,36 @@ TEST_F(DbfTableTest, ChangesOfAnotherProcessShowAfterReload) {
     ASSERT_EQ(t->slotCount(), 2);
     EXPECT_EQ(t->value(0, 1).toString(), QStringLiteral("Изменено"));
     EXPECT_EQ(t->value(1, 1).toString(), QStringLiteral("Новая"));
+}
+
+// A file another writer put in the table's place is followed, and the change goes into it under
+// that file's change lock: at every write, nobody else can take the lock on the file by the name.
+bool nameLockWasFree = false;
+QString lockedName;
+TEST_F(DbfTableTest, AChangeAfterTheFileWasReplacedIsWrittenUnderTheNewFilesLock) {
+    auto t = makeDayData();
+    t->appendRecord(payment(1, QStringLiteral("А"), 1, QStringLiteral("1")));
+    const QString copy = path(QStringLiteral("COPY.DBF"));
+    ASSERT_TRUE(QFile::copy(path(), copy));
+    DbfTable::open(copy, false)->appendRecord(payment(2, QStringLiteral("Б"), 2, QStringLiteral("1")));
+    ASSERT_EQ(::rename(QFile::encodeName(copy).constData(), QFile::encodeName(path()).constData()), 0);
+
+    lockedName = path();
+    nameLockWasFree = false;
+    fileio::setWriteHook([] {
+        const int fd = ::open(QFile::encodeName(lockedName).constData(), O_RDONLY | O_CLOEXEC);
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) nameLockWasFree = true;
+        ::close(fd);
+    });
+    t->appendRecord(payment(3, QStringLiteral("В"), 3, QStringLiteral("1")));
+    fileio::setWriteHook(nullptr);
+    EXPECT_FALSE(nameLockWasFree);
+    ASSERT_EQ(t->slotCount(), 3);
+    t.reset();
+    auto again = DbfTable::open(path(), false);
+    ASSERT_EQ(again->slotCount(), 3);
+    EXPECT_EQ(again->value(1, 1).toString(), QStringLiteral("Б"));
+    EXPECT_EQ(again->value(2, 1).toString(), QStringLiteral("В"));
 }
 
 // Opens the table in a child process: whether that worked.
