@@ -14,16 +14,14 @@ namespace base {
 namespace {
 
 // Hidden, so that the user sees only the tables in the folder, and never matched by a table's
-// companion mask.
-QString stagingName(const QString& kind) {
-    return kind.isEmpty() ? QStringLiteral(".staging")
-                          : QLatin1Char('.') + kind + QStringLiteral(".staging");
+// companion mask: ".staging" while files are staged, ".staged" once they are all there (with
+// the kind in front when a folder has several kinds of staging).
+QString markedName(const QString& kind, const char* mark) {
+    return (kind.isEmpty() ? QStringLiteral(".") : QLatin1Char('.') + kind + QLatin1Char('.')) +
+           QLatin1String(mark);
 }
-
-QString readyName(const QString& kind) {
-    return kind.isEmpty() ? QStringLiteral(".staged")
-                          : QLatin1Char('.') + kind + QStringLiteral(".staged");
-}
+QString stagingName(const QString& kind) { return markedName(kind, "staging"); }
+QString readyName(const QString& kind) { return markedName(kind, "staged"); }
 
 QFileInfoList filesIn(const QString& folder) {
     return QDir(folder).entryInfoList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot,

@@ -125,15 +125,9 @@ size_t paddedLength(const char* s, size_t e) {
     return e;
 }
 
-bool validDate(int y, int m, int d) {
-    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (y < 1 || m < 1 || m > 12 || d < 1) return false;
-    const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
-    return d <= kDays[m - 1] + (m == 2 && leap ? 1 : 0);
-}
+using Utf8Table = std::array<Utf8Char, 256>;
 
-void headerRow(CsvWriter& out, const std::vector<FieldDef>& fields,
-               const std::array<Utf8Char, 256>& utf8) {
+void headerRow(CsvWriter& out, const std::vector<FieldDef>& fields, const Utf8Table& utf8) {
     out.startRow();
     out.put("deleted");
     for (const FieldDef& f : fields) {
@@ -143,8 +137,6 @@ void headerRow(CsvWriter& out, const std::vector<FieldDef>& fields,
     }
     out.put('\n');
 }
-
-using Utf8Table = std::array<Utf8Char, 256>;
 
 struct Column {
     FieldKind kind;
@@ -163,7 +155,7 @@ void dateCell(CsvWriter& out, const char* raw, const Utf8Table& utf8) {
     if (blank) return;
     const int y = digits[0] * 1000 + digits[1] * 100 + digits[2] * 10 + digits[3];
     const int m = digits[4] * 10 + digits[5], d = digits[6] * 10 + digits[7];
-    if (allDigits && validDate(y, m, d)) {
+    if (allDigits && QDate::isValid(y, m, d)) {
         const char iso[10] = {raw[0], raw[1], raw[2], raw[3], '-',
                               raw[4], raw[5], '-',    raw[6], raw[7]};
         out.put(std::string_view(iso, 10));
